@@ -1,0 +1,23 @@
+# Compiler settings every target of the project shares.
+
+set(BORELU_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast
+    -Wcast-align -Woverloaded-virtual -Wimplicit-fallthrough -Werror)
+
+if(WIN32)
+  set(BORELU_PLATFORM_DEFINITIONS UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN
+      _WIN32_WINNT=0x0A00 WINVER=0x0A00 NTDDI_VERSION=0x0A000006)
+  # One self-contained executable: the C and C++ runtimes and winpthreads are linked in, so
+  # only Windows system DLLs are imported.
+  add_link_options(-static -static-libgcc -static-libstdc++)
+endif()
+
+if(BORELU_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+function(borelu_target_defaults target)
+  target_compile_options(${target} PRIVATE
+    $<$<COMPILE_LANGUAGE:CXX>:${BORELU_WARNINGS}>)
+  target_compile_definitions(${target} PRIVATE ${BORELU_PLATFORM_DEFINITIONS})
+endfunction()

@@ -1,0 +1,17 @@
+# Cross build for 64-bit Windows with MinGW-w64 (posix thread model, so std::thread works).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(BORELU_MINGW_TRIPLE x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${BORELU_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${BORELU_MINGW_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER ${BORELU_MINGW_TRIPLE}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${BORELU_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# Windows test programs run through Wine, in the build tree's own prefix.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tests/wine/run.sh)

@@ -1,0 +1,46 @@
+#include "entry.h"
+
+#include "apply/worker.h"
+#include "standard_error.h"
+#include "wizard_mode.h"
+#include "worker_request.h"
+
+namespace borelu {
+namespace {
+
+constexpr int kSuccess = 0;
+constexpr int kFailure = 1;
+
+int run_worker_mode(std::span<const std::string> arguments) {
+  const auto request = parse_worker_arguments(arguments);
+  if (!request) {
+    // A malformed worker command line is refused silently: no output, no record, no dialog.
+    return kFailure;
+  }
+  if (const auto outcome = apply::run_worker(*request); !outcome) {
+    write_standard_error_line(outcome.error().text());
+    return kFailure;
+  }
+  return kSuccess;
+}
+
+}  // namespace
+
+int run_setup(std::span<const std::string> arguments) {
+  switch (choose_run_mode(arguments)) {
+    case RunMode::worker:
+      return run_worker_mode(arguments);
+    case RunMode::wizard:
+      if (const auto outcome = run_wizard_mode(); !outcome) {
+        report_client_failure(outcome.error().text());
+        return kFailure;
+      }
+      return kSuccess;
+    case RunMode::refused:
+      report_client_failure(kRefusedCommandLineMessage);
+      return kFailure;
+  }
+  return kFailure;
+}
+
+}  // namespace borelu

@@ -1,0 +1,105 @@
+// The Win32 conventions every module relies on: failure texts, owners, random names.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <set>
+
+#include "win/handles.h"
+#include "win/random.h"
+#include "win/system_error.h"
+#include "win/text.h"
+
+namespace borelu::win {
+namespace {
+
+std::string expected_message(DWORD code) {
+  wchar_t buffer[512] = {};
+  const DWORD length =
+      FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+                     buffer, 512, nullptr);
+  std::wstring text(buffer, length);
+  while (!text.empty() && iswspace(text.back())) {
+    text.pop_back();
+  }
+  return narrow(text);
+}
+
+TEST(SystemError, FormatsLabelSystemTextAndCode) {
+  const std::string message = expected_message(ERROR_FILE_NOT_FOUND);
+  ASSERT_FALSE(message.empty());
+  EXPECT_EQ(os_failure("Open download", ERROR_FILE_NOT_FOUND).text(),
+            "Open download: " + message + " (os error 2)");
+  EXPECT_EQ(os_failure(ERROR_ACCESS_DENIED).text(),
+            expected_message(ERROR_ACCESS_DENIED) + " (os error 5)");
+}
+
+TEST(SystemError, TrailingWhiteSpaceOfTheSystemTextIsRemoved) {
+  // The system's own texts end with a line break; none may reach the failure text.
+  for (const DWORD code : {2u, 5u, 32u, 183u, 1223u}) {
+    const std::string text = system_error_text(code);
+    const auto suffix = " (os error " + std::to_string(code) + ")";
+    ASSERT_TRUE(text.ends_with(suffix)) << text;
+    const std::string message = text.substr(0, text.size() - suffix.size());
+    ASSERT_FALSE(message.empty());
+    EXPECT_FALSE(isspace(static_cast<unsigned char>(message.back()))) << code;
+    EXPECT_EQ(text.find('\n'), std::string::npos) << code;
+  }
+}
+
+TEST(SystemError, LastErrorIsTakenFromTheThread) {
+  SetLastError(ERROR_SHARING_VIOLATION);
+  EXPECT_EQ(last_os_failure("Lock Borelu installation").text(),
+            "Lock Borelu installation: " + expected_message(32) + " (os error 32)");
+}
+
+TEST(Handles, ClosingKeepsTheLastErrorAndReleasesTheHandle) {
+  HANDLE raw = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  ASSERT_NE(raw, nullptr);
+  {
+    Handle owner(raw);
+    SetLastError(ERROR_ALREADY_EXISTS);
+  }
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+  DWORD flags = 0;
+  EXPECT_FALSE(GetHandleInformation(raw, &flags)) << "the handle was not closed";
+}
+
+TEST(Handles, FileHandlesTreatMinusOneAsEmptyAndMovesTransferOwnership) {
+  FileHandle empty(INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(empty);
+  Handle null_handle;
+  EXPECT_FALSE(null_handle);
+
+  HANDLE raw = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  Handle first(raw);
+  Handle second(std::move(first));
+  EXPECT_FALSE(first);  // NOLINT(bugprone-use-after-move): the moved-from state is the point
+  EXPECT_EQ(second.get(), raw);
+  DWORD flags = 0;
+  EXPECT_TRUE(GetHandleInformation(raw, &flags));
+  second = Handle();
+  EXPECT_FALSE(GetHandleInformation(raw, &flags));
+}
+
+TEST(Random, NamesAreLowerCaseHexAndDiffer) {
+  std::set<std::string> seen;
+  const std::regex form("^[0-9a-f]{32}$");
+  for (int i = 0; i < 64; ++i) {
+    const auto name = random_hex(16);
+    ASSERT_TRUE(name) << name.error().text();
+    EXPECT_TRUE(std::regex_match(*name, form)) << *name;
+    seen.insert(*name);
+  }
+  EXPECT_EQ(seen.size(), 64u);
+}
+
+TEST(Text, WidenAndNarrowAtTheApiBoundary) {
+  EXPECT_EQ(widen("\xD8\xA8\xD9\x88\xD8\xB1\xD9\x8A\xD9\x84\xD9\x88"), L"\x0628\x0648\x0631\x064A\x0644\x0648");
+  EXPECT_EQ(narrow(std::wstring(1, wchar_t(0xD800))), "\xEF\xBF\xBD");
+}
+
+}  // namespace
+}  // namespace borelu::win

@@ -1,0 +1,81 @@
+// BoreluSetup.exe started with exact command lines: exit codes and what it prints.
+
+#include <gtest/gtest.h>
+
+#include "process_runner.h"
+#include "win/text.h"
+
+namespace borelu::testing {
+namespace {
+
+const std::string kWorkerNotBuilt = "The installation worker is not part of this build yet.\n";
+
+class EntryScenario : public ::testing::Test {
+ protected:
+  ProcessOutcome run(const std::wstring& arguments,
+                     StandardHandles handles = StandardHandles::pipes) {
+    return run_process(L"\"" + program_path("BORELU_SETUP_EXE") + L"\" " + arguments, handles);
+  }
+
+  void expect_refused_silently(const std::wstring& arguments) {
+    const auto outcome = run(arguments);
+    EXPECT_EQ(outcome.exitCode, 1u) << win::narrow(arguments);
+    EXPECT_EQ(outcome.standardOutput, "") << win::narrow(arguments);
+    EXPECT_EQ(outcome.standardError, "") << win::narrow(arguments);
+  }
+
+  void expect_reaches_worker(const std::wstring& arguments) {
+    const auto outcome = run(arguments);
+    EXPECT_EQ(outcome.exitCode, 1u) << win::narrow(arguments);
+    EXPECT_EQ(outcome.standardOutput, "") << win::narrow(arguments);
+    EXPECT_EQ(outcome.standardError, kWorkerNotBuilt) << win::narrow(arguments);
+  }
+};
+
+const std::wstring kStage = L"--stage \"C:\\Users\\Test User\\AppData\\Local\\BoreluTauri/updates\\"
+                            L"BoreluUpdate-0123456789abcdef0123456789abcdef\"";
+const std::wstring kOwner = L" --owner-sid S-1-5-21-0-0-0-1000";
+
+std::wstring worker(const std::wstring& pid, const std::wstring& tail) {
+  return L"--worker " + kStage + kOwner + L" --parent-pid " + pid + L" " + tail;
+}
+
+TEST_F(EntryScenario, AcceptedWorkerFormsReachTheWorker) {
+  expect_reaches_worker(worker(L"0", L"--setup"));
+  expect_reaches_worker(worker(L"+42", L"--update"));
+  expect_reaches_worker(worker(L"4294967295", L"--setup --options ar:101:2026-10-19"));
+  expect_reaches_worker(worker(L"0", L"--setup --options en:001:2026-10-06"));
+  expect_reaches_worker(L"--worker --stage C:\\stage --owner-sid x --parent-pid 7 --update");
+}
+
+TEST_F(EntryScenario, MalformedWorkerCommandLinesExitWithOneAndPrintNothing) {
+  expect_refused_silently(L"--worker");
+  expect_refused_silently(worker(L"0", L"--setup --options"));                   // 9 arguments
+  expect_refused_silently(worker(L"0", L"--setup --options en:001:2026-10-19 x"));  // 11
+  expect_refused_silently(L"--worker --Stage C:\\s --owner-sid S --parent-pid 0 --setup");
+  expect_refused_silently(worker(L"0", L"--update --options en:001:2026-10-19"));
+  expect_refused_silently(worker(L"0", L"--setup --option en:001:2026-10-19"));
+  expect_refused_silently(worker(L"0", L"--setup --options fr:001:2026-10-19"));
+  expect_refused_silently(worker(L"0", L"--setup --options en:001:2026-10-20"));
+  expect_refused_silently(worker(L"0", L"--repair"));
+  for (const wchar_t* pid : {L"-1", L"\"\"", L"4294967296", L"\" 1\"", L"0x10"}) {
+    expect_refused_silently(worker(pid, L"--setup"));
+  }
+}
+
+TEST_F(EntryScenario, OtherCommandLinesAreRefusedWithExitCodeOne) {
+  for (const wchar_t* arguments : {L"--setup", L"--update", L"--uninstall",
+                                   L"https://borelu.app/releases/1.0.0/Borelu.exe", L"C:\\x.exe"}) {
+    const auto outcome = run(arguments);
+    EXPECT_EQ(outcome.exitCode, 1u);
+    EXPECT_EQ(outcome.standardError, "");
+  }
+}
+
+TEST_F(EntryScenario, WorkerWithoutStandardErrorStillEndsWithOne) {
+  const auto outcome = run(worker(L"0", L"--setup"), StandardHandles::none);
+  EXPECT_EQ(outcome.exitCode, 1u);
+}
+
+}  // namespace
+}  // namespace borelu::testing

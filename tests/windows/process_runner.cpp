@@ -1,0 +1,94 @@
+#include "process_runner.h"
+
+#include <cstdlib>
+#include <stdexcept>
+#include <thread>
+
+#include "win/handles.h"
+#include "win/text.h"
+
+namespace borelu::testing {
+namespace {
+
+struct Pipe {
+  win::Handle read;
+  win::Handle write;
+};
+
+Pipe make_inheritable_pipe() {
+  SECURITY_ATTRIBUTES attributes{sizeof(attributes), nullptr, TRUE};
+  HANDLE read = nullptr;
+  HANDLE write = nullptr;
+  if (!CreatePipe(&read, &write, &attributes, 0)) {
+    throw std::runtime_error("CreatePipe failed");
+  }
+  Pipe pipe{win::Handle(read), win::Handle(write)};
+  SetHandleInformation(pipe.read.get(), HANDLE_FLAG_INHERIT, 0);
+  return pipe;
+}
+
+std::string drain(HANDLE pipe) {
+  std::string text;
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(pipe, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+    text.append(buffer, got);
+  }
+  return text;
+}
+
+}  // namespace
+
+ProcessOutcome run_process(const std::wstring& command_line, StandardHandles handles) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info{};
+  std::wstring mutable_line = command_line;
+  ProcessOutcome outcome;
+
+  if (handles == StandardHandles::none) {
+    // Not inheriting and no STARTF_USESTDHANDLES: a GUI child then has no standard handles.
+    if (!CreateProcessW(nullptr, mutable_line.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS,
+                        nullptr, nullptr, &startup, &info)) {
+      throw std::runtime_error("CreateProcessW failed");
+    }
+  } else {
+    Pipe out = make_inheritable_pipe();
+    Pipe err = make_inheritable_pipe();
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = nullptr;
+    startup.hStdOutput = out.write.get();
+    startup.hStdError = err.write.get();
+    if (!CreateProcessW(nullptr, mutable_line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                        &startup, &info)) {
+      throw std::runtime_error("CreateProcessW failed");
+    }
+    out.write.reset();
+    err.write.reset();
+    std::thread error_reader([&] { outcome.standardError = drain(err.read.get()); });
+    outcome.standardOutput = drain(out.read.get());
+    error_reader.join();
+  }
+  const win::Handle process(info.hProcess);
+  const win::Handle thread(info.hThread);
+  WaitForSingleObject(process.get(), INFINITE);
+  GetExitCodeProcess(process.get(), &outcome.exitCode);
+  return outcome;
+}
+
+std::wstring program_path(const char* name) {
+  const char* value = std::getenv(name);
+  if (value == nullptr || *value == '\0') {
+    throw std::runtime_error(std::string(name) + " is not set");
+  }
+  std::wstring path = win::widen(value);
+  if (path.starts_with(L"/")) {
+    for (auto& c : path) {
+      if (c == L'/') c = L'\\';
+    }
+    path = L"Z:" + path;
+  }
+  return path;
+}
+
+}  // namespace borelu::testing

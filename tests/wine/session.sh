@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# One Wine session per test run, inside the build tree:
+#   session.sh start DIR   a new prefix in DIR/prefix and an Xvfb display for it
+#   session.sh stop DIR    ends every Wine process of that prefix and the display
+set -euo pipefail
+
+action=${1:?usage: session.sh start|stop DIR}
+dir=$(realpath -m "${2:?usage: session.sh start|stop DIR}")
+wineserver=/usr/lib/wine/wineserver64
+export WINEPREFIX="$dir/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
+
+stop() {
+  if [ -d "$WINEPREFIX" ]; then
+    "$wineserver" -k 2>/dev/null || true
+    "$wineserver" -w 2>/dev/null || true
+  fi
+  if [ -f "$dir/xvfb.pid" ]; then
+    kill "$(cat "$dir/xvfb.pid")" 2>/dev/null || true
+    rm -f "$dir/xvfb.pid" "$dir/display"
+  fi
+}
+
+case "$action" in
+  start)
+    stop
+    rm -rf "$WINEPREFIX"
+    mkdir -p "$dir"
+    # Xvfb picks a free display number itself and writes it to the given descriptor.
+    exec 3>"$dir/display"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
+    echo $! >"$dir/xvfb.pid"
+    exec 3>&-
+    for _ in $(seq 100); do
+      [ -s "$dir/display" ] && break
+      sleep 0.1
+    done
+    [ -s "$dir/display" ] || { echo "Xvfb did not start"; cat "$dir/xvfb.log"; exit 1; }
+    export DISPLAY=":$(cat "$dir/display")"
+    /usr/lib/wine/wine64 wineboot -i >"$dir/wineboot.log" 2>&1
+    echo "Wine prefix $WINEPREFIX ready on display $DISPLAY"
+    ;;
+  stop)
+    stop
+    echo "Wine session in $dir ended"
+    ;;
+  *)
+    echo "usage: session.sh start|stop DIR" >&2
+    exit 2
+    ;;
+esac

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Runs every test: native unit tests, the same under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and the Windows build with its Wine tests.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash tools/setup.sh
+
+for preset in native native-sanitize windows-test; do
+  echo "==> $preset"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset"
+  ctest --preset "$preset"
+done
