@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ clang
+  cmake ninja-build g++ clang-16 libclang-rt-16-dev
   mingw-w64 mingw-w64-tools g++-mingw-w64-x86-64-posix
   nlohmann-json3-dev
   libgcrypt20-dev libgcrypt-mingw-w64-dev

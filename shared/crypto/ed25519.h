@@ -1,0 +1,29 @@
+#pragma once
+
+#include <array>
+#include <optional>
+#include <span>
+
+namespace borelu::crypto {
+
+using Ed25519PublicKey = std::array<unsigned char, 32>;
+using Ed25519Seed = std::array<unsigned char, 32>;
+using Ed25519Signature = std::array<unsigned char, 64>;
+
+// Pure Ed25519 verification as RFC 8032 defines it (no pre-hash, no context). A signature that is
+// not 64 bytes, or whose scalar S is not below the group order L, does not verify.
+[[nodiscard]] bool ed25519_verify(std::span<const unsigned char> public_key,
+                                  std::span<const unsigned char> message,
+                                  std::span<const unsigned char> signature);
+
+// True when the little-endian scalar is below the group order L = 2^252 + 27742317777372353535851937790883648493.
+[[nodiscard]] bool ed25519_scalar_is_reduced(std::span<const unsigned char, 32> scalar);
+
+// For the publisher's tool: the public key of a 32-byte secret seed, and signing.
+[[nodiscard]] std::optional<Ed25519PublicKey> ed25519_public_key(const Ed25519Seed& seed);
+[[nodiscard]] std::optional<Ed25519Signature> ed25519_sign(const Ed25519Seed& seed,
+                                                           std::span<const unsigned char> message);
+// A new seed from the library's strong random generator.
+[[nodiscard]] Ed25519Seed ed25519_new_seed();
+
+}  // namespace borelu::crypto
