@@ -11,7 +11,13 @@ if(WIN32)
   add_link_options(-static -static-libgcc -static-libstdc++)
 endif()
 
-if(BORELU_SANITIZE)
+if(BORELU_FUZZ)
+  # libstdc++ 12 offers std::expected only when the compiler reports C++20 concepts in full;
+  # clang 16 implements them but still reports the older value.
+  add_compile_options(-D__cpp_concepts=202002L -Wno-macro-redefined
+                      -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=address,undefined)
+elseif(BORELU_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)
 endif()

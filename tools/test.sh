@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Runs every test: native unit tests, the same under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and the Windows build with its Wine tests.
+# UndefinedBehaviorSanitizer, the fuzz targets for a bounded time, and the Windows build with its
+# Wine tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/setup.sh
 
-for preset in native native-sanitize windows-test; do
+for preset in native native-sanitize fuzz windows-test; do
   echo "==> $preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"

@@ -95,7 +95,7 @@ class TreeBuilder final : public nlohmann::json_sax<nlohmann::json> {
     if (parent.kind == JsonValue::Kind::array) {
       parent.items.push_back(std::move(value));
     } else {
-      parent.members.emplace_back(std::move(pending_key_), std::move(value));
+      parent.members.push_back(JsonMember{std::move(pending_key_), std::move(value)});
     }
     return true;
   }
@@ -175,7 +175,7 @@ std::optional<std::string> canonical_json(const JsonValue& value) {
 std::vector<std::pair<std::string_view, const JsonValue*>> last_occurrences(const JsonValue& object) {
   std::map<std::string_view, std::size_t> last;
   for (std::size_t i = 0; i < object.members.size(); ++i) {
-    last[object.members[i].first] = i;
+    last[object.members[i].name] = i;
   }
   std::vector<std::pair<std::string_view, const JsonValue*>> result;
   for (std::size_t i = 0; i < object.members.size(); ++i) {

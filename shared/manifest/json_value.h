@@ -9,6 +9,8 @@
 
 namespace borelu::manifest {
 
+struct JsonMember;
+
 // A parsed JSON value that keeps what strict readers must see: object members in document
 // order with repeats kept, and whether a number was written as a plain integer.
 struct JsonValue {
@@ -20,11 +22,16 @@ struct JsonValue {
   std::int64_t negative_integer = 0;   // Kind::negative_integer (always below zero)
   std::string text;                    // Kind::string, or the spelling of Kind::other_number
   std::vector<JsonValue> items;        // Kind::array
-  std::vector<std::pair<std::string, JsonValue>> members;  // Kind::object, document order
+  std::vector<JsonMember> members;     // Kind::object, document order, repeats kept
 
   [[nodiscard]] bool is_object() const { return kind == Kind::object; }
   [[nodiscard]] bool is_array() const { return kind == Kind::array; }
   [[nodiscard]] bool is_string() const { return kind == Kind::string; }
+};
+
+struct JsonMember {
+  std::string name;
+  JsonValue value;
 };
 
 inline constexpr std::size_t kMaxJsonDepth = 128;
