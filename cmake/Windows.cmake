@@ -1,16 +1,20 @@
 # The Windows side: the Win32 layer and BoreluSetup.exe with its resources.
 
 add_library(borelu_win STATIC
+  blocking/shared/windows/process_identity.cpp
+  shared/manifest/installation.cpp
   shared/win/command_line.cpp
+  shared/win/files.cpp
   shared/win/random.cpp
   shared/win/system_error.cpp
   shared/win/text.cpp
 )
-target_link_libraries(borelu_win PUBLIC borelu_portable bcrypt ntdll shell32 ole32)
+target_link_libraries(borelu_win PUBLIC borelu_portable advapi32 bcrypt ntdll shell32 ole32)
 target_compile_definitions(borelu_win PUBLIC ${BORELU_PLATFORM_DEFINITIONS})
 borelu_target_defaults(borelu_win)
 
 add_library(borelu_setup STATIC
+  src/apply/path_safety.cpp
   src/apply/worker.cpp
   src/entry.cpp
   src/standard_error.cpp

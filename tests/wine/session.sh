@@ -37,6 +37,9 @@ case "$action" in
     [ -s "$dir/display" ] || { echo "Xvfb did not start"; cat "$dir/xvfb.log"; exit 1; }
     export DISPLAY=":$(cat "$dir/display")"
     /usr/lib/wine/wine64 wineboot -i >"$dir/wineboot.log" 2>&1
+    # A crashing test program must end, not wait for Wine's debugger to be dismissed.
+    /usr/lib/wine/wine64 reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
+      /v Debugger /f >>"$dir/wineboot.log" 2>&1 || true
     echo "Wine prefix $WINEPREFIX ready on display $DISPLAY"
     ;;
   stop)

@@ -1,0 +1,93 @@
+#include "win/files.h"
+
+#include "core/path_text.h"
+#include "win/handles.h"
+#include "win/system_error.h"
+#include "win/text.h"
+
+namespace borelu::win {
+
+Result<std::string> read_all(HANDLE file) {
+  std::string content;
+  char buffer[64 * 1024];
+  while (true) {
+    DWORD got = 0;
+    if (!ReadFile(file, buffer, sizeof buffer, &got, nullptr)) {
+      return std::unexpected(last_os_failure());
+    }
+    if (got == 0) {
+      return content;
+    }
+    content.append(buffer, got);
+  }
+}
+
+Result<std::string> read_whole_file(std::string_view path) {
+  const FileHandle file(CreateFileW(widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    return std::unexpected(last_os_failure());
+  }
+  return read_all(file.get());
+}
+
+Status write_whole_file(std::string_view path, std::string_view bytes) {
+  const FileHandle file(CreateFileW(widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    return std::unexpected(last_os_failure());
+  }
+  while (!bytes.empty()) {
+    DWORD written = 0;
+    const auto piece = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 20));
+    if (!WriteFile(file.get(), bytes.data(), piece, &written, nullptr)) {
+      return std::unexpected(last_os_failure());
+    }
+    bytes.remove_prefix(written);
+  }
+  return {};
+}
+
+Status create_directories(std::string_view path) {
+  const DWORD attributes = path_attributes(path);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    return {};
+  }
+  if (const auto parent = parent_path(path)) {
+    if (auto made = create_directories(*parent); !made) {
+      return made;
+    }
+  }
+  if (!CreateDirectoryW(widen(path).c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+    return std::unexpected(last_os_failure());
+  }
+  return {};
+}
+
+std::optional<std::wstring> final_path_of(HANDLE file) {
+  std::wstring buffer(32768, L'\0');
+  const DWORD length =
+      GetFinalPathNameByHandleW(file, buffer.data(), static_cast<DWORD>(buffer.size()), FILE_NAME_NORMALIZED);
+  if (length == 0 || length >= buffer.size()) {
+    return std::nullopt;
+  }
+  buffer.resize(length);
+  return buffer;
+}
+
+bool same_final_path(std::wstring_view first, std::wstring_view second) {
+  const auto fold = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; };
+  if (first.size() != second.size()) {
+    return false;
+  }
+  for (std::size_t i = 0; i < first.size(); ++i) {
+    if (fold(first[i]) != fold(second[i])) {
+      return false;
+    }
+  }
+  return true;
+}
+
+DWORD path_attributes(std::string_view path) { return GetFileAttributesW(widen(path).c_str()); }
+
+}  // namespace borelu::win

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/failure.h"
+
+namespace borelu::win {
+
+// File operations without a step label: failures carry only the system error text.
+
+// Everything readable through an open handle, from its current position.
+[[nodiscard]] Result<std::string> read_all(HANDLE file);
+
+// The whole file, opened for reading with other readers allowed.
+[[nodiscard]] Result<std::string> read_whole_file(std::string_view path);
+
+// Creates or truncates the file and writes `bytes` whole.
+[[nodiscard]] Status write_whole_file(std::string_view path, std::string_view bytes);
+
+// Creates the folder and any missing parents; an existing folder is fine.
+[[nodiscard]] Status create_directories(std::string_view path);
+
+// The final path of an open file or folder as the system resolves it (links followed, long
+// names, "\\?\" prefix included), or nothing.
+[[nodiscard]] std::optional<std::wstring> final_path_of(HANDLE file);
+
+// Whether two final paths name the same place: ASCII letters folded, everything else exact.
+[[nodiscard]] bool same_final_path(std::wstring_view first, std::wstring_view second);
+
+// The path's attributes, or INVALID_FILE_ATTRIBUTES with the thread's last error set.
+[[nodiscard]] DWORD path_attributes(std::string_view path);
+
+}  // namespace borelu::win
