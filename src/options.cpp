@@ -12,7 +12,9 @@ bool listed(const std::array<std::string_view, N>& list, std::string_view value)
   return std::ranges::find(list, value) != list.end();
 }
 
-char flag(bool value) { return value ? '1' : '0'; }
+char flag(bool value) {
+  return value ? '1' : '0';
+}
 
 void append_member(std::string& out, std::string_view name, bool value) {
   out.push_back(',');
@@ -51,7 +53,8 @@ std::optional<SetupOptions> decode(std::string_view text) {
     return std::nullopt;
   }
   const std::string_view flags = text.substr(first + 1, second - first - 1);
-  if (flags.size() != 3 || !std::ranges::all_of(flags, [](char c) { return c == '0' || c == '1'; })) {
+  if (flags.size() != 3 ||
+      !std::ranges::all_of(flags, [](char c) { return c == '0' || c == '1'; })) {
     return std::nullopt;
   }
   SetupOptions options;

@@ -2,7 +2,9 @@
 
 namespace borelu {
 
-Status run_wizard_mode() { return fail("The setup wizard is not part of this build yet."); }
+Status run_wizard_mode() {
+  return fail("The setup wizard is not part of this build yet.");
+}
 
 void report_client_failure(std::string_view message) {
   if (message == kCancelledMessage) {

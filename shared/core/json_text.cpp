@@ -8,13 +8,27 @@ void append_json_string(std::string& out, std::string_view text) {
   for (const char c : text) {
     const auto byte = static_cast<unsigned char>(c);
     switch (byte) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case 0x08: out += "\\b"; break;
-      case 0x0C: out += "\\f"; break;
-      case 0x0A: out += "\\n"; break;
-      case 0x0D: out += "\\r"; break;
-      case 0x09: out += "\\t"; break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case 0x08:
+        out += "\\b";
+        break;
+      case 0x0C:
+        out += "\\f";
+        break;
+      case 0x0A:
+        out += "\\n";
+        break;
+      case 0x0D:
+        out += "\\r";
+        break;
+      case 0x09:
+        out += "\\t";
+        break;
       default:
         if (byte < 0x20) {
           out += "\\u00";

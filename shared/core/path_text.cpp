@@ -3,7 +3,9 @@
 namespace borelu {
 namespace {
 
-bool is_separator(char c) { return c == '\\' || c == '/'; }
+bool is_separator(char c) {
+  return c == '\\' || c == '/';
+}
 
 // Length of the root: "C:\" (3), "\\server\share\" (up to and with the separator after the
 // share name), "\" (1), or 0 for a relative path.

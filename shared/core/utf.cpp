@@ -17,7 +17,9 @@ void append_utf16(std::u16string& out, char32_t scalar) {
   out.push_back(static_cast<char16_t>(0xDC00 + (v & 0x3FF)));
 }
 
-bool is_continuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+bool is_continuation(unsigned char byte) {
+  return (byte & 0xC0) == 0x80;
+}
 
 }  // namespace
 
@@ -61,13 +63,17 @@ std::u16string utf8_to_utf16(std::string_view text) {
     } else if (lead >= 0xE0 && lead <= 0xEF) {
       length = 3;
       value = lead & 0x0F;
-      if (lead == 0xE0) low = 0xA0;
-      if (lead == 0xED) high = 0x9F;
+      if (lead == 0xE0)
+        low = 0xA0;
+      if (lead == 0xED)
+        high = 0x9F;
     } else if (lead >= 0xF0 && lead <= 0xF4) {
       length = 4;
       value = lead & 0x07;
-      if (lead == 0xF0) low = 0x90;
-      if (lead == 0xF4) high = 0x8F;
+      if (lead == 0xF0)
+        low = 0x90;
+      if (lead == 0xF4)
+        high = 0x8F;
     } else {
       out.push_back(kReplacement);
       ++i;

@@ -2,8 +2,8 @@
 
 #include <gcrypt.h>
 
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 
 #include "core/hex.h"
 #include "crypto/gcrypt_init.h"
@@ -19,7 +19,9 @@ Sha256::Sha256() : context_(nullptr) {
   context_ = handle;
 }
 
-Sha256::~Sha256() { gcry_md_close(static_cast<gcry_md_hd_t>(context_)); }
+Sha256::~Sha256() {
+  gcry_md_close(static_cast<gcry_md_hd_t>(context_));
+}
 
 void Sha256::update(std::span<const unsigned char> bytes) {
   gcry_md_write(static_cast<gcry_md_hd_t>(context_), bytes.data(), bytes.size());
@@ -39,6 +41,8 @@ Sha256Digest sha256(std::span<const unsigned char> bytes) {
   return digest;
 }
 
-std::string sha256_hex(std::span<const unsigned char> bytes) { return to_lower_hex(sha256(bytes)); }
+std::string sha256_hex(std::span<const unsigned char> bytes) {
+  return to_lower_hex(sha256(bytes));
+}
 
 }  // namespace borelu::crypto

@@ -46,10 +46,12 @@ std::optional<std::vector<unsigned char>> decode_base64(std::string_view text) {
     }
   }
   if (padding == 2) {  // two symbols: 12 bits, one byte, 4 spare bits
-    if ((buffer & 0x0F) != 0) return std::nullopt;
+    if ((buffer & 0x0F) != 0)
+      return std::nullopt;
     out.push_back(static_cast<unsigned char>(buffer >> 4));
   } else if (padding == 1) {  // three symbols: 18 bits, two bytes, 2 spare bits
-    if ((buffer & 0x03) != 0) return std::nullopt;
+    if ((buffer & 0x03) != 0)
+      return std::nullopt;
     out.push_back(static_cast<unsigned char>(buffer >> 10));
     out.push_back(static_cast<unsigned char>(buffer >> 2));
   }

@@ -111,17 +111,30 @@ class TreeBuilder final : public nlohmann::json_sax<nlohmann::json> {
 
 bool write_canonical(const JsonValue& value, std::string& out) {
   switch (value.kind) {
-    case JsonValue::Kind::null: out += "null"; return true;
-    case JsonValue::Kind::boolean: out += value.boolean ? "true" : "false"; return true;
-    case JsonValue::Kind::unsigned_integer: out += std::to_string(value.unsigned_integer); return true;
-    case JsonValue::Kind::negative_integer: out += std::to_string(value.negative_integer); return true;
-    case JsonValue::Kind::other_number: return false;
-    case JsonValue::Kind::string: append_json_string(out, value.text); return true;
+    case JsonValue::Kind::null:
+      out += "null";
+      return true;
+    case JsonValue::Kind::boolean:
+      out += value.boolean ? "true" : "false";
+      return true;
+    case JsonValue::Kind::unsigned_integer:
+      out += std::to_string(value.unsigned_integer);
+      return true;
+    case JsonValue::Kind::negative_integer:
+      out += std::to_string(value.negative_integer);
+      return true;
+    case JsonValue::Kind::other_number:
+      return false;
+    case JsonValue::Kind::string:
+      append_json_string(out, value.text);
+      return true;
     case JsonValue::Kind::array: {
       out.push_back('[');
       for (std::size_t i = 0; i < value.items.size(); ++i) {
-        if (i != 0) out.push_back(',');
-        if (!write_canonical(value.items[i], out)) return false;
+        if (i != 0)
+          out.push_back(',');
+        if (!write_canonical(value.items[i], out))
+          return false;
       }
       out.push_back(']');
       return true;
@@ -135,11 +148,13 @@ bool write_canonical(const JsonValue& value, std::string& out) {
       out.push_back('{');
       bool first = true;
       for (const auto& [name, member] : sorted) {
-        if (!first) out.push_back(',');
+        if (!first)
+          out.push_back(',');
         first = false;
         append_json_string(out, name);
         out.push_back(':');
-        if (!write_canonical(*member, out)) return false;
+        if (!write_canonical(*member, out))
+          return false;
       }
       out.push_back('}');
       return true;
@@ -156,8 +171,9 @@ std::optional<JsonValue> parse_json(std::string_view text) {
     return std::nullopt;
   }
   TreeBuilder builder;
-  const bool accepted = nlohmann::json::sax_parse(text, &builder, nlohmann::json::input_format_t::json,
-                                                  /*strict=*/true, /*ignore_comments=*/false);
+  const bool accepted =
+      nlohmann::json::sax_parse(text, &builder, nlohmann::json::input_format_t::json,
+                                /*strict=*/true, /*ignore_comments=*/false);
   if (!accepted) {
     return std::nullopt;
   }
@@ -172,7 +188,8 @@ std::optional<std::string> canonical_json(const JsonValue& value) {
   return out;
 }
 
-std::vector<std::pair<std::string_view, const JsonValue*>> last_occurrences(const JsonValue& object) {
+std::vector<std::pair<std::string_view, const JsonValue*>> last_occurrences(
+    const JsonValue& object) {
   std::map<std::string_view, std::size_t> last;
   for (std::size_t i = 0; i < object.members.size(); ++i) {
     last[object.members[i].name] = i;

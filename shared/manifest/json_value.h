@@ -14,7 +14,16 @@ struct JsonMember;
 // A parsed JSON value that keeps what strict readers must see: object members in document
 // order with repeats kept, and whether a number was written as a plain integer.
 struct JsonValue {
-  enum class Kind { null, boolean, unsigned_integer, negative_integer, other_number, string, array, object };
+  enum class Kind {
+    null,
+    boolean,
+    unsigned_integer,
+    negative_integer,
+    other_number,
+    string,
+    array,
+    object
+  };
 
   Kind kind = Kind::null;
   bool boolean = false;

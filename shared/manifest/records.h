@@ -16,7 +16,8 @@ inline constexpr std::string_view LAST_UPDATE_FILE = "last-update.json";
 inline constexpr std::string_view RUNNERS_FOLDER = "runners";
 inline constexpr std::string_view UPDATER_NAME = "BoreluUpdater.exe";
 
-inline constexpr std::string_view kNoInstalledRelease = "Run BoreluSetup once to enable automatic updates.";
+inline constexpr std::string_view kNoInstalledRelease =
+    "Run BoreluSetup once to enable automatic updates.";
 
 // The maintenance folder beside the installation folder.
 [[nodiscard]] Result<std::string> maintenance_folder_beside(std::string_view installation_folder);
@@ -26,6 +27,7 @@ inline constexpr std::string_view kNoInstalledRelease = "Run BoreluSetup once to
                                                     const std::vector<Artifact>& files);
 
 // The bytes of "last-update.json": compact, "rollback" before "version".
-[[nodiscard]] std::string last_update_json(std::string_view rollback_folder, std::string_view version);
+[[nodiscard]] std::string last_update_json(std::string_view rollback_folder,
+                                           std::string_view version);
 
 }  // namespace borelu::manifest

@@ -149,10 +149,10 @@ Result<Release> verify_release_metadata(std::string_view document, const TrustAn
   if (!canonical) {
     return fail("Invalid release payload.");
   }
-  if (!crypto::ed25519_verify(*public_key,
-                              std::span(reinterpret_cast<const unsigned char*>(canonical->data()),
-                                        canonical->size()),
-                              *signature)) {
+  if (!crypto::ed25519_verify(
+          *public_key,
+          std::span(reinterpret_cast<const unsigned char*>(canonical->data()), canonical->size()),
+          *signature)) {
     return fail("The release signature could not be verified.");
   }
 
@@ -189,7 +189,8 @@ Result<ReleaseVersion> parse_release_version(std::string_view text) {
   std::size_t start = 0;
   while (true) {
     const std::size_t dot = text.find('.', start);
-    const std::string_view piece = text.substr(start, dot == std::string_view::npos ? dot : dot - start);
+    const std::string_view piece =
+        text.substr(start, dot == std::string_view::npos ? dot : dot - start);
     if (part == 3 || piece.empty() || piece.size() > 7 ||
         !std::ranges::all_of(piece, [](char c) { return c >= '0' && c <= '9'; }) ||
         (piece.size() > 1 && piece.front() == '0')) {
@@ -214,8 +215,10 @@ Result<ReleaseVersion> parse_release_version(std::string_view text) {
 
 Result<std::array<unsigned char, 32>> decode_sha256_hex(std::string_view text) {
   const auto nibble = [](char c) -> int {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= '0' && c <= '9')
+      return c - '0';
+    if (c >= 'a' && c <= 'f')
+      return c - 'a' + 10;
     return -1;
   };
   std::array<unsigned char, 32> bytes{};

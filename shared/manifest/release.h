@@ -25,8 +25,10 @@ inline constexpr std::array<std::string_view, 3> APPROVED_EXECUTABLES{
     "Borelu.exe", "BoreluService.exe", "BoreluUpdater.exe"};
 
 // The release signer's public key as a small JSON document (112 bytes).
-#define BORELU_KEY_DOCUMENT(key) "{\n  \"algorithm\": \"ed25519\",\n  \"publicKey\": \"" key "\"\n}\n"
-inline constexpr std::string_view PINNED_KEY_DOCUMENT = BORELU_KEY_DOCUMENT(BORELU_PINNED_PUBLIC_KEY_HEX);
+#define BORELU_KEY_DOCUMENT(key) \
+  "{\n  \"algorithm\": \"ed25519\",\n  \"publicKey\": \"" key "\"\n}\n"
+inline constexpr std::string_view PINNED_KEY_DOCUMENT =
+    BORELU_KEY_DOCUMENT(BORELU_PINNED_PUBLIC_KEY_HEX);
 static_assert(PINNED_KEY_DOCUMENT.size() == 112);
 
 struct Artifact {

@@ -13,7 +13,8 @@ inline constexpr std::string_view UPDATE_HOST = build::kUpdateHost;
 inline constexpr std::string_view METADATA_PATH = "/updates/latest.json";
 
 // "https://" + host + "/releases/" + version + "/" + name.
-[[nodiscard]] inline std::string approved_release_url(std::string_view host, std::string_view version,
+[[nodiscard]] inline std::string approved_release_url(std::string_view host,
+                                                      std::string_view version,
                                                       std::string_view name) {
   std::string url = "https://";
   url += host;

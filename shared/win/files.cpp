@@ -66,8 +66,8 @@ Status create_directories(std::string_view path) {
 
 std::optional<std::wstring> final_path_of(HANDLE file) {
   std::wstring buffer(32768, L'\0');
-  const DWORD length =
-      GetFinalPathNameByHandleW(file, buffer.data(), static_cast<DWORD>(buffer.size()), FILE_NAME_NORMALIZED);
+  const DWORD length = GetFinalPathNameByHandleW(
+      file, buffer.data(), static_cast<DWORD>(buffer.size()), FILE_NAME_NORMALIZED);
   if (length == 0 || length >= buffer.size()) {
     return std::nullopt;
   }
@@ -76,7 +76,9 @@ std::optional<std::wstring> final_path_of(HANDLE file) {
 }
 
 bool same_final_path(std::wstring_view first, std::wstring_view second) {
-  const auto fold = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; };
+  const auto fold = [](wchar_t c) {
+    return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+  };
   if (first.size() != second.size()) {
     return false;
   }
@@ -88,6 +90,8 @@ bool same_final_path(std::wstring_view first, std::wstring_view second) {
   return true;
 }
 
-DWORD path_attributes(std::string_view path) { return GetFileAttributesW(widen(path).c_str()); }
+DWORD path_attributes(std::string_view path) {
+  return GetFileAttributesW(widen(path).c_str());
+}
 
 }  // namespace borelu::win

@@ -36,10 +36,16 @@ Failure os_failure(std::string_view label, DWORD code) {
   return Failure(std::move(text));
 }
 
-Failure os_failure(DWORD code) { return Failure(system_error_text(code)); }
+Failure os_failure(DWORD code) {
+  return Failure(system_error_text(code));
+}
 
-Failure last_os_failure(std::string_view label) { return os_failure(label, GetLastError()); }
+Failure last_os_failure(std::string_view label) {
+  return os_failure(label, GetLastError());
+}
 
-Failure last_os_failure() { return os_failure(GetLastError()); }
+Failure last_os_failure() {
+  return os_failure(GetLastError());
+}
 
 }  // namespace borelu::win

@@ -18,11 +18,9 @@ namespace {
 // shows a Unix symbolic link as a reparse point only through the path's attributes.
 Result<std::optional<bool>> is_reparse_point(std::string_view component) {
   const std::wstring wide = win::widen(component);
-  const win::FileHandle handle(CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES,
-                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                           nullptr, OPEN_EXISTING,
-                                           FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
-                                           nullptr));
+  const win::FileHandle handle(CreateFileW(
+      wide.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!handle) {
     const DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
@@ -38,7 +36,8 @@ Result<std::optional<bool>> is_reparse_point(std::string_view component) {
   if (path_attributes == INVALID_FILE_ATTRIBUTES) {
     return std::unexpected(win::last_os_failure());
   }
-  return std::optional<bool>(((info.dwFileAttributes | path_attributes) & FILE_ATTRIBUTE_REPARSE_POINT) != 0);
+  return std::optional<bool>(
+      ((info.dwFileAttributes | path_attributes) & FILE_ATTRIBUTE_REPARSE_POINT) != 0);
 }
 
 // Whether the open file is the one named by `path` rather than a link's target. Wine follows a
@@ -51,7 +50,8 @@ bool opened_where_named(HANDLE file, std::string_view path) {
   }
   const win::FileHandle parent(CreateFileW(win::widen(*folder).c_str(), FILE_READ_ATTRIBUTES,
                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+                                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                           nullptr));
   if (!parent) {
     return false;
   }
@@ -81,8 +81,9 @@ Status reject_linked_path(std::string_view path) {
 
 Result<win::FileHandle> open_regular_file(std::string_view path) {
   const std::wstring wide = win::widen(path);
-  win::FileHandle file(CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                   FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  win::FileHandle file(
+      CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                  FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!file) {
     return std::unexpected(win::last_os_failure("Read verified update"));
   }
@@ -100,13 +101,14 @@ Result<win::FileHandle> open_regular_file(std::string_view path) {
 
 Status protect_path(std::string_view path) {
   PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kProtectedDescriptor.data(), SDDL_REVISION_1,
-                                                            &descriptor, nullptr)) {
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(
+          kProtectedDescriptor.data(), SDDL_REVISION_1, &descriptor, nullptr)) {
     return std::unexpected(win::last_os_failure("Build access policy"));
   }
   const win::LocalMemory owner(descriptor);
   constexpr SECURITY_INFORMATION kWhat = OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION |
-                                         DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION;
+                                         DACL_SECURITY_INFORMATION |
+                                         PROTECTED_DACL_SECURITY_INFORMATION;
   static_assert(kWhat == 0x80000007);
   if (!SetFileSecurityW(win::widen(path).c_str(), kWhat, descriptor)) {
     return std::unexpected(win::last_os_failure("Protect installed files"));

@@ -13,7 +13,8 @@ namespace borelu::apply {
 inline constexpr std::wstring_view kProtectedDescriptor =
     L"O:BAG:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;GRGX;;;BU)";
 
-inline constexpr std::string_view kLinkedPath = "Linked installation/update paths are not permitted.";
+inline constexpr std::string_view kLinkedPath =
+    "Linked installation/update paths are not permitted.";
 inline constexpr std::string_view kLinkedFile = "Linked/non-regular update files are not allowed.";
 
 // Fails when the path or any existing ancestor up to the root is a reparse point (symbolic

@@ -20,10 +20,11 @@ std::string dense_document() {
   std::string document;
   std::size_t notes = 30000;
   for (int attempt = 0; attempt < 64; ++attempt) {
-    const std::string payload = "{\"notes\":\"" + std::string(notes, 'n') + "\"," +
-                                release_json(three_files()).substr(1);
+    const std::string payload =
+        "{\"notes\":\"" + std::string(notes, 'n') + "\"," + release_json(three_files()).substr(1);
     document = signed_document(payload);
-    if (document.size() == manifest::MAX_METADATA_BYTES) break;
+    if (document.size() == manifest::MAX_METADATA_BYTES)
+      break;
     notes += manifest::MAX_METADATA_BYTES - document.size();
   }
   return document;
@@ -40,7 +41,8 @@ void BM_VerifyPaddedDocument(benchmark::State& state) {
   for (auto _ : state) {
     auto release = verify_with_test_key(document);
     benchmark::DoNotOptimize(release);
-    if (!release) state.SkipWithError("verification failed");
+    if (!release)
+      state.SkipWithError("verification failed");
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * document.size()));
 }

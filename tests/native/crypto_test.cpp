@@ -15,7 +15,8 @@ namespace {
 std::vector<unsigned char> from_hex(std::string_view hex) {
   std::vector<unsigned char> bytes;
   for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
-    bytes.push_back(static_cast<unsigned char>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16)));
+    bytes.push_back(
+        static_cast<unsigned char>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16)));
   }
   return bytes;
 }
@@ -31,13 +32,16 @@ struct Vector {
 const Vector kRfc8032[] = {
     {"9d61b19deffd5a60ba844af492ec2cc44449c5697b326919703bac031cae7f60",
      "d75a980182b10ab7d54bfed3c964073a0ee172f3daa62325af021a68f707511a", "",
-     "e5564300c360ac729086e2cc806e828a84877f1eb8e5d974d873e065224901555fb8821590a33bacc61e39701cf9b46bd25bf5f0595bbe24655141438e7a100b"},
+     "e5564300c360ac729086e2cc806e828a84877f1eb8e5d974d873e065224901555fb8821590a33bacc61e39701cf9b"
+     "46bd25bf5f0595bbe24655141438e7a100b"},
     {"4ccd089b28ff96da9db6c346ec114e0f5b8a319f35aba624da8cf6ed4fb8a6fb",
      "3d4017c3e843895a92b70aa74d1b7ebc9c982ccf2ec4968cc0cd55f12af4660c", "72",
-     "92a009a9f0d4cab8720e820b5f642540a2b27b5416503f8fb3762223ebdb69da085ac1e43e15996e458f3613d0f11d8c387b2eaeb4302aeeb00d291612bb0c00"},
+     "92a009a9f0d4cab8720e820b5f642540a2b27b5416503f8fb3762223ebdb69da085ac1e43e15996e458f3613d0f11"
+     "d8c387b2eaeb4302aeeb00d291612bb0c00"},
     {"c5aa8df43f9f837bedb7442f31dcb7b166d38535076f094b85ce3a2e0b4458f7",
      "fc51cd8e6218a1a38da47ed00230f0580816ed13ba3303ac5deb911548908025", "af82",
-     "6291d657deec24024827e69c3abe01a30ce548a284743a445e3680d7db5ac3ac18ff9b538d16f290ae67f760984dc6594a7c15e9716ed28dc027beceea1ec40a"},
+     "6291d657deec24024827e69c3abe01a30ce548a284743a445e3680d7db5ac3ac18ff9b538d16f290ae67f760984dc"
+     "6594a7c15e9716ed28dc027beceea1ec40a"},
 };
 
 Ed25519Seed seed_of(const char* hex) {
@@ -71,9 +75,10 @@ TEST(Ed25519, SignatureWithUnreducedScalarIsRefused) {
   // requires S < L, which makes the signature non-malleable.
   const Vector& v = kRfc8032[1];
   auto signature = from_hex(v.signature);
-  static constexpr unsigned char kOrder[32] = {
-      0xed, 0xd3, 0xf5, 0x5c, 0x1a, 0x63, 0x12, 0x58, 0xd6, 0x9c, 0xf7, 0xa2, 0xde, 0xf9, 0xde, 0x14,
-      0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10};
+  static constexpr unsigned char kOrder[32] = {0xed, 0xd3, 0xf5, 0x5c, 0x1a, 0x63, 0x12, 0x58,
+                                               0xd6, 0x9c, 0xf7, 0xa2, 0xde, 0xf9, 0xde, 0x14,
+                                               0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+                                               0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10};
   unsigned carry = 0;
   for (std::size_t i = 0; i < 32; ++i) {
     const unsigned sum = signature[32 + i] + kOrder[i] + carry;
@@ -133,7 +138,8 @@ TEST(Sha256, KnownDigestsWholeAndInPieces) {
 TEST(Base64, StrictCanonicalDecoding) {
   using manifest::decode_base64;
   using manifest::encode_base64;
-  for (const std::string& text : std::vector<std::string>{"", "f", "fo", "foo", "foob", "fooba", "foobar"}) {
+  for (const std::string& text :
+       std::vector<std::string>{"", "f", "fo", "foo", "foob", "fooba", "foobar"}) {
     const std::vector<unsigned char> bytes(text.begin(), text.end());
     const auto encoded = encode_base64(bytes);
     const auto decoded = decode_base64(encoded);
@@ -142,8 +148,9 @@ TEST(Base64, StrictCanonicalDecoding) {
   }
   EXPECT_EQ(encode_base64(std::vector<unsigned char>{'f', 'o', 'o', 'b'}), "Zm9vYg==");
   EXPECT_EQ(encode_base64(std::vector<unsigned char>{0xfb, 0xff}), "+/8=");
-  for (const char* bad : {"Zm9vYg", "Zm9vYg=", "Zm9vYh==", "Zm9vYmE", "Zm9vYmF=", "Zm9v\nYg==",
-                          "Zm9v Yg==", "Zm=vYg==", "====", "Zg===", "Zm9vYg==Zm9v", "-_8=", "Zm9vYmFy===="}) {
+  for (const char* bad :
+       {"Zm9vYg", "Zm9vYg=", "Zm9vYh==", "Zm9vYmE", "Zm9vYmF=", "Zm9v\nYg==", "Zm9v Yg==",
+        "Zm=vYg==", "====", "Zg===", "Zm9vYg==Zm9v", "-_8=", "Zm9vYmFy===="}) {
     EXPECT_FALSE(decode_base64(bad)) << bad;
   }
 }

@@ -29,9 +29,9 @@ TEST(SetupOptions, DecodeAcceptsOnlyThreePiecesWithThreeFlagBytes) {
   EXPECT_EQ(*earlier, (SetupOptions{"en", false, false, true, "2026-10-06"}));
   EXPECT_TRUE(validate(*earlier));
 
-  for (const char* refused : {"en:01:2026-10-19", "en:0011:2026-10-19", "en:0x1:2026-10-19", "en:001",
-                              "en", "", "en:001:2026-10-19:", ":::", "en:0 1:2026-10-19",
-                              "en:-01:2026-10-19"}) {
+  for (const char* refused :
+       {"en:01:2026-10-19", "en:0011:2026-10-19", "en:0x1:2026-10-19", "en:001", "en", "",
+        "en:001:2026-10-19:", ":::", "en:0 1:2026-10-19", "en:-01:2026-10-19"}) {
     EXPECT_FALSE(decode(refused)) << refused;
   }
   // Empty pieces still count as pieces.
@@ -75,8 +75,9 @@ TEST(SetupOptions, JsonIsCompactInFixedMemberOrder) {
   EXPECT_EQ(to_json({"en", false, false, true, "2026-10-19"}),
             R"({"language":"en","startup":false,"desktop":false,"startMenu":true,)"
             R"("acceptedPolicy":"2026-10-19"})");
-  EXPECT_EQ(to_json({"ar", true, true, false, ""}),
-            R"({"language":"ar","startup":true,"desktop":true,"startMenu":false,"acceptedPolicy":""})");
+  EXPECT_EQ(
+      to_json({"ar", true, true, false, ""}),
+      R"({"language":"ar","startup":true,"desktop":true,"startMenu":false,"acceptedPolicy":""})");
 }
 
 TEST(SetupOptions, JsonEscapesOnlyQuoteBackslashAndControlCharacters) {

@@ -13,7 +13,8 @@ TEST(PathText, JoinParentAndName) {
   EXPECT_EQ(*parent_path("C:\\Program Files\\Borelu"), "C:\\Program Files");
   EXPECT_EQ(*parent_path("C:\\Program Files\\Borelu\\"), "C:\\Program Files");
   EXPECT_EQ(*parent_path("C:\\Borelu"), "C:\\");
-  EXPECT_EQ(*parent_path("C:\\Local\\BoreluTauri/updates\\BoreluUpdate-1"), "C:\\Local\\BoreluTauri/updates");
+  EXPECT_EQ(*parent_path("C:\\Local\\BoreluTauri/updates\\BoreluUpdate-1"),
+            "C:\\Local\\BoreluTauri/updates");
   EXPECT_EQ(*parent_path("C:\\Local\\BoreluTauri/updates"), "C:\\Local\\BoreluTauri");
   EXPECT_EQ(*parent_path("\\\\server\\share\\folder"), "\\\\server\\share\\");
   EXPECT_FALSE(parent_path("C:\\"));
@@ -53,11 +54,12 @@ TEST(InstallationRecords, RunnerPathFollowsTheUpdaterDigestOnly) {
 }
 
 TEST(InstallationRecords, LastUpdateIsCompactWithRollbackFirst) {
-  EXPECT_EQ(manifest::last_update_json(
-                "C:\\Program Files\\BoreluMaintenance\\work-0123456789abcdef0123456789abcdef\\rollback",
-                "1.4.2"),
-            "{\"rollback\":\"C:\\\\Program Files\\\\BoreluMaintenance\\\\"
-            "work-0123456789abcdef0123456789abcdef\\\\rollback\",\"version\":\"1.4.2\"}");
+  EXPECT_EQ(
+      manifest::last_update_json(
+          "C:\\Program Files\\BoreluMaintenance\\work-0123456789abcdef0123456789abcdef\\rollback",
+          "1.4.2"),
+      "{\"rollback\":\"C:\\\\Program Files\\\\BoreluMaintenance\\\\"
+      "work-0123456789abcdef0123456789abcdef\\\\rollback\",\"version\":\"1.4.2\"}");
   EXPECT_EQ(manifest::last_update_json("C:\\\"q\"\\\xD9\x85", "0.0.0"),
             "{\"rollback\":\"C:\\\\\\\"q\\\"\\\\\xD9\x85\",\"version\":\"0.0.0\"}");
 }
@@ -67,11 +69,13 @@ TEST(OwnerSid, AcceptsPersonAccountsOnly) {
   EXPECT_TRUE(windows::is_valid_owner_sid("S-1-12-1-1234567890-123456789-1234567890-1234567890"));
   const std::string prefix = "S-1-5-21-";
   std::string longest = prefix;
-  while (longest.size() < 183) longest += longest.size() % 11 == 0 ? '-' : '7';
+  while (longest.size() < 183)
+    longest += longest.size() % 11 == 0 ? '-' : '7';
   EXPECT_TRUE(windows::is_valid_owner_sid(longest));
   EXPECT_FALSE(windows::is_valid_owner_sid(longest + "7"));
-  for (const char* bad : {"S-1-5-18", "S-1-5-21-1-2-3-x", "S-1-5-21-1-2-3-1000 ", " S-1-5-21-1", "s-1-5-21-1",
-                          "S-1-12-2-1", "S-1-5-21", "", "S-1-5-21-1\n", "S-1-5-21-1-2-3-500A"}) {
+  for (const char* bad :
+       {"S-1-5-18", "S-1-5-21-1-2-3-x", "S-1-5-21-1-2-3-1000 ", " S-1-5-21-1", "s-1-5-21-1",
+        "S-1-12-2-1", "S-1-5-21", "", "S-1-5-21-1\n", "S-1-5-21-1-2-3-500A"}) {
     EXPECT_FALSE(windows::is_valid_owner_sid(bad)) << bad;
   }
 }

@@ -8,7 +8,9 @@ namespace {
 
 using manifest::Release;
 
-std::string valid_payload() { return release_json(three_files()); }
+std::string valid_payload() {
+  return release_json(three_files());
+}
 
 TEST(ReleaseMetadata, AValidDocumentGivesItsRelease) {
   const auto release = verify(signed_document(valid_payload()));
@@ -18,8 +20,9 @@ TEST(ReleaseMetadata, AValidDocumentGivesItsRelease) {
   EXPECT_EQ(release->publishedAt, "2026-12-01T10:00:00Z");
   ASSERT_EQ(release->files.size(), 3u);
   EXPECT_EQ(release->files[1],
-            (manifest::Artifact{"BoreluService.exe", "https://borelu.app/releases/1.4.2/BoreluService.exe",
-                                digest('a'), 2048}));
+            (manifest::Artifact{"BoreluService.exe",
+                                "https://borelu.app/releases/1.4.2/BoreluService.exe", digest('a'),
+                                2048}));
 }
 
 TEST(ReleaseMetadata, SizeLimitIsCheckedFirst) {
@@ -38,7 +41,8 @@ TEST(ReleaseMetadata, EnvelopeIsReadStrictly) {
   const std::string good = envelope(payload, signature);
   for (const std::string& bad : {
            "{\"schema\":1,\"payload\":" + payload + ",\"signature\":\"" + signature + "\",\"x\":0}",
-           "{\"schema\":1,\"schema\":1,\"payload\":" + payload + ",\"signature\":\"" + signature + "\"}",
+           "{\"schema\":1,\"schema\":1,\"payload\":" + payload + ",\"signature\":\"" + signature +
+               "\"}",
            "{\"payload\":" + payload + ",\"signature\":\"" + signature + "\"}",
            "\xEF\xBB\xBF" + good,
            good + "x",
@@ -67,7 +71,8 @@ TEST(ReleaseMetadata, EnvelopeIsReadStrictly) {
 
 TEST(ReleaseMetadata, NestingBeyond128LevelsIsMalformed) {
   const auto nested = [](int depth) {
-    return std::string(static_cast<std::size_t>(depth), '[') + std::string(static_cast<std::size_t>(depth), ']');
+    return std::string(static_cast<std::size_t>(depth), '[') +
+           std::string(static_cast<std::size_t>(depth), ']');
   };
   // The envelope is level 1, so the payload may open 127 more.
   EXPECT_EQ(failure_of(envelope(nested(127), signature_for(valid_payload()))),
@@ -96,7 +101,8 @@ TEST(ReleaseMetadata, SignatureTextMustBeCanonicalBase64) {
   std::string spare = signature;
   spare[spare.size() - 3] = static_cast<char>(spare[spare.size() - 3] + 1);
   EXPECT_EQ(failure_of(envelope(payload, spare)), "Invalid release signature.");
-  EXPECT_EQ(failure_of(envelope(payload, std::string(84, 'A') + "-A==")), "Invalid release signature.");
+  EXPECT_EQ(failure_of(envelope(payload, std::string(84, 'A') + "-A==")),
+            "Invalid release signature.");
 
   const auto bytes = *manifest::decode_base64(signature);
   std::vector<unsigned char> short_sig(bytes.begin(), bytes.end() - 1);
@@ -114,7 +120,8 @@ TEST(ReleaseMetadata, SignatureCoversTheCanonicalPayloadNotItsSpelling) {
   const std::string signature = signature_for(payload);
 
   // Re-indented, members reordered, "/" written as "\/", letters as \u escapes.
-  std::string respelled = "{\n  \"files\" : [" + three_files() + "],\n  \"publishedAt\": \"2026-12-01T10:00:00Z\","
+  std::string respelled = "{\n  \"files\" : [" + three_files() +
+                          "],\n  \"publishedAt\": \"2026-12-01T10:00:00Z\","
                           "\n  \"minBootstrapper\": 1,\n  \"version\": \"\\u0031.4.2\"\n}";
   const auto slash = respelled.find("https://");
   respelled.replace(slash, 8, "https:\\/\\/");
@@ -125,18 +132,25 @@ TEST(ReleaseMetadata, SignatureCoversTheCanonicalPayloadNotItsSpelling) {
   EXPECT_EQ(failure_of(envelope(repeated, signature)), "OK 1.4.2");
 
   // Any changed value breaks the signature.
-  for (const auto& [from, to] : std::vector<std::pair<std::string, std::string>>{
-           {"\"1.4.2\"", "\"1.4.3\""}, {"2048", "2049"}, {"10:00:00Z", "10:00:01Z"}, {"aaaa", "aaab"}}) {
+  for (const auto& [from, to] :
+       std::vector<std::pair<std::string, std::string>>{{"\"1.4.2\"", "\"1.4.3\""},
+                                                        {"2048", "2049"},
+                                                        {"10:00:00Z", "10:00:01Z"},
+                                                        {"aaaa", "aaab"}}) {
     std::string changed = payload;
     changed.replace(changed.find(from), from.size(), to);
-    EXPECT_EQ(failure_of(envelope(changed, signature)), "The release signature could not be verified.") << to;
+    EXPECT_EQ(failure_of(envelope(changed, signature)),
+              "The release signature could not be verified.")
+        << to;
   }
 }
 
 TEST(ReleaseMetadata, NumbersThatAreNotPlainIntegersMakeThePayloadInvalid) {
   const std::string payload = release_json(three_files(), "1.4.2", "1.0");
-  EXPECT_EQ(failure_of(envelope(payload, signature_for(valid_payload()))), "Invalid release payload.");
-  EXPECT_EQ(failure_of(envelope(release_json(three_files(), "1.4.2", "1e0"), "")), "Invalid release payload.");
+  EXPECT_EQ(failure_of(envelope(payload, signature_for(valid_payload()))),
+            "Invalid release payload.");
+  EXPECT_EQ(failure_of(envelope(release_json(three_files(), "1.4.2", "1e0"), "")),
+            "Invalid release payload.");
   EXPECT_EQ(failure_of(envelope(release_json(three_files(), "1.4.2", "18446744073709551616"), "")),
             "Invalid release payload.");
 }
@@ -149,7 +163,8 @@ TEST(ReleaseMetadata, SignedPayloadMustBeExactlyARelease) {
            release_json(three_files(), "1.4.2", "4294967296"),
            release_json(three_files(), "1.4.2", "\"1\""),
            release_json(artifact_json("Borelu.exe", "1.4.2", "\"2048\"") + "," +
-                        artifact_json("BoreluService.exe") + "," + artifact_json("BoreluUpdater.exe")),
+                        artifact_json("BoreluService.exe") + "," +
+                        artifact_json("BoreluUpdater.exe")),
            release_json(three_files() + ",7"),
            std::string("[\"1.4.2\",1,\"x\"]"),
            std::string("\"1.4.2\""),
@@ -158,13 +173,15 @@ TEST(ReleaseMetadata, SignedPayloadMustBeExactlyARelease) {
   }
   // The array forms are records too.
   const std::string array_artifacts =
-      "[\"Borelu.exe\",\"https://borelu.app/releases/1.4.2/Borelu.exe\",2048,\"" + digest('b') + "\"]," +
-      artifact_json("BoreluService.exe") + "," + artifact_json("BoreluUpdater.exe");
-  EXPECT_EQ(failure_of(signed_document("[\"1.4.2\",0,\"\",[" + array_artifacts + "]]")), "OK 1.4.2");
+      "[\"Borelu.exe\",\"https://borelu.app/releases/1.4.2/Borelu.exe\",2048,\"" + digest('b') +
+      "\"]," + artifact_json("BoreluService.exe") + "," + artifact_json("BoreluUpdater.exe");
+  EXPECT_EQ(failure_of(signed_document("[\"1.4.2\",0,\"\",[" + array_artifacts + "]]")),
+            "OK 1.4.2");
 }
 
 TEST(ReleaseMetadata, VersionAndGenerationRules) {
-  EXPECT_EQ(failure_of(signed_document(release_json(three_files("1.4"), "1.4"))), "Invalid release version.");
+  EXPECT_EQ(failure_of(signed_document(release_json(three_files("1.4"), "1.4"))),
+            "Invalid release version.");
   EXPECT_EQ(failure_of(signed_document(release_json(three_files("01.4.2"), "01.4.2"))),
             "Invalid release version.");
   EXPECT_EQ(failure_of(signed_document(release_json(three_files(), "1.4.2", "0"))), "OK 1.4.2");
@@ -176,14 +193,17 @@ TEST(ReleaseMetadata, VersionAndGenerationRules) {
 }
 
 TEST(ReleaseMetadata, PublishedAtAndFileCount) {
-  EXPECT_EQ(failure_of(signed_document(release_json(three_files(), "1.4.2", "1", std::string(40, 'x')))),
-            "OK 1.4.2");
-  EXPECT_EQ(failure_of(signed_document(release_json(three_files(), "1.4.2", "1", std::string(41, 'x')))),
-            "Invalid release file list.");
+  EXPECT_EQ(
+      failure_of(signed_document(release_json(three_files(), "1.4.2", "1", std::string(40, 'x')))),
+      "OK 1.4.2");
+  EXPECT_EQ(
+      failure_of(signed_document(release_json(three_files(), "1.4.2", "1", std::string(41, 'x')))),
+      "Invalid release file list.");
   const std::string two = artifact_json("Borelu.exe") + "," + artifact_json("BoreluService.exe");
   EXPECT_EQ(failure_of(signed_document(release_json(two))), "Invalid release file list.");
-  EXPECT_EQ(failure_of(signed_document(release_json(three_files() + "," + artifact_json("Borelu.exe")))),
-            "Invalid release file list.");
+  EXPECT_EQ(
+      failure_of(signed_document(release_json(three_files() + "," + artifact_json("Borelu.exe")))),
+      "Invalid release file list.");
 }
 
 TEST(ReleaseMetadata, EachApprovedExecutableExactlyOnce) {
@@ -191,8 +211,9 @@ TEST(ReleaseMetadata, EachApprovedExecutableExactlyOnce) {
                             artifact_json("BoreluUpdater.exe");
   EXPECT_EQ(failure_of(signed_document(release_json(twice))),
             "Release must contain each approved executable exactly once.");
-  const std::string letter_case = artifact_json("borelu.exe") + "," + artifact_json("BoreluService.exe") +
-                                  "," + artifact_json("BoreluUpdater.exe");
+  const std::string letter_case = artifact_json("borelu.exe") + "," +
+                                  artifact_json("BoreluService.exe") + "," +
+                                  artifact_json("BoreluUpdater.exe");
   EXPECT_EQ(failure_of(signed_document(release_json(letter_case))),
             "Release must contain each approved executable exactly once.");
 }
@@ -213,7 +234,8 @@ TEST(ReleaseMetadata, ArtifactDigestSizeAndUrl) {
             "Release file size is outside the supported limit.");
   EXPECT_EQ(failure_of(with_service(artifact_json(name, "1.4.2", "1024"))), "OK 1.4.2");
   EXPECT_EQ(failure_of(with_service(artifact_json(name, "1.4.2", "25165824"))), "OK 1.4.2");
-  for (const std::string& url : std::vector<std::string>{"http://borelu.app/releases/1.4.2/BoreluService.exe",
+  for (const std::string& url :
+       std::vector<std::string>{"http://borelu.app/releases/1.4.2/BoreluService.exe",
                                 "https://evil.example/releases/1.4.2/BoreluService.exe",
                                 "https://Borelu.app/releases/1.4.2/BoreluService.exe",
                                 "https://borelu.app/releases/1.4.2/BoreluService.exe/",
@@ -234,22 +256,21 @@ TEST(ReleaseMetadata, FirstApprovedNameDecidesAndEachFileIsCheckedInOrder) {
   EXPECT_EQ(failure_of(signed_document(release_json(files))),
             "Release file size is outside the supported limit.");
   // Within one file: digest before size before URL.
-  const std::string all_wrong = artifact_json("Borelu.exe", "1.4.2", "5", digest('G'), "http://x/") +
-                                "," + artifact_json("BoreluService.exe") + "," +
-                                artifact_json("BoreluUpdater.exe");
+  const std::string all_wrong =
+      artifact_json("Borelu.exe", "1.4.2", "5", digest('G'), "http://x/") + "," +
+      artifact_json("BoreluService.exe") + "," + artifact_json("BoreluUpdater.exe");
   EXPECT_EQ(failure_of(signed_document(release_json(all_wrong))), "Invalid SHA-256/public key.");
-  const std::string size_and_url = artifact_json("Borelu.exe", "1.4.2", "5", digest('a'), "http://x/") +
-                                   "," + artifact_json("BoreluService.exe") + "," +
-                                   artifact_json("BoreluUpdater.exe");
+  const std::string size_and_url =
+      artifact_json("Borelu.exe", "1.4.2", "5", digest('a'), "http://x/") + "," +
+      artifact_json("BoreluService.exe") + "," + artifact_json("BoreluUpdater.exe");
   EXPECT_EQ(failure_of(signed_document(release_json(size_and_url))),
             "Release file size is outside the supported limit.");
 }
 
 TEST(PinnedKey, DocumentHasTheFixedLayout) {
   EXPECT_EQ(manifest::PINNED_KEY_DOCUMENT.size(), 112u);
-  EXPECT_EQ(manifest::PINNED_KEY_DOCUMENT,
-            "{\n  \"algorithm\": \"ed25519\",\n  \"publicKey\": \"" + std::string(build::kPinnedPublicKeyHex) +
-                "\"\n}\n");
+  EXPECT_EQ(manifest::PINNED_KEY_DOCUMENT, "{\n  \"algorithm\": \"ed25519\",\n  \"publicKey\": \"" +
+                                               std::string(build::kPinnedPublicKeyHex) + "\"\n}\n");
   EXPECT_EQ(manifest::make_key_document(build::kPinnedPublicKeyHex), manifest::PINNED_KEY_DOCUMENT);
 }
 
@@ -267,7 +288,8 @@ TEST(PinnedKey, KeyDocumentFaultsHaveTheirOwnMessages) {
   EXPECT_EQ(with_key(manifest::make_key_document(digest('0'))),
             "The release signature could not be verified.");
   // The key comes before the signature: a broken key wins over a broken signature.
-  const auto broken = manifest::verify_release_metadata(envelope(valid_payload(), "!"), {"{", kTestHost});
+  const auto broken =
+      manifest::verify_release_metadata(envelope(valid_payload(), "!"), {"{", kTestHost});
   EXPECT_EQ(broken.error().text(), "Invalid pinned key.");
 }
 
@@ -276,8 +298,9 @@ TEST(ReleaseVersion, ParsesThreeCanonicalDecimalParts) {
   EXPECT_EQ(*manifest::parse_release_version("9999999.9999999.9999999"),
             (manifest::ReleaseVersion{9999999, 9999999, 9999999}));
   EXPECT_EQ(*manifest::parse_release_version("1.10.0"), (manifest::ReleaseVersion{1, 10, 0}));
-  for (const char* bad : {"1.4", "1.4.2.0", "01.4.2", "1.04.2", "1.4.2-beta", " 1.4.2", "1.4.2 ",
-                          "12345678.0.0", "1..2", ".1.2", "1.2.", "", "1.4.+2", "1.4.a", "\xd9\xa1.0.0"}) {
+  for (const char* bad :
+       {"1.4", "1.4.2.0", "01.4.2", "1.04.2", "1.4.2-beta", " 1.4.2", "1.4.2 ", "12345678.0.0",
+        "1..2", ".1.2", "1.2.", "", "1.4.+2", "1.4.a", "\xd9\xa1.0.0"}) {
     const auto parsed = manifest::parse_release_version(bad);
     ASSERT_FALSE(parsed) << bad;
     EXPECT_EQ(parsed.error().text(), "Invalid release version.") << bad;
@@ -299,8 +322,9 @@ TEST(Sha256Hex, OnlySixtyFourLowerCaseDigits) {
   EXPECT_EQ((*bytes)[0], 0x00);
   EXPECT_EQ((*bytes)[1], 0xff);
   EXPECT_EQ((*bytes)[2], 0x11);
-  for (const std::string& bad : {std::string(63, 'a'), std::string(65, 'a'), "00FF" + std::string(60, '1'),
-                                std::string(63, 'a') + "g", std::string(63, 'a') + " "}) {
+  for (const std::string& bad :
+       {std::string(63, 'a'), std::string(65, 'a'), "00FF" + std::string(60, '1'),
+        std::string(63, 'a') + "g", std::string(63, 'a') + " "}) {
     ASSERT_FALSE(manifest::decode_sha256_hex(bad));
     EXPECT_EQ(manifest::decode_sha256_hex(bad).error().text(), "Invalid SHA-256/public key.");
   }

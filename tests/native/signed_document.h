@@ -18,7 +18,8 @@ inline constexpr std::string_view kTestHost = "borelu.app";
 
 inline crypto::Ed25519Seed test_seed() {
   crypto::Ed25519Seed seed{};
-  for (std::size_t i = 0; i < seed.size(); ++i) seed[i] = static_cast<unsigned char>(i * 7 + 1);
+  for (std::size_t i = 0; i < seed.size(); ++i)
+    seed[i] = static_cast<unsigned char>(i * 7 + 1);
   return seed;
 }
 
@@ -35,8 +36,8 @@ inline std::string signature_for(std::string_view payload_json) {
 
 inline std::string envelope(std::string_view payload_json, std::string_view signature,
                             std::string_view schema = "1") {
-  std::string document = "{\"schema\":" + std::string(schema) + ",\"payload\":" +
-                         std::string(payload_json) + ",\"signature\":";
+  std::string document = "{\"schema\":" + std::string(schema) +
+                         ",\"payload\":" + std::string(payload_json) + ",\"signature\":";
   append_json_string(document, signature);
   document += "}";
   return document;
@@ -46,22 +47,26 @@ inline std::string signed_document(std::string_view payload_json) {
   return envelope(payload_json, signature_for(payload_json));
 }
 
-inline std::string digest(char c) { return std::string(64, c); }
+inline std::string digest(char c) {
+  return std::string(64, c);
+}
 
 inline std::string artifact_json(std::string_view name, std::string_view version = "1.4.2",
                                  std::string_view bytes = "2048", std::string sha = digest('a'),
                                  std::string url = "") {
-  if (url.empty()) url = "https://" + std::string(kTestHost) + "/releases/" + std::string(version) + "/" + std::string(name);
-  return "{\"name\":\"" + std::string(name) + "\",\"url\":\"" + url + "\",\"bytes\":" + std::string(bytes) +
-         ",\"sha256\":\"" + sha + "\"}";
+  if (url.empty())
+    url = "https://" + std::string(kTestHost) + "/releases/" + std::string(version) + "/" +
+          std::string(name);
+  return "{\"name\":\"" + std::string(name) + "\",\"url\":\"" + url +
+         "\",\"bytes\":" + std::string(bytes) + ",\"sha256\":\"" + sha + "\"}";
 }
 
 inline std::string release_json(std::string_view files, std::string_view version = "1.4.2",
                                 std::string_view min_bootstrapper = "1",
                                 std::string_view published_at = "2026-12-01T10:00:00Z") {
-  return "{\"version\":\"" + std::string(version) + "\",\"minBootstrapper\":" +
-         std::string(min_bootstrapper) + ",\"publishedAt\":\"" + std::string(published_at) +
-         "\",\"files\":[" + std::string(files) + "]}";
+  return "{\"version\":\"" + std::string(version) +
+         "\",\"minBootstrapper\":" + std::string(min_bootstrapper) + ",\"publishedAt\":\"" +
+         std::string(published_at) + "\",\"files\":[" + std::string(files) + "]}";
 }
 
 inline std::string three_files(std::string_view version = "1.4.2") {

@@ -8,8 +8,14 @@ namespace borelu {
 namespace {
 
 std::vector<std::string> worker_line(std::string parent = "0", std::string mode = "--setup") {
-  return {"--worker", "--stage", "C:\\Users\\me\\AppData\\Local\\BoreluTauri/updates\\BoreluUpdate-x",
-          "--owner-sid", "S-1-5-21-1-2-3-1001", "--parent-pid", std::move(parent), std::move(mode)};
+  return {"--worker",
+          "--stage",
+          "C:\\Users\\me\\AppData\\Local\\BoreluTauri/updates\\BoreluUpdate-x",
+          "--owner-sid",
+          "S-1-5-21-1-2-3-1001",
+          "--parent-pid",
+          std::move(parent),
+          std::move(mode)};
 }
 
 std::vector<std::string> with_options(std::vector<std::string> line, std::string switch_name,
@@ -54,10 +60,14 @@ TEST(WorkerArguments, TenArgumentFormCarriesValidatedPreferences) {
 
   EXPECT_FALSE(parse_worker_arguments(
       with_options(worker_line("0", "--update"), "--options", "ar:101:2026-10-19")));
-  EXPECT_FALSE(parse_worker_arguments(with_options(worker_line(), "--option", "ar:101:2026-10-19")));
-  EXPECT_FALSE(parse_worker_arguments(with_options(worker_line(), "--options", "fr:101:2026-10-19")));
-  EXPECT_FALSE(parse_worker_arguments(with_options(worker_line(), "--options", "en:101:2026-10-20")));
-  EXPECT_FALSE(parse_worker_arguments(with_options(worker_line(), "--options", "en:11:2026-10-19")));
+  EXPECT_FALSE(
+      parse_worker_arguments(with_options(worker_line(), "--option", "ar:101:2026-10-19")));
+  EXPECT_FALSE(
+      parse_worker_arguments(with_options(worker_line(), "--options", "fr:101:2026-10-19")));
+  EXPECT_FALSE(
+      parse_worker_arguments(with_options(worker_line(), "--options", "en:101:2026-10-20")));
+  EXPECT_FALSE(
+      parse_worker_arguments(with_options(worker_line(), "--options", "en:11:2026-10-19")));
 }
 
 TEST(WorkerArguments, WrongCountsSwitchNamesOrModeAreRefused) {
@@ -71,9 +81,13 @@ TEST(WorkerArguments, WrongCountsSwitchNamesOrModeAreRefused) {
   seven.pop_back();
   EXPECT_FALSE(parse_worker_arguments(seven));
 
-  for (const auto& [position, value] : std::vector<std::pair<std::size_t, std::string>>{
-           {1, "--Stage"}, {3, "--owner"}, {5, "--parent"}, {7, "--repair"}, {7, "--Setup"},
-           {0, "--worker "}}) {
+  for (const auto& [position, value] :
+       std::vector<std::pair<std::size_t, std::string>>{{1, "--Stage"},
+                                                        {3, "--owner"},
+                                                        {5, "--parent"},
+                                                        {7, "--repair"},
+                                                        {7, "--Setup"},
+                                                        {0, "--worker "}}) {
     auto line = worker_line();
     line[position] = value;
     EXPECT_FALSE(parse_worker_arguments(line)) << position << " " << value;
@@ -106,9 +120,10 @@ TEST(WorkerParameters, RoundTripsThroughTheWorkerGrammar) {
   request.stageDir = "C:\\Users\\A B\\AppData\\Local\\BoreluTauri/updates\\BoreluUpdate-0f";
   request.ownerSid = "S-1-12-1-5-6-7-8";
   request.preferences = options::SetupOptions{"en", false, true, true, "2026-10-19"};
-  EXPECT_EQ(worker_parameters(request),
-            "--worker --stage \"C:\\Users\\A B\\AppData\\Local\\BoreluTauri/updates\\BoreluUpdate-0f\""
-            " --owner-sid S-1-12-1-5-6-7-8 --parent-pid 0 --setup --options en:011:2026-10-19");
+  EXPECT_EQ(
+      worker_parameters(request),
+      "--worker --stage \"C:\\Users\\A B\\AppData\\Local\\BoreluTauri/updates\\BoreluUpdate-0f\""
+      " --owner-sid S-1-12-1-5-6-7-8 --parent-pid 0 --setup --options en:011:2026-10-19");
 }
 
 }  // namespace

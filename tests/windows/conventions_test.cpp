@@ -17,9 +17,8 @@ namespace {
 
 std::string expected_message(DWORD code) {
   wchar_t buffer[512] = {};
-  const DWORD length =
-      FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
-                     buffer, 512, nullptr);
+  const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                      nullptr, code, 0, buffer, 512, nullptr);
   std::wstring text(buffer, length);
   while (!text.empty() && iswspace(text.back())) {
     text.pop_back();
@@ -97,7 +96,8 @@ TEST(Random, NamesAreLowerCaseHexAndDiffer) {
 }
 
 TEST(Text, WidenAndNarrowAtTheApiBoundary) {
-  EXPECT_EQ(widen("\xD8\xA8\xD9\x88\xD8\xB1\xD9\x8A\xD9\x84\xD9\x88"), L"\x0628\x0648\x0631\x064A\x0644\x0648");
+  EXPECT_EQ(widen("\xD8\xA8\xD9\x88\xD8\xB1\xD9\x8A\xD9\x84\xD9\x88"),
+            L"\x0628\x0648\x0631\x064A\x0644\x0648");
   EXPECT_EQ(narrow(std::wstring(1, wchar_t(0xD800))), "\xEF\xBF\xBD");
 }
 

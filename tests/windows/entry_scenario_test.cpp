@@ -32,8 +32,9 @@ class EntryScenario : public ::testing::Test {
   }
 };
 
-const std::wstring kStage = L"--stage \"C:\\Users\\Test User\\AppData\\Local\\BoreluTauri/updates\\"
-                            L"BoreluUpdate-0123456789abcdef0123456789abcdef\"";
+const std::wstring kStage =
+    L"--stage \"C:\\Users\\Test User\\AppData\\Local\\BoreluTauri/updates\\"
+    L"BoreluUpdate-0123456789abcdef0123456789abcdef\"";
 const std::wstring kOwner = L" --owner-sid S-1-5-21-0-0-0-1000";
 
 std::wstring worker(const std::wstring& pid, const std::wstring& tail) {
@@ -50,7 +51,7 @@ TEST_F(EntryScenario, AcceptedWorkerFormsReachTheWorker) {
 
 TEST_F(EntryScenario, MalformedWorkerCommandLinesExitWithOneAndPrintNothing) {
   expect_refused_silently(L"--worker");
-  expect_refused_silently(worker(L"0", L"--setup --options"));                   // 9 arguments
+  expect_refused_silently(worker(L"0", L"--setup --options"));                      // 9 arguments
   expect_refused_silently(worker(L"0", L"--setup --options en:001:2026-10-19 x"));  // 11
   expect_refused_silently(L"--worker --Stage C:\\s --owner-sid S --parent-pid 0 --setup");
   expect_refused_silently(worker(L"0", L"--update --options en:001:2026-10-19"));

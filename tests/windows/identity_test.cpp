@@ -26,8 +26,8 @@ class SuspendedChild {
     startup.cb = sizeof startup;
     std::wstring line = L"\"" + win::widen(executable) + L"\" /c exit 0";
     PROCESS_INFORMATION info{};
-    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
-                       &startup, &info)) {
+    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                       nullptr, &startup, &info)) {
       process_ = win::Handle(info.hProcess);
       thread_ = win::Handle(info.hThread);
     }
@@ -77,8 +77,8 @@ TEST(ProcessIdentity, FailuresCarryTheirLabels) {
   // A handle without query rights: the token cannot be opened and the image cannot be read.
   SuspendedChild child(system_folder() + "\\cmd.exe");
   HANDLE limited = nullptr;
-  ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), child.process(), GetCurrentProcess(), &limited, SYNCHRONIZE,
-                              FALSE, 0));
+  ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), child.process(), GetCurrentProcess(), &limited,
+                              SYNCHRONIZE, FALSE, 0));
   const win::Handle owner(limited);
   const auto sid = process_user_sid(limited);
   const auto image = process_image_path(limited);
@@ -87,14 +87,16 @@ TEST(ProcessIdentity, FailuresCarryTheirLabels) {
     EXPECT_TRUE(sid.error().text().starts_with("Open process token: ")) << sid.error().text();
   }
   if (!image) {
-    EXPECT_TRUE(image.error().text().starts_with("Read executable identity: ")) << image.error().text();
+    EXPECT_TRUE(image.error().text().starts_with("Read executable identity: "))
+        << image.error().text();
   }
 }
 
 TEST(SameFilePath, SpellingsOfOneFileAreEqualAndUnresolvablePathsEqualNothing) {
   const std::string kernel = system_folder() + "\\kernel32.dll";
   std::string shouted = kernel;
-  for (auto& c : shouted) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+  for (auto& c : shouted)
+    c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
   EXPECT_TRUE(same_file_path(kernel, shouted));
   EXPECT_TRUE(same_file_path(kernel, system_folder() + "\\.\\kernel32.dll"));
   EXPECT_FALSE(same_file_path(kernel, system_folder() + "\\user32.dll"));

@@ -49,7 +49,8 @@ TEST(InstallationFolders, ProgramFilesBoreluAndItsSibling) {
 }
 
 TEST_F(InstalledRelease, AbsentEmptyChangedAndReindentedRecords) {
-  EXPECT_EQ(testing::outcome(read_installed_release()), "Run BoreluSetup once to enable automatic updates.");
+  EXPECT_EQ(testing::outcome(read_installed_release()),
+            "Run BoreluSetup once to enable automatic updates.");
 
   ASSERT_TRUE(win::write_whole_file(record_, ""));
   EXPECT_EQ(testing::outcome(read_installed_release()), "Release metadata is too large.");
@@ -63,12 +64,14 @@ TEST_F(InstalledRelease, AbsentEmptyChangedAndReindentedRecords) {
   std::string changed = document;
   changed.replace(changed.find("\"bytes\":2000"), 12, "\"bytes\":2001");
   ASSERT_TRUE(win::write_whole_file(record_, changed));
-  EXPECT_EQ(testing::outcome(read_installed_release()), "The release signature could not be verified.");
+  EXPECT_EQ(testing::outcome(read_installed_release()),
+            "The release signature could not be verified.");
 
   std::string reindented;
   for (const char c : document) {
     reindented.push_back(c);
-    if (c == ',' || c == '[' || c == '{') reindented += "\r\n\t\t";
+    if (c == ',' || c == '[' || c == '{')
+      reindented += "\r\n\t\t";
   }
   ASSERT_TRUE(win::write_whole_file(record_, reindented));
   EXPECT_TRUE(read_installed_release());
@@ -76,9 +79,11 @@ TEST_F(InstalledRelease, AbsentEmptyChangedAndReindentedRecords) {
 
 TEST_F(InstalledRelease, UnreadableRecordCountsAsAbsent) {
   ASSERT_TRUE(win::write_whole_file(record_, fixture("release-localhost-1.4.2.json")));
-  const HANDLE exclusive = CreateFileW(win::widen(record_).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  const HANDLE exclusive =
+      CreateFileW(win::widen(record_).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(exclusive, INVALID_HANDLE_VALUE);
-  EXPECT_EQ(testing::outcome(read_installed_release()), "Run BoreluSetup once to enable automatic updates.");
+  EXPECT_EQ(testing::outcome(read_installed_release()),
+            "Run BoreluSetup once to enable automatic updates.");
   CloseHandle(exclusive);
 }
 
@@ -90,7 +95,8 @@ TEST(MaintenanceFolder, PreparedProtectedAndRecordsLastUpdate) {
   ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
   EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
 
-  const std::string rollback = join_path(*folder, "work-0123456789abcdef0123456789abcdef\\rollback");
+  const std::string rollback =
+      join_path(*folder, "work-0123456789abcdef0123456789abcdef\\rollback");
   write_last_update(rollback, "1.4.2");
   const auto record = win::read_whole_file(join_path(*folder, LAST_UPDATE_FILE));
   ASSERT_TRUE(record);
@@ -100,7 +106,8 @@ TEST(MaintenanceFolder, PreparedProtectedAndRecordsLastUpdate) {
   const auto release = verify_release_metadata(fixture("release-localhost-1.4.2.json"));
   ASSERT_TRUE(release);
   EXPECT_EQ(*updater_runner_path(release->files),
-            join_path(join_path(join_path(*folder, "runners"), release->files[2].sha256), "BoreluUpdater.exe"));
+            join_path(join_path(join_path(*folder, "runners"), release->files[2].sha256),
+                      "BoreluUpdater.exe"));
 
   DeleteFileW(win::widen(join_path(*folder, LAST_UPDATE_FILE)).c_str());
   RemoveDirectoryW(win::widen(*folder).c_str());

@@ -1,7 +1,7 @@
 // Link checks, trusted file opening and the access rule, on the test prefix's drive.
 
-#include <windows.h>
 #include <sddl.h>
+#include <windows.h>
 
 #include <gtest/gtest.h>
 
@@ -48,7 +48,8 @@ TEST(OpenRegularFile, OnlyARegularFileWithOneLinkOpens) {
   ASSERT_TRUE(win::write_whole_file(file, "content"));
   ASSERT_TRUE(win::write_whole_file(linked, "content"));
   DeleteFileW(win::widen(second_name).c_str());
-  ASSERT_TRUE(CreateHardLinkW(win::widen(second_name).c_str(), win::widen(linked).c_str(), nullptr));
+  ASSERT_TRUE(
+      CreateHardLinkW(win::widen(second_name).c_str(), win::widen(linked).c_str(), nullptr));
 
   const auto opened = open_regular_file(file);
   ASSERT_TRUE(opened) << opened.error().text();
@@ -59,7 +60,8 @@ TEST(OpenRegularFile, OnlyARegularFileWithOneLinkOpens) {
   EXPECT_EQ(testing::outcome(open_regular_file(linked)), kLinkedFile);
   EXPECT_EQ(testing::outcome(open_regular_file(folder)), kLinkedFile);
   EXPECT_EQ(testing::outcome(open_regular_file(kLinks + "\\filelink")), kLinkedFile);
-  EXPECT_TRUE(testing::outcome(open_regular_file(folder + "\\absent.bin")).starts_with("Read verified update: "));
+  EXPECT_TRUE(testing::outcome(open_regular_file(folder + "\\absent.bin"))
+                  .starts_with("Read verified update: "));
 }
 
 TEST(OpenRegularFile, HeldHandleKeepsWritersOut) {
@@ -69,14 +71,14 @@ TEST(OpenRegularFile, HeldHandleKeepsWritersOut) {
     const auto opened = open_regular_file(file);
     ASSERT_TRUE(opened);
     const win::FileHandle writer(CreateFileW(win::widen(file).c_str(), GENERIC_WRITE,
-                                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                                             nullptr));
+                                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                             OPEN_EXISTING, 0, nullptr));
     EXPECT_FALSE(writer);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
     // Other readers may still read.
     const win::FileHandle reader(CreateFileW(win::widen(file).c_str(), GENERIC_READ,
-                                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                                             nullptr));
+                                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                             OPEN_EXISTING, 0, nullptr));
     EXPECT_TRUE(reader);
   }
   EXPECT_TRUE(win::write_whole_file(file, "y"));
@@ -85,18 +87,21 @@ TEST(OpenRegularFile, HeldHandleKeepsWritersOut) {
 std::wstring descriptor_text(PSECURITY_DESCRIPTOR descriptor) {
   wchar_t* text = nullptr;
   EXPECT_TRUE(ConvertSecurityDescriptorToStringSecurityDescriptorW(
-      descriptor, SDDL_REVISION_1, OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
-      &text, nullptr));
+      descriptor, SDDL_REVISION_1,
+      OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &text,
+      nullptr));
   const win::LocalMemory owner(text);
   return text == nullptr ? L"" : text;
 }
 
 std::vector<unsigned char> read_security(const std::string& path) {
   DWORD needed = 0;
-  const SECURITY_INFORMATION what = OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+  const SECURITY_INFORMATION what =
+      OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
   GetFileSecurityW(win::widen(path).c_str(), what, nullptr, 0, &needed);
   std::vector<unsigned char> buffer(needed);
-  if (needed == 0 || !GetFileSecurityW(win::widen(path).c_str(), what, buffer.data(), needed, &needed)) {
+  if (needed == 0 ||
+      !GetFileSecurityW(win::widen(path).c_str(), what, buffer.data(), needed, &needed)) {
     return {};
   }
   return buffer;
@@ -104,8 +109,8 @@ std::vector<unsigned char> read_security(const std::string& path) {
 
 TEST(ProtectPath, TheRuleIsAdministratorsOwnedWithAProtectedInheritedDacl) {
   PSECURITY_DESCRIPTOR descriptor = nullptr;
-  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(kProtectedDescriptor.data(), SDDL_REVISION_1,
-                                                                   &descriptor, nullptr));
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+      kProtectedDescriptor.data(), SDDL_REVISION_1, &descriptor, nullptr));
   const win::LocalMemory owner(descriptor);
   PSID sid = nullptr;
   BOOL defaulted = FALSE;
@@ -122,7 +127,8 @@ TEST(ProtectPath, TheRuleIsAdministratorsOwnedWithAProtectedInheritedDacl) {
   ASSERT_TRUE(GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted));
   ASSERT_TRUE(present && dacl != nullptr);
   ASSERT_EQ(dacl->AceCount, 3);
-  const WELL_KNOWN_SID_TYPE who[] = {WinLocalSystemSid, WinBuiltinAdministratorsSid, WinBuiltinUsersSid};
+  const WELL_KNOWN_SID_TYPE who[] = {WinLocalSystemSid, WinBuiltinAdministratorsSid,
+                                     WinBuiltinUsersSid};
   const ACCESS_MASK what[] = {FILE_ALL_ACCESS, FILE_ALL_ACCESS, GENERIC_READ | GENERIC_EXECUTE};
   for (DWORD i = 0; i < 3; ++i) {
     void* ace = nullptr;
@@ -143,14 +149,15 @@ TEST(ProtectPath, OwnerGroupAndProtectedDaclReadBack) {
   ASSERT_FALSE(stored.empty());
 
   PSECURITY_DESCRIPTOR expected = nullptr;
-  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(kProtectedDescriptor.data(), SDDL_REVISION_1,
-                                                                   &expected, nullptr));
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+      kProtectedDescriptor.data(), SDDL_REVISION_1, &expected, nullptr));
   const win::LocalMemory expected_owner(expected);
   const std::wstring read_back = descriptor_text(const_cast<unsigned char*>(stored.data()));
   if (!read_back.starts_with(L"O:BAG:BA")) {
     // Wine 8 accepts SetFileSecurityW but keeps no descriptor on files: it reports one made
     // from the Unix owner and mode. Windows keeps what was set, and there it must match.
-    GTEST_SKIP() << "this system does not keep file security descriptors: " << win::narrow(read_back);
+    GTEST_SKIP() << "this system does not keep file security descriptors: "
+                 << win::narrow(read_back);
   }
   EXPECT_EQ(read_back, descriptor_text(expected));
 }
@@ -158,7 +165,8 @@ TEST(ProtectPath, OwnerGroupAndProtectedDaclReadBack) {
 TEST(ProtectPath, MissingPathReportsTheLabel) {
   const auto result = protect_path("C:\\borelu-links\\real\\absent\\file.bin");
   ASSERT_FALSE(result);
-  EXPECT_TRUE(result.error().text().starts_with("Protect installed files: ")) << result.error().text();
+  EXPECT_TRUE(result.error().text().starts_with("Protect installed files: "))
+      << result.error().text();
 }
 
 }  // namespace

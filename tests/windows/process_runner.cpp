@@ -84,7 +84,8 @@ std::wstring program_path(const char* name) {
   std::wstring path = win::widen(value);
   if (path.starts_with(L"/")) {
     for (auto& c : path) {
-      if (c == L'/') c = L'\\';
+      if (c == L'/')
+        c = L'\\';
     }
     path = L"Z:" + path;
   }

@@ -36,8 +36,9 @@ struct IconGroupHeader {
 class Resources : public ::testing::Test {
  protected:
   void SetUp() override {
-    module_ = win::Module(LoadLibraryExW(program_path("BORELU_SETUP_EXE").c_str(), nullptr,
-                                         LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+    module_ =
+        win::Module(LoadLibraryExW(program_path("BORELU_SETUP_EXE").c_str(), nullptr,
+                                   LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
     ASSERT_TRUE(module_);
   }
 
@@ -61,7 +62,8 @@ TEST_F(Resources, IconGroupOneHoldsEightSizesFrom16To256) {
   ASSERT_EQ(header->count, 8);
   ASSERT_EQ(group.size(), sizeof(IconGroupHeader) + 8 * sizeof(IconGroupEntry));
   std::set<int> sizes;
-  const auto* entries = reinterpret_cast<const IconGroupEntry*>(group.data() + sizeof(IconGroupHeader));
+  const auto* entries =
+      reinterpret_cast<const IconGroupEntry*>(group.data() + sizeof(IconGroupHeader));
   for (int i = 0; i < 8; ++i) {
     const int size = entries[i].width == 0 ? 256 : entries[i].width;
     EXPECT_EQ(entries[i].bitCount, 32);
@@ -74,9 +76,10 @@ TEST_F(Resources, IconGroupOneHoldsEightSizesFrom16To256) {
 TEST_F(Resources, ManifestAsksForPerMonitorDpiCommonControlsAndAsInvoker) {
   const std::string manifest = resource(MAKEINTRESOURCEW(24) /* RT_MANIFEST */, 1);
   ASSERT_FALSE(manifest.empty());
-  EXPECT_NE(manifest.find("<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">"
-                          "PerMonitorV2, PerMonitor</dpiAwareness>"),
-            std::string::npos);
+  EXPECT_NE(
+      manifest.find("<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">"
+                    "PerMonitorV2, PerMonitor</dpiAwareness>"),
+      std::string::npos);
   EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
             std::string::npos);
   EXPECT_NE(manifest.find("<requestedExecutionLevel level=\"asInvoker\""), std::string::npos);

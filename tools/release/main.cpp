@@ -96,7 +96,8 @@ std::string utc_now() {
 }
 
 int keygen(const std::vector<std::string>& args) {
-  if (args.size() != 1) return usage();
+  if (args.size() != 1)
+    return usage();
   const auto path = path_of(args[0]);
   if (std::filesystem::exists(path)) {
     print(stderr, "Refusing to overwrite " + args[0] + ".");
@@ -116,14 +117,16 @@ int keygen(const std::vector<std::string>& args) {
       return 1;
     }
   }
-  std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
-                               std::filesystem::perm_options::replace);
+  std::filesystem::permissions(
+      path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+      std::filesystem::perm_options::replace);
   print(stdout, to_lower_hex(*public_key));
   return 0;
 }
 
 int public_key(const std::vector<std::string>& args) {
-  if (args.size() != 1) return usage();
+  if (args.size() != 1)
+    return usage();
   const auto seed = release_tool::read_seed(path_of(args[0]));
   if (!seed) {
     print(stderr, seed.error().text());
@@ -139,8 +142,8 @@ int public_key(const std::vector<std::string>& args) {
 }
 
 int sign(const std::vector<std::string>& args) {
-  const auto parsed = parse(args, {"--key", "--version", "--published-at", "--min-bootstrapper",
-                                   "--host", "--out"});
+  const auto parsed = parse(
+      args, {"--key", "--version", "--published-at", "--min-bootstrapper", "--host", "--out"});
   if (!parsed.ok || parsed.positional.size() != 1 || !parsed.options.contains("--key") ||
       !parsed.options.contains("--version") || !parsed.options.contains("--out")) {
     return usage();
@@ -154,7 +157,8 @@ int sign(const std::vector<std::string>& args) {
                                                    : std::string(manifest::UPDATE_HOST);
   if (parsed.options.contains("--min-bootstrapper")) {
     const std::string& text = parsed.options.at("--min-bootstrapper");
-    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) {
+    if (text.empty() || text.size() > 9 ||
+        text.find_first_not_of("0123456789") != std::string::npos) {
       return usage();
     }
     request.minBootstrapper = static_cast<std::uint32_t>(std::stoul(text));
@@ -214,12 +218,17 @@ int verify(const std::vector<std::string>& args) {
 }
 
 int run(const std::vector<std::string>& args) {
-  if (args.empty()) return usage();
+  if (args.empty())
+    return usage();
   const std::vector<std::string> rest(args.begin() + 1, args.end());
-  if (args[0] == "keygen") return keygen(rest);
-  if (args[0] == "public-key") return public_key(rest);
-  if (args[0] == "sign") return sign(rest);
-  if (args[0] == "verify") return verify(rest);
+  if (args[0] == "keygen")
+    return keygen(rest);
+  if (args[0] == "public-key")
+    return public_key(rest);
+  if (args[0] == "sign")
+    return sign(rest);
+  if (args[0] == "verify")
+    return verify(rest);
   return usage();
 }
 
@@ -239,5 +248,7 @@ int wmain(int argc, wchar_t** argv) {
   return run(args);
 }
 #else
-int main(int argc, char** argv) { return run(std::vector<std::string>(argv + 1, argv + argc)); }
+int main(int argc, char** argv) {
+  return run(std::vector<std::string>(argv + 1, argv + argc));
+}
 #endif

@@ -61,14 +61,16 @@ Result<std::string> sign_release(const SignRequest& request, const crypto::Ed255
     if (!content) {
       return std::unexpected(content.error());
     }
-    if (!first) payload.push_back(',');
+    if (!first)
+      payload.push_back(',');
     first = false;
     payload += "{\"bytes\":" + std::to_string(content->size()) + ",";
     append_member(payload, "name", name);
     payload.push_back(',');
     append_member(payload, "sha256", crypto::sha256_hex(bytes_of(*content)));
     payload.push_back(',');
-    append_member(payload, "url", manifest::approved_release_url(request.host, request.version, name));
+    append_member(payload, "url",
+                  manifest::approved_release_url(request.host, request.version, name));
     payload.push_back('}');
   }
   payload += "],\"minBootstrapper\":" + std::to_string(request.minBootstrapper) + ",";
@@ -94,8 +96,8 @@ Result<std::string> sign_release(const SignRequest& request, const crypto::Ed255
   document += "\n}\n";
 
   const std::string key_document = manifest::make_key_document(to_lower_hex(*public_key));
-  const auto verified =
-      manifest::verify_release_metadata(document, manifest::TrustAnchor{key_document, request.host});
+  const auto verified = manifest::verify_release_metadata(
+      document, manifest::TrustAnchor{key_document, request.host});
   if (!verified) {
     return std::unexpected(verified.error());
   }

@@ -19,7 +19,8 @@ constexpr DWORD kImagePathUnits = 32768;
 std::optional<std::wstring> final_path(std::string_view path) {
   const win::FileHandle file(CreateFileW(win::widen(path).c_str(), FILE_READ_ATTRIBUTES,
                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+                                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                         nullptr));
   if (!file) {
     return std::nullopt;
   }
