@@ -1,8 +1,8 @@
 #include "manifest/installation.h"
 
+#include <windows.h>
 #include <knownfolders.h>
 #include <shlobj.h>
-#include <windows.h>
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #include "win/command_line.h"
 
-#include <shellapi.h>
 #include <windows.h>
+#include <shellapi.h>
 
 #include "win/handles.h"
 #include "win/system_error.h"

@@ -4,8 +4,8 @@
 // path. Closing preserves the thread's last error, so an owner going out of scope between a
 // failing call and GetLastError cannot change the reported error.
 
-#include <objbase.h>
 #include <windows.h>
+#include <objbase.h>
 #include <winhttp.h>
 
 #include <utility>

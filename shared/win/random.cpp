@@ -1,7 +1,7 @@
 #include "win/random.h"
 
-#include <bcrypt.h>
 #include <windows.h>
+#include <bcrypt.h>
 
 #include <vector>
 

@@ -1,7 +1,7 @@
 // Link checks, trusted file opening and the access rule, on the test prefix's drive.
 
-#include <sddl.h>
 #include <windows.h>
+#include <sddl.h>
 
 #include <gtest/gtest.h>
 
