@@ -1,6 +1,7 @@
 # The Windows side: the Win32 layer and BoreluSetup.exe with its resources.
 
 add_library(borelu_win STATIC
+  blocking/shared/windows/policy_file.cpp
   blocking/shared/windows/process_identity.cpp
   shared/manifest/installation.cpp
   shared/win/command_line.cpp
@@ -16,6 +17,8 @@ borelu_target_defaults(borelu_win)
 add_library(borelu_setup STATIC
   src/apply/path_safety.cpp
   src/apply/worker.cpp
+  src/controller/failure_record.cpp
+  src/registration.cpp
   src/entry.cpp
   src/standard_error.cpp
   src/wizard_mode.cpp

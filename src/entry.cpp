@@ -1,7 +1,9 @@
 #include "entry.h"
 
 #include "apply/worker.h"
+#include "controller/failure_record.h"
 #include "standard_error.h"
+#include "windows/process_identity.h"
 #include "wizard_mode.h"
 #include "worker_request.h"
 
@@ -18,6 +20,11 @@ int run_worker_mode(std::span<const std::string> arguments) {
     return kFailure;
   }
   if (const auto outcome = apply::run_worker(*request); !outcome) {
+    // Only an elevated worker may write the record: the folder is the administrators'. What
+    // goes wrong while writing it has nowhere else to go and is dropped.
+    if (windows::is_elevated()) {
+      (void)controller::write_failure_record(outcome.error().text());
+    }
     write_standard_error_line(outcome.error().text());
     return kFailure;
   }

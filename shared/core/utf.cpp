@@ -41,6 +41,16 @@ void append_utf8(std::string& out, char32_t scalar) {
   }
 }
 
+std::string_view first_scalars(std::string_view text, std::size_t count) {
+  std::size_t scalars = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (!is_continuation(static_cast<unsigned char>(text[i])) && scalars++ == count) {
+      return text.substr(0, i);
+    }
+  }
+  return text;
+}
+
 std::u16string utf8_to_utf16(std::string_view text) {
   std::u16string out;
   out.reserve(text.size());

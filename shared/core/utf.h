@@ -12,6 +12,9 @@ namespace borelu {
 // UTF-16 to UTF-8. Unpaired surrogates become U+FFFD.
 [[nodiscard]] std::string utf16_to_utf8(std::u16string_view text);
 
+// The first `count` Unicode scalar values of UTF-8 text (never cut inside a character).
+[[nodiscard]] std::string_view first_scalars(std::string_view text, std::size_t count);
+
 // Appends one Unicode scalar value as UTF-8.
 void append_utf8(std::string& out, char32_t scalar);
 

@@ -1,5 +1,7 @@
 #include "win/files.h"
 
+#include <algorithm>
+
 #include "core/path_text.h"
 #include "win/handles.h"
 #include "win/system_error.h"
@@ -7,12 +9,13 @@
 
 namespace borelu::win {
 
-Result<std::string> read_all(HANDLE file) {
+Result<std::string> read_all(HANDLE file, std::size_t limit) {
   std::string content;
   char buffer[64 * 1024];
-  while (true) {
+  while (content.size() < limit) {
     DWORD got = 0;
-    if (!ReadFile(file, buffer, sizeof buffer, &got, nullptr)) {
+    const auto wanted = static_cast<DWORD>(std::min(sizeof buffer, limit - content.size()));
+    if (!ReadFile(file, buffer, wanted, &got, nullptr)) {
       return std::unexpected(last_os_failure());
     }
     if (got == 0) {
@@ -20,15 +23,16 @@ Result<std::string> read_all(HANDLE file) {
     }
     content.append(buffer, got);
   }
+  return content;
 }
 
-Result<std::string> read_whole_file(std::string_view path) {
+Result<std::string> read_whole_file(std::string_view path, std::size_t limit) {
   const FileHandle file(CreateFileW(widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {
     return std::unexpected(last_os_failure());
   }
-  return read_all(file.get());
+  return read_all(file.get(), limit);
 }
 
 Status write_whole_file(std::string_view path, std::string_view bytes) {

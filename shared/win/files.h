@@ -12,11 +12,14 @@ namespace borelu::win {
 
 // File operations without a step label: failures carry only the system error text.
 
-// Everything readable through an open handle, from its current position.
-[[nodiscard]] Result<std::string> read_all(HANDLE file);
+inline constexpr std::size_t kNoReadLimit = static_cast<std::size_t>(-1);
 
-// The whole file, opened for reading with other readers allowed.
-[[nodiscard]] Result<std::string> read_whole_file(std::string_view path);
+// What can be read through an open handle from its current position, up to `limit` bytes.
+[[nodiscard]] Result<std::string> read_all(HANDLE file, std::size_t limit = kNoReadLimit);
+
+// The whole file (or its first `limit` bytes), opened for reading with other readers allowed.
+[[nodiscard]] Result<std::string> read_whole_file(std::string_view path,
+                                                  std::size_t limit = kNoReadLimit);
 
 // Creates or truncates the file and writes `bytes` whole.
 [[nodiscard]] Status write_whole_file(std::string_view path, std::string_view bytes);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "controller/failure_record.h"
 #include "process_runner.h"
 #include "win/text.h"
 
@@ -71,6 +72,20 @@ TEST_F(EntryScenario, OtherCommandLinesAreRefusedWithExitCodeOne) {
     EXPECT_EQ(outcome.exitCode, 1u);
     EXPECT_EQ(outcome.standardError, "");
   }
+}
+
+TEST_F(EntryScenario, AFailedElevatedWorkerLeavesItsRecordAndARefusedOneDoesNot) {
+  const std::uint64_t start = controller::current_unix_millis();
+  const auto failed = run(worker(L"0", L"--setup"));
+  ASSERT_EQ(failed.exitCode, 1u);
+  // Wine runs every process elevated, so the worker writes its record.
+  EXPECT_EQ(controller::read_failure_record(failed.processId, start),
+            "The installation worker is not part of this build yet.");
+
+  const auto refused = run(worker(L"-1", L"--setup"));
+  ASSERT_EQ(refused.exitCode, 1u);
+  EXPECT_FALSE(controller::read_failure_record(refused.processId, start));
+  EXPECT_TRUE(controller::read_failure_record(failed.processId, start));
 }
 
 TEST_F(EntryScenario, WorkerWithoutStandardErrorStillEndsWithOne) {

@@ -69,6 +69,7 @@ ProcessOutcome run_process(const std::wstring& command_line, StandardHandles han
     outcome.standardOutput = drain(out.read.get());
     error_reader.join();
   }
+  outcome.processId = info.dwProcessId;
   const win::Handle process(info.hProcess);
   const win::Handle thread(info.hThread);
   WaitForSingleObject(process.get(), INFINITE);

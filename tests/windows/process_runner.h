@@ -8,6 +8,7 @@ namespace borelu::testing {
 
 struct ProcessOutcome {
   DWORD exitCode = 0;
+  DWORD processId = 0;
   std::string standardOutput;
   std::string standardError;
 };

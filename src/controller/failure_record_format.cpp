@@ -1,0 +1,65 @@
+#include "controller/failure_record_format.h"
+
+#include "core/json_text.h"
+#include "core/utf.h"
+#include "manifest/json_value.h"
+
+namespace borelu::controller {
+namespace {
+
+constexpr std::uint64_t kUnixEpochAsFileTime = 116444736000000000ULL;
+
+const manifest::JsonValue* member(const manifest::JsonValue& object, std::string_view name) {
+  const manifest::JsonValue* found = nullptr;
+  for (const auto& [key, value] : object.members) {
+    if (key == name) {
+      found = &value;  // a repeated name: the last one counts, as in any JSON object reader
+    }
+  }
+  return found;
+}
+
+std::optional<std::uint64_t> unsigned_member(const manifest::JsonValue& object,
+                                             std::string_view name) {
+  const auto* value = member(object, name);
+  if (value == nullptr || value->kind != manifest::JsonValue::Kind::unsigned_integer) {
+    return std::nullopt;
+  }
+  return value->unsigned_integer;
+}
+
+}  // namespace
+
+std::uint64_t unix_millis_from_file_time(std::uint64_t file_time) {
+  return file_time < kUnixEpochAsFileTime ? 0 : (file_time - kUnixEpochAsFileTime) / 10000;
+}
+
+std::string failure_record_json(std::uint32_t worker_pid, std::uint64_t created_millis,
+                                std::string_view message) {
+  std::string json = "{\"createdMillis\":" + std::to_string(created_millis) + ",\"message\":";
+  append_json_string(json, first_scalars(message, RECORD_MESSAGE_MAX_CHARS));
+  json += ",\"workerPid\":" + std::to_string(worker_pid) + "}";
+  return json;
+}
+
+std::optional<std::string> parse_failure_record(std::string_view bytes, std::uint32_t worker_pid,
+                                                std::uint64_t start_millis) {
+  if (bytes.size() > RECORD_MAX_BYTES) {
+    return std::nullopt;
+  }
+  const auto record = manifest::parse_json(bytes);
+  if (!record || !record->is_object()) {
+    return std::nullopt;
+  }
+  const auto pid = unsigned_member(*record, "workerPid");
+  const auto created = unsigned_member(*record, "createdMillis");
+  const auto* message = member(*record, "message");
+  if (!pid || *pid != worker_pid || !created || *created < start_millis || message == nullptr ||
+      !message->is_string() || message->text.empty() ||
+      message->text.size() > RECORD_READ_MESSAGE_MAX_BYTES) {
+    return std::nullopt;
+  }
+  return message->text;
+}
+
+}  // namespace borelu::controller
