@@ -3,6 +3,7 @@
 add_library(borelu_win STATIC
   blocking/shared/windows/policy_file.cpp
   blocking/shared/windows/process_identity.cpp
+  shared/download/https.cpp
   shared/manifest/installation.cpp
   shared/win/command_line.cpp
   shared/win/files.cpp
@@ -10,7 +11,7 @@ add_library(borelu_win STATIC
   shared/win/system_error.cpp
   shared/win/text.cpp
 )
-target_link_libraries(borelu_win PUBLIC borelu_portable advapi32 bcrypt ntdll shell32 ole32)
+target_link_libraries(borelu_win PUBLIC borelu_portable advapi32 bcrypt ntdll shell32 ole32 winhttp)
 target_compile_definitions(borelu_win PUBLIC ${BORELU_PLATFORM_DEFINITIONS})
 borelu_target_defaults(borelu_win)
 
@@ -18,6 +19,7 @@ add_library(borelu_setup STATIC
   src/apply/path_safety.cpp
   src/apply/worker.cpp
   src/controller/failure_record.cpp
+  src/controller/staging.cpp
   src/registration.cpp
   src/entry.cpp
   src/standard_error.cpp

@@ -1,0 +1,230 @@
+#include "controller/staging.h"
+
+#include <windows.h>
+
+#include <optional>
+#include <vector>
+
+#include "apply/path_safety.h"
+#include "core/hex.h"
+#include "core/path_text.h"
+#include "crypto/sha256.h"
+#include "download/https.h"
+#include "download/urls.h"
+#include "manifest/update_host.h"
+#include "win/files.h"
+#include "win/handles.h"
+#include "win/random.h"
+#include "win/system_error.h"
+#include "win/text.h"
+
+namespace borelu::controller {
+namespace {
+
+std::optional<std::string> updates_folder() {
+  const DWORD needed = GetEnvironmentVariableW(L"LOCALAPPDATA", nullptr, 0);
+  if (needed == 0) {
+    return std::nullopt;
+  }
+  std::wstring value(needed, L'\0');
+  const DWORD length = GetEnvironmentVariableW(L"LOCALAPPDATA", value.data(), needed);
+  if (length == 0 || length >= needed) {
+    return std::nullopt;
+  }
+  value.resize(length);
+  return join_path(win::narrow(value), download::UPDATES_SUBDIR);
+}
+
+// Path components compared one by one, ASCII letters folded, either separator.
+bool same_components(std::string_view a, std::string_view b) {
+  const auto split = [](std::string_view path) {
+    std::vector<std::string> parts;
+    std::string part;
+    for (const char c : path) {
+      if (c == '\\' || c == '/') {
+        if (!part.empty()) parts.push_back(std::move(part));
+        part.clear();
+      } else {
+        part.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
+      }
+    }
+    if (!part.empty()) parts.push_back(std::move(part));
+    return parts;
+  };
+  return split(a) == split(b);
+}
+
+Status write_chunk(HANDLE file, std::span<const unsigned char> chunk) {
+  while (!chunk.empty()) {
+    DWORD written = 0;
+    if (!WriteFile(file, chunk.data(), static_cast<DWORD>(chunk.size()), &written, nullptr)) {
+      return std::unexpected(win::last_os_failure());
+    }
+    chunk = chunk.subspan(written);
+  }
+  return {};
+}
+
+// Reads the downloaded file back and checks it against the signed size and digest.
+Status check_downloaded(std::string_view path, const manifest::Artifact& artifact) {
+  const win::FileHandle file(CreateFileW(win::widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                         nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) {
+    return std::unexpected(win::last_os_failure());
+  }
+  crypto::Sha256 digest;
+  std::vector<unsigned char> buffer(download::READ_CHUNK);
+  std::uint64_t count = 0;
+  while (true) {
+    DWORD got = 0;
+    if (!ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
+      return std::unexpected(win::last_os_failure());
+    }
+    if (got == 0) {
+      break;
+    }
+    count += got;
+    if (count > artifact.bytes) {
+      return fail("Downloaded file exceeds its signed size.");
+    }
+    digest.update(std::span(buffer).first(got));
+  }
+  if (count != artifact.bytes || to_lower_hex(digest.finish()) != artifact.sha256) {
+    return fail(artifact.name + " failed SHA-256/size verification.");
+  }
+  return {};
+}
+
+// Renames with replacement; where that is refused, renames through the open file instead.
+Status rename_replacing(std::string_view from, std::string_view to) {
+  const std::wstring source = win::widen(from);
+  const std::wstring target = win::widen(to);
+  if (MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    return {};
+  }
+  if (GetLastError() != ERROR_ACCESS_DENIED) {
+    return std::unexpected(win::last_os_failure());
+  }
+  const win::FileHandle file(CreateFileW(source.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file) {
+    return std::unexpected(win::last_os_failure());
+  }
+  std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
+  auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+  info->ReplaceIfExists = TRUE;
+  info->RootDirectory = nullptr;
+  info->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
+  std::copy(target.begin(), target.end(), info->FileName);
+  if (!SetFileInformationByHandle(file.get(), FileRenameInfo, info, static_cast<DWORD>(buffer.size()))) {
+    return std::unexpected(win::last_os_failure());
+  }
+  return {};
+}
+
+void remove_staged(std::string_view stage, const manifest::Release& release) {
+  for (const auto& artifact : release.files) {
+    const std::string final_path = join_path(stage, artifact.name);
+    DeleteFileW(win::widen(final_path).c_str());
+    DeleteFileW(win::widen(final_path + std::string(download::PART_SUFFIX)).c_str());
+  }
+  DeleteFileW(win::widen(join_path(stage, download::STAGED_METADATA)).c_str());
+  RemoveDirectoryW(win::widen(stage).c_str());
+}
+
+Status download_all(std::string_view stage, const manifest::Release& release,
+                    std::string_view metadata, const download::CancelState& cancel,
+                    const ProgressReporter& progress) {
+  std::uint64_t total = 0;
+  for (const auto& artifact : release.files) {
+    total += artifact.bytes;
+  }
+  std::uint64_t done = 0;
+  for (const auto& artifact : release.files) {
+    const std::string final_path = join_path(stage, artifact.name);
+    const std::string part_path = final_path + std::string(download::PART_SUFFIX);
+    win::FileHandle part(CreateFileW(win::widen(part_path).c_str(), GENERIC_WRITE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                     CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!part) {
+      return std::unexpected(win::last_os_failure());
+    }
+    const auto object_path = download::approved_object_path(artifact.url, manifest::UPDATE_HOST);
+    if (!object_path) {
+      return fail("Unapproved download host.");
+    }
+    const auto fetched = download::https_get(
+        *object_path, artifact.bytes,
+        [&](std::span<const unsigned char> chunk) -> Status {
+          if (auto written = write_chunk(part.get(), chunk); !written) {
+            return written;
+          }
+          done += chunk.size();
+          const auto percent = download::percent_of(done, total);
+          progress(percent, download::downloading_line(release.version, percent));
+          return {};
+        },
+        &cancel);
+    if (!fetched) {
+      return fetched;
+    }
+    if (!FlushFileBuffers(part.get())) {
+      return std::unexpected(win::last_os_failure());
+    }
+    part.reset();
+    if (auto checked = check_downloaded(part_path, artifact); !checked) {
+      return checked;
+    }
+    if (auto renamed = rename_replacing(part_path, final_path); !renamed) {
+      return renamed;
+    }
+  }
+  return win::write_whole_file(join_path(stage, download::STAGED_METADATA), metadata);
+}
+
+}  // namespace
+
+Result<std::string> create_stage() {
+  const auto updates = updates_folder();
+  if (!updates) {
+    return fail("Windows local data folder is unavailable.");
+  }
+  if (auto made = win::create_directories(*updates); !made) {
+    return std::unexpected(made.error());
+  }
+  const auto digits = win::random_hex(16);
+  if (!digits) {
+    return std::unexpected(digits.error());
+  }
+  const std::string stage = join_path(*updates, std::string(download::STAGE_PREFIX) + *digits);
+  if (!CreateDirectoryW(win::widen(stage).c_str(), nullptr)) {
+    return std::unexpected(win::last_os_failure());
+  }
+  return stage;
+}
+
+Status download_release(std::string_view stage, const manifest::Release& release,
+                        std::string_view metadata, const download::CancelState& cancel,
+                        const ProgressReporter& progress) {
+  auto outcome = download_all(stage, release, metadata, cancel, progress);
+  if (!outcome) {
+    remove_staged(stage, release);
+  }
+  return outcome;
+}
+
+void remove_stage_after_success(std::string_view stage) {
+  const auto updates = updates_folder();
+  const auto parent = parent_path(stage);
+  if (!updates || !parent || !download::is_stage_name(file_name(stage)) ||
+      !same_components(*parent, *updates) || !apply::reject_linked_path(stage)) {
+    return;
+  }
+  for (const std::string_view name :
+       {"Borelu.exe", "BoreluService.exe", "BoreluUpdater.exe", "release.json"}) {
+    DeleteFileW(win::widen(join_path(stage, name)).c_str());
+  }
+  RemoveDirectoryW(win::widen(stage).c_str());
+}
+
+}  // namespace borelu::controller
