@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# The fixture update host for one test run, inside the Wine session's folder:
+#   session.sh start TRUST_EXE SIGNER APPLICATION SERVICE UPDATER
+#     new certificates, the authority trusted in the prefix, a signed test release 1.4.2 in
+#     $BORELU_WINE_DIR/host/root, and the HTTPS server on port 443 (log in host/requests.log)
+#   session.sh stop
+set -euo pipefail
+: "${BORELU_WINE_DIR:?}"
+here=$(cd "$(dirname "$0")/../.." && pwd)
+dir="$BORELU_WINE_DIR/host"
+action=${1:?usage: session.sh start|stop ...}
+
+stop() {
+  if [ -f "$dir/server.pid" ]; then
+    kill "$(cat "$dir/server.pid")" 2>/dev/null || true
+    rm -f "$dir/server.pid"
+  fi
+}
+
+case "$action" in
+  start)
+    trust=${2:?} signer=${3:?}
+    stop
+    rm -rf "$dir"
+    mkdir -p "$dir/root"
+    "$here/tools/fixture_host/make_certificates.sh" "$dir/certs"
+    "$here/tests/wine/run.sh" "$trust" "Z:$(tr / '\\' <<<"$dir/certs/ca.der")"
+    BORELU_RELEASE="$signer" "$here/tools/make_test_release.sh" "$dir/root" 1.4.2 "$4" "$5" "$6"
+    : >"$dir/requests.log"
+    setsid python3 "$here/tools/fixture_host/update_host.py" --root "$dir/root" \
+      --cert "$dir/certs/server.pem" --key "$dir/certs/server.key" --log "$dir/requests.log" \
+      </dev/null >"$dir/server.out" 2>&1 &
+    echo $! >"$dir/server.pid"
+    for _ in $(seq 100); do
+      if python3 -c 'import socket; socket.create_connection(("127.0.0.1", 443), 0.2).close()' 2>/dev/null; then
+        echo "update host ready"
+        exit 0
+      fi
+      sleep 0.1
+    done
+    echo "update host did not start"
+    cat "$dir/server.out"
+    exit 1
+    ;;
+  stop)
+    stop
+    echo "update host stopped"
+    ;;
+esac

@@ -1,0 +1,204 @@
+// The download module against the fixture update host on 127.0.0.1:443 (host "localhost").
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <regex>
+
+#include "../common/outcome.h"
+#include "controller/staging.h"
+#include "core/hex.h"
+#include "core/path_text.h"
+#include "crypto/sha256.h"
+#include "download/https.h"
+#include "manifest/release.h"
+#include "process_runner.h"
+#include "win/files.h"
+#include "win/text.h"
+
+namespace borelu::controller {
+namespace {
+
+using testing::outcome;
+
+std::string host_root() { return win::narrow(testing::program_path("BORELU_HOST_ROOT")); }
+
+void set_rules(const std::string& json) { ASSERT_TRUE(win::write_whole_file(host_root() + "\\rules.json", json)); }
+
+std::vector<std::string> request_log() {
+  const auto log = win::read_whole_file(host_root() + "\\..\\requests.log");
+  std::vector<std::string> lines;
+  std::string line;
+  for (const char c : log ? *log : "") {
+    if (c == '\n') {
+      lines.push_back(line);
+      line.clear();
+    } else {
+      line.push_back(c);
+    }
+  }
+  return lines;
+}
+
+bool exists(const std::string& path) { return win::path_attributes(path) != INVALID_FILE_ATTRIBUTES; }
+
+std::string local_app_data() {
+  wchar_t buffer[MAX_PATH];
+  const DWORD length = GetEnvironmentVariableW(L"LOCALAPPDATA", buffer, MAX_PATH);
+  return win::narrow(std::wstring_view(buffer, length));
+}
+
+class DownloadScenario : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    set_rules("{}");
+    metadata_path_ = host_root() + "\\updates\\latest.json";
+    served_ = *win::read_whole_file(metadata_path_);
+    release_ = *manifest::verify_release_metadata(served_);
+  }
+  void TearDown() override {
+    set_rules("{}");
+    ASSERT_TRUE(win::write_whole_file(metadata_path_, served_));
+  }
+
+  Status download(const std::string& stage, const manifest::Release& release) {
+    return download_release(stage, release, served_, cancel_, [this](std::uint32_t percent, const std::string& text) {
+      percents_.push_back(percent);
+      last_line_ = text;
+    });
+  }
+
+  std::string metadata_path_;
+  std::string served_;
+  manifest::Release release_;
+  download::CancelState cancel_{0};
+  std::vector<std::uint32_t> percents_;
+  std::string last_line_;
+};
+
+TEST_F(DownloadScenario, AFullStageHoldsTheSignedFilesAndTheServedMetadata) {
+  const auto metadata = download::fetch_metadata();
+  ASSERT_TRUE(metadata) << outcome(metadata);
+  EXPECT_EQ(*metadata, served_);
+  const auto release = manifest::verify_release_metadata(*metadata);
+  ASSERT_TRUE(release) << outcome(release);
+
+  const auto stage = create_stage();
+  ASSERT_TRUE(stage) << outcome(stage);
+  EXPECT_EQ(*parent_path(*stage), local_app_data() + "\\BoreluTauri/updates");
+  EXPECT_TRUE(std::regex_match(std::string(file_name(*stage)), std::regex("BoreluUpdate-[0-9a-f]{32}")));
+
+  ASSERT_TRUE(download(*stage, *release));
+  for (const auto& artifact : release->files) {
+    const auto bytes = win::read_whole_file(join_path(*stage, artifact.name));
+    ASSERT_TRUE(bytes) << artifact.name;
+    EXPECT_EQ(bytes->size(), artifact.bytes);
+    EXPECT_EQ(crypto::sha256_hex({reinterpret_cast<const unsigned char*>(bytes->data()), bytes->size()}),
+              artifact.sha256);
+    EXPECT_FALSE(exists(join_path(*stage, artifact.name + ".part")));
+  }
+  EXPECT_EQ(*win::read_whole_file(join_path(*stage, "release.json")), *metadata);
+  ASSERT_FALSE(percents_.empty());
+  EXPECT_EQ(percents_.back(), 100u);
+  EXPECT_TRUE(std::is_sorted(percents_.begin(), percents_.end()));
+  EXPECT_EQ(last_line_, "Downloading Borelu 1.4.2 \xE2\x80\x94 100%");
+
+  remove_stage_after_success(*stage);
+  EXPECT_FALSE(exists(*stage));
+
+  for (const std::string& line : request_log()) {
+    EXPECT_NE(line.find("\"User-Agent\": \"Borelu/1 WebInstaller\""), std::string::npos) << line;
+    EXPECT_NE(line.find("\"Cache-Control\": \"no-cache\""), std::string::npos) << line;
+    EXPECT_EQ(line.find("Cookie"), std::string::npos) << line;
+  }
+}
+
+TEST_F(DownloadScenario, StatusOtherThan200IsTheStatusMessageAndRedirectsAreNotFollowed) {
+  const auto before = request_log().size();
+  set_rules(R"({"/updates/latest.json": {"status": 404}})");
+  EXPECT_EQ(outcome(download::fetch_metadata()), "Borelu download server returned HTTP 404.");
+  set_rules(R"({"/updates/latest.json": {"status": 302, "location": "/releases/1.4.2/Borelu.exe"}})");
+  EXPECT_EQ(outcome(download::fetch_metadata()), "Borelu download server returned HTTP 302.");
+  set_rules(R"({"/updates/latest.json": {"status": 301, "location": "https://localhost/updates/latest.json"}})");
+  EXPECT_EQ(outcome(download::fetch_metadata()), "Borelu download server returned HTTP 301.");
+  EXPECT_EQ(request_log().size(), before + 3) << "a redirect was followed";
+}
+
+TEST_F(DownloadScenario, MetadataOfExactly32768BytesIsReadAndOneMoreIsRefused) {
+  std::string padded = served_;
+  padded.resize(manifest::MAX_METADATA_BYTES, ' ');
+  ASSERT_TRUE(win::write_whole_file(metadata_path_, padded));
+  const auto exact = download::fetch_metadata();
+  ASSERT_TRUE(exact) << outcome(exact);
+  EXPECT_TRUE(manifest::verify_release_metadata(*exact));
+  ASSERT_TRUE(win::write_whole_file(metadata_path_, padded + " "));
+  EXPECT_EQ(outcome(download::fetch_metadata()), "Download exceeds its signed size limit.");
+}
+
+TEST_F(DownloadScenario, LongerAndShorterBodiesFailAndTheStageIsRemoved) {
+  set_rules(R"({"/releases/1.4.2/BoreluService.exe": {"extra": 1}})");
+  auto stage = create_stage();
+  ASSERT_TRUE(stage);
+  EXPECT_EQ(outcome(download(*stage, release_)), "Download exceeds its signed size limit.");
+  EXPECT_FALSE(exists(*stage));
+
+  set_rules(R"({"/releases/1.4.2/BoreluService.exe": {"short": 1}})");
+  stage = create_stage();
+  ASSERT_TRUE(stage);
+  EXPECT_EQ(outcome(download(*stage, release_)), "BoreluService.exe failed SHA-256/size verification.");
+  EXPECT_FALSE(exists(*stage));
+}
+
+TEST_F(DownloadScenario, ArtifactUrlsOffTheUpdateHostAreRefused) {
+  for (const std::string prefix : {"https://example.com/", "http://localhost/", "https://LOCALHOST/",
+                                   "https://localhost.example/"}) {
+    auto release = release_;
+    release.files[1].url = prefix + "releases/1.4.2/BoreluService.exe";
+    const auto stage = create_stage();
+    ASSERT_TRUE(stage);
+    EXPECT_EQ(outcome(download(*stage, release)), "Unapproved download host.") << prefix;
+    EXPECT_FALSE(exists(*stage));
+  }
+}
+
+TEST_F(DownloadScenario, CancelDuringTheSecondFileRemovesEverything) {
+  const auto stage = create_stage();
+  ASSERT_TRUE(stage);
+  // Once the first file has its final name, progress comes from the second file.
+  const auto outcome_of_run = download_release(*stage, release_, served_, cancel_,
+                                               [&](std::uint32_t, const std::string&) {
+                                                 if (exists(join_path(*stage, "Borelu.exe"))) cancel_.store(1);
+                                               });
+  EXPECT_EQ(outcome(outcome_of_run), "Cancelled.");
+  for (const auto& artifact : release_.files) {
+    EXPECT_FALSE(exists(join_path(*stage, artifact.name)));
+    EXPECT_FALSE(exists(join_path(*stage, artifact.name + ".part")));
+  }
+  EXPECT_FALSE(exists(*stage));
+}
+
+TEST(StageFolders, NoLocalAppDataAndWhatTheCleanUpLeavesAlone) {
+  wchar_t saved[MAX_PATH];
+  const DWORD length = GetEnvironmentVariableW(L"LOCALAPPDATA", saved, MAX_PATH);
+  ASSERT_GT(length, 0u);
+  SetEnvironmentVariableW(L"LOCALAPPDATA", nullptr);
+  EXPECT_EQ(outcome(create_stage()), "Windows local data folder is unavailable.");
+  SetEnvironmentVariableW(L"LOCALAPPDATA", saved);
+
+  const std::string updates = local_app_data() + "\\BoreluTauri/updates";
+  const std::string short_name = updates + "\\BoreluUpdate-0123456789abcdef0123456789abcde";
+  const std::string outside = local_app_data() + "\\BoreluUpdate-0123456789abcdef0123456789abcdef";
+  for (const auto& folder : {short_name, outside}) {
+    ASSERT_TRUE(win::create_directories(folder));
+    ASSERT_TRUE(win::write_whole_file(folder + "\\release.json", "{}"));
+    remove_stage_after_success(folder);
+    EXPECT_TRUE(exists(folder + "\\release.json")) << folder;
+    DeleteFileW(win::widen(folder + "\\release.json").c_str());
+    RemoveDirectoryW(win::widen(folder).c_str());
+  }
+}
+
+}  // namespace
+}  // namespace borelu::controller

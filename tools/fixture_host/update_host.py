@@ -1,0 +1,113 @@
+#!/usr/bin/env python3
+"""A stand-in for the Borelu update host, for tests: HTTPS on port 443, standard library only.
+
+Serves the files under --root laid out as the real host ("/updates/latest.json",
+"/releases/<version>/<name>"). Before each request it reads --root/rules.json (when present),
+a JSON object keyed by request path whose values change the answer:
+
+  {"status": 404}                     answer with that status and no body
+  {"status": 302, "location": "/x"}   a redirect (any status with a Location header)
+  {"extra": 1}                        send the file followed by that many more bytes
+  {"short": 1}                        leave that many bytes off the end
+  {"stall_after": 100, "stall_seconds": 200}   pause after that many body bytes
+
+Every request is appended to --log as one JSON line: method, path, and all request headers.
+"""
+
+import argparse
+import http.server
+import json
+import os
+import socket
+import ssl
+import sys
+import time
+
+
+def make_handler(root, log_path):
+    class Handler(http.server.BaseHTTPRequestHandler):
+        protocol_version = "HTTP/1.1"
+
+        def log_message(self, fmt, *args):  # the JSON log below replaces the default one
+            pass
+
+        def record(self):
+            entry = {"method": self.command, "path": self.path, "headers": dict(self.headers.items())}
+            with open(log_path, "a", encoding="utf-8") as log:
+                log.write(json.dumps(entry) + "\n")
+
+        def rules(self):
+            try:
+                with open(os.path.join(root, "rules.json"), encoding="utf-8") as f:
+                    return json.load(f).get(self.path, {})
+            except (OSError, ValueError):
+                return {}
+
+        def do_GET(self):
+            self.record()
+            rule = self.rules()
+            if "status" in rule:
+                self.send_response(rule["status"])
+                if "location" in rule:
+                    self.send_header("Location", rule["location"])
+                self.send_header("Content-Length", "0")
+                self.end_headers()
+                return
+            local = os.path.normpath(os.path.join(root, self.path.lstrip("/")))
+            if not local.startswith(os.path.abspath(root) + os.sep) or not os.path.isfile(local):
+                self.send_response(404)
+                self.send_header("Content-Length", "0")
+                self.end_headers()
+                return
+            with open(local, "rb") as f:
+                body = f.read()
+            body += b"\0" * rule.get("extra", 0)
+            if rule.get("short"):
+                body = body[: -rule["short"]]
+            self.send_response(200)
+            self.send_header("Content-Type", "application/octet-stream")
+            self.send_header("Content-Length", str(len(body)))
+            self.end_headers()
+            stall_after = rule.get("stall_after")
+            if stall_after is not None:
+                self.wfile.write(body[:stall_after])
+                self.wfile.flush()
+                time.sleep(rule.get("stall_seconds", 0))
+                body = body[stall_after:]
+            self.wfile.write(body)
+
+    return Handler
+
+
+class DualStackServer(http.server.ThreadingHTTPServer):
+    address_family = socket.AF_INET6
+    daemon_threads = True
+
+    def server_bind(self):
+        self.socket.setsockopt(socket.IPPROTO_IPV6, socket.IPV6_V6ONLY, 0)
+        super().server_bind()
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--root", required=True)
+    parser.add_argument("--cert", required=True)
+    parser.add_argument("--key", required=True)
+    parser.add_argument("--log", required=True)
+    parser.add_argument("--port", type=int, default=443)
+    args = parser.parse_args()
+
+    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    context.load_cert_chain(args.cert, args.key)
+    server = DualStackServer(("::", args.port), make_handler(os.path.abspath(args.root), args.log))
+    server.socket = context.wrap_socket(server.socket, server_side=True)
+    print(f"update host serving {args.root} on port {args.port}", flush=True)
+    try:
+        server.serve_forever()
+    except KeyboardInterrupt:
+        pass
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
