@@ -21,11 +21,12 @@ add_library(borelu_setup STATIC
   src/controller/failure_record.cpp
   src/controller/staging.cpp
   src/registration.cpp
+  src/ui/task_dialog.cpp
   src/entry.cpp
   src/standard_error.cpp
   src/wizard_mode.cpp
 )
-target_link_libraries(borelu_setup PUBLIC borelu_win)
+target_link_libraries(borelu_setup PUBLIC borelu_win comctl32)
 borelu_target_defaults(borelu_setup)
 
 # Resources: the icon is drawn by the build from its source art.
@@ -59,3 +60,6 @@ add_executable(BoreluSetup WIN32
 target_link_libraries(BoreluSetup PRIVATE borelu_setup)
 target_link_options(BoreluSetup PRIVATE -municode)
 borelu_target_defaults(BoreluSetup)
+
+# Test programs that show task dialogs need common controls 6 like the program itself.
+file(WRITE ${CMAKE_BINARY_DIR}/resources/test_manifest.rc "1 24 \"${BORELU_MANIFEST_FILE}\"\n")

@@ -1,5 +1,7 @@
 #include "wizard_mode.h"
 
+#include "ui/task_dialog.h"
+
 namespace borelu {
 
 Status run_wizard_mode() {
@@ -10,7 +12,7 @@ void report_client_failure(std::string_view message) {
   if (message == kCancelledMessage) {
     return;
   }
-  // The failure explanation dialog is not part of this build yet: the exit code alone reports.
+  ui::explain_failure(message);
 }
 
 }  // namespace borelu

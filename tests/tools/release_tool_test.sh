@@ -52,6 +52,12 @@ check "sign refuses a tiny file" "" 1 "$tool" sign --key "$seed" --version 1.4.2
 grep -qx 'Release file size is outside the supported limit.' "$work/stderr" || { echo "FAIL size message"; failures=$((failures + 1)); }
 [ ! -e "$work/bad.json" ] || { echo "FAIL a refused document was written"; failures=$((failures + 1)); }
 
+# The support aid.
+check "explain a permission failure" $'12\terror\tWindows permission is required\n' 0 \
+  "$tool" explain "Lock Borelu installation: Access denied. (os error 5)"
+check "explain a cancellation" $'4\tinformation\tOperation cancelled\n' 0 "$tool" explain "Cancelled."
+check "explain the fallback" $'14\terror\tThe operation could not finish\n' 0 "$tool" explain ""
+
 # Keys.
 "$tool" keygen "$work/new.seed" >"$work/new.public"
 grep -Eqx '[0-9a-f]{64}' "$work/new.public" || { echo "FAIL keygen output"; failures=$((failures + 1)); }

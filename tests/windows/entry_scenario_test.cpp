@@ -20,6 +20,7 @@ class EntryScenario : public ::testing::Test {
 
   void expect_refused_silently(const std::wstring& arguments) {
     const auto outcome = run(arguments);
+    EXPECT_TRUE(outcome.dialogs.empty()) << win::narrow(arguments);
     EXPECT_EQ(outcome.exitCode, 1u) << win::narrow(arguments);
     EXPECT_EQ(outcome.standardOutput, "") << win::narrow(arguments);
     EXPECT_EQ(outcome.standardError, "") << win::narrow(arguments);
@@ -27,6 +28,7 @@ class EntryScenario : public ::testing::Test {
 
   void expect_reaches_worker(const std::wstring& arguments) {
     const auto outcome = run(arguments);
+    EXPECT_TRUE(outcome.dialogs.empty()) << win::narrow(arguments);
     EXPECT_EQ(outcome.exitCode, 1u) << win::narrow(arguments);
     EXPECT_EQ(outcome.standardOutput, "") << win::narrow(arguments);
     EXPECT_EQ(outcome.standardError, kWorkerNotBuilt) << win::narrow(arguments);
@@ -71,6 +73,14 @@ TEST_F(EntryScenario, OtherCommandLinesAreRefusedWithExitCodeOne) {
     const auto outcome = run(arguments);
     EXPECT_EQ(outcome.exitCode, 1u);
     EXPECT_EQ(outcome.standardError, "");
+    // The refusal is explained in the failure dialog, in English (no wizard chose a language).
+    ASSERT_EQ(outcome.dialogs.size(), 1u);
+    const auto& dialog = outcome.dialogs[0];
+    EXPECT_EQ(dialog.title, "Borelu");
+    EXPECT_TRUE(dialog.shows("The operation could not finish"));
+    EXPECT_TRUE(dialog.shows("support@borelu.app"));
+    EXPECT_TRUE(dialog.shows("Technical details"));
+    EXPECT_FALSE(dialog.rightToLeft);
   }
 }
 

@@ -37,6 +37,16 @@ std::string drain(HANDLE pipe) {
   return text;
 }
 
+// Waits for the process, reading and closing every dialog it shows on the way.
+void wait_closing_dialogs(const PROCESS_INFORMATION& info, ProcessOutcome& outcome) {
+  std::vector<HWND> seen;
+  while (WaitForSingleObject(info.hProcess, 50) == WAIT_TIMEOUT) {
+    if (auto dialog = take_dialog(info.dwProcessId, std::chrono::milliseconds(0), &seen)) {
+      outcome.dialogs.push_back(std::move(*dialog));
+    }
+  }
+}
+
 }  // namespace
 
 ProcessOutcome run_process(const std::wstring& command_line, StandardHandles handles) {
@@ -66,13 +76,17 @@ ProcessOutcome run_process(const std::wstring& command_line, StandardHandles han
     out.write.reset();
     err.write.reset();
     std::thread error_reader([&] { outcome.standardError = drain(err.read.get()); });
-    outcome.standardOutput = drain(out.read.get());
+    std::thread output_reader([&] { outcome.standardOutput = drain(out.read.get()); });
+    wait_closing_dialogs(info, outcome);
     error_reader.join();
+    output_reader.join();
   }
   outcome.processId = info.dwProcessId;
   const win::Handle process(info.hProcess);
   const win::Handle thread(info.hThread);
-  WaitForSingleObject(process.get(), INFINITE);
+  if (handles == StandardHandles::none) {
+    wait_closing_dialogs(info, outcome);
+  }
   GetExitCodeProcess(process.get(), &outcome.exitCode);
   return outcome;
 }

@@ -5,10 +5,13 @@
 //   borelu-release sign --key SEED_FILE --version X.Y.Z [--published-at TEXT]
 //                       [--min-bootstrapper N] [--host HOST] --out FILE FOLDER
 //   borelu-release verify [--public-key HEX] FILE
+//   borelu-release explain TEXT
 //
 // "verify" is relied on by release automation: on success it prints exactly "OK <version>" and
 // a line feed and exits 0; on failure it prints exactly the failure text and a line feed and
-// exits 1. Usage errors exit 2.
+// exits 1. "explain" tells support staff which explanation the failure dialog showed for a
+// failure text: the class number, a tab, "information" or "error", a tab and the English title.
+// Usage errors exit 2.
 
 #include <algorithm>
 #include <chrono>
@@ -29,6 +32,7 @@
 #include "manifest/release.h"
 #include "manifest/update_host.h"
 #include "release_tool.h"
+#include "ui/failure_explanation.h"
 
 namespace {
 
@@ -52,7 +56,8 @@ int usage() {
         "       borelu-release public-key SEED_FILE\n"
         "       borelu-release sign --key SEED_FILE --version X.Y.Z [--published-at TEXT]\n"
         "                           [--min-bootstrapper N] [--host HOST] --out FILE FOLDER\n"
-        "       borelu-release verify [--public-key HEX] FILE");
+        "       borelu-release verify [--public-key HEX] FILE\n"
+        "       borelu-release explain TEXT");
   return kUsage;
 }
 
@@ -217,6 +222,16 @@ int verify(const std::vector<std::string>& args) {
   return 0;
 }
 
+int explain(const std::vector<std::string>& args) {
+  if (args.size() != 1)
+    return usage();
+  const int number = ui::classify_failure(args[0]);
+  print(stdout, std::to_string(number) + "\t" +
+                    (ui::icon_of(number) == ui::DialogIcon::information ? "information" : "error") +
+                    "\t" + std::string(ui::english_title(number)));
+  return 0;
+}
+
 int run(const std::vector<std::string>& args) {
   if (args.empty())
     return usage();
@@ -229,6 +244,8 @@ int run(const std::vector<std::string>& args) {
     return sign(rest);
   if (args[0] == "verify")
     return verify(rest);
+  if (args[0] == "explain")
+    return explain(rest);
   return usage();
 }
 

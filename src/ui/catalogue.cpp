@@ -1,0 +1,29 @@
+#include "ui/catalogue.h"
+
+namespace borelu::ui {
+
+std::string step_counter(int page, bool arabic) {
+  return (arabic ? "الخطوة " : "Step ") + std::to_string(page) + (arabic ? " من " : " of ") + "4";
+}
+
+std::string page1_bullet2(std::string_view host, bool arabic) {
+  return (arabic ? std::string("ينزّل المثبّت أحدث إصدار موثّق من ")
+                 : std::string("Setup downloads the latest verified release from ")) +
+         std::string(host) + ".";
+}
+
+std::string initial_status(std::string_view host, bool arabic) {
+  return (arabic ? std::string("اتصال آمن بـ") : std::string("Connecting securely to ")) +
+         std::string(host) + "…";
+}
+
+std::string download_status(std::string_view version, bool arabic) {
+  return (arabic ? std::string("جارٍ تنزيل Borelu ") : std::string("Downloading Borelu ")) +
+         std::string(version);
+}
+
+std::string percentage(std::uint32_t percent) {
+  return std::to_string(percent) + "%";
+}
+
+}  // namespace borelu::ui
