@@ -25,7 +25,11 @@ run() {
   echo "exit code: $code"
 }
 
-run --uninstall
+echo
+echo "Any other command line (e.g. --uninstall) is refused with exit code 1 and explained in the failure"
+echo "dialog, whose choice of explanation borelu-release shows without opening a window:"
+tests/wine/run.sh build/windows-test/tools/borelu-release.exe explain \
+  "BoreluSetup accepts no custom download URL or program command."
 run --worker --stage 'C:\Users\demo\AppData\Local\BoreluTauri/updates\BoreluUpdate-0123456789abcdef0123456789abcdef' \
     --owner-sid S-1-5-21-0-0-0-1000 --parent-pid 0 --setup --options en:001:2026-10-19
 run --worker --stage 'C:\stage' --owner-sid S-1-5-21-0-0-0-1000 --parent-pid -1 --setup
