@@ -17,6 +17,9 @@ borelu_target_defaults(borelu_win)
 
 add_library(borelu_setup STATIC
   src/apply/path_safety.cpp
+  src/apply/rollback.cpp
+  src/apply/stage_copy.cpp
+  src/apply/work_folder.cpp
   src/apply/worker.cpp
   src/controller/failure_record.cpp
   src/controller/staging.cpp

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/path_text.h"
+#include "manifest/artifact_check.h"
 #include "win/handles.h"
 #include "win/system_error.h"
 #include "win/text.h"
@@ -92,6 +93,31 @@ bool same_final_path(std::wstring_view first, std::wstring_view second) {
     }
   }
   return true;
+}
+
+Status check_through(HANDLE source, const manifest::Artifact& artifact, HANDLE copy) {
+  manifest::ArtifactCheck check(artifact);
+  std::string buffer(64 * 1024, '\0');
+  while (true) {
+    DWORD got = 0;
+    if (!ReadFile(source, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
+      return std::unexpected(last_os_failure());
+    }
+    if (got == 0) {
+      return check.finish();
+    }
+    const auto piece = std::span(reinterpret_cast<const unsigned char*>(buffer.data()), got);
+    if (auto fed = check.feed(piece); !fed) {
+      return fed;
+    }
+    for (DWORD done = 0; copy != nullptr && done < got;) {
+      DWORD written = 0;
+      if (!WriteFile(copy, buffer.data() + done, got - done, &written, nullptr)) {
+        return std::unexpected(last_os_failure());
+      }
+      done += written;
+    }
+  }
 }
 
 DWORD path_attributes(std::string_view path) {

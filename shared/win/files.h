@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "core/failure.h"
+#include "manifest/release.h"
 
 namespace borelu::win {
 
@@ -33,6 +34,10 @@ inline constexpr std::size_t kNoReadLimit = static_cast<std::size_t>(-1);
 
 // Whether two final paths name the same place: ASCII letters folded, everything else exact.
 [[nodiscard]] bool same_final_path(std::wstring_view first, std::wstring_view second);
+
+// Reads `source` to its end in 64 KiB pieces, checking it against the artifact's signed size and
+// digest, and writes every piece to `copy` when one is given.
+[[nodiscard]] Status check_through(HANDLE source, const manifest::Artifact& artifact, HANDLE copy);
 
 // The path's attributes, or INVALID_FILE_ATTRIBUTES with the thread's last error set.
 [[nodiscard]] DWORD path_attributes(std::string_view path);

@@ -6,9 +6,7 @@
 #include <vector>
 
 #include "apply/path_safety.h"
-#include "core/hex.h"
 #include "core/path_text.h"
-#include "crypto/sha256.h"
 #include "download/https.h"
 #include "download/urls.h"
 #include "manifest/update_host.h"
@@ -42,13 +40,15 @@ bool same_components(std::string_view a, std::string_view b) {
     std::string part;
     for (const char c : path) {
       if (c == '\\' || c == '/') {
-        if (!part.empty()) parts.push_back(std::move(part));
+        if (!part.empty())
+          parts.push_back(std::move(part));
         part.clear();
       } else {
         part.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
       }
     }
-    if (!part.empty()) parts.push_back(std::move(part));
+    if (!part.empty())
+      parts.push_back(std::move(part));
     return parts;
   };
   return split(a) == split(b);
@@ -68,31 +68,12 @@ Status write_chunk(HANDLE file, std::span<const unsigned char> chunk) {
 // Reads the downloaded file back and checks it against the signed size and digest.
 Status check_downloaded(std::string_view path, const manifest::Artifact& artifact) {
   const win::FileHandle file(CreateFileW(win::widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                         nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+                                         nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN,
+                                         nullptr));
   if (!file) {
     return std::unexpected(win::last_os_failure());
   }
-  crypto::Sha256 digest;
-  std::vector<unsigned char> buffer(download::READ_CHUNK);
-  std::uint64_t count = 0;
-  while (true) {
-    DWORD got = 0;
-    if (!ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
-      return std::unexpected(win::last_os_failure());
-    }
-    if (got == 0) {
-      break;
-    }
-    count += got;
-    if (count > artifact.bytes) {
-      return fail("Downloaded file exceeds its signed size.");
-    }
-    digest.update(std::span(buffer).first(got));
-  }
-  if (count != artifact.bytes || to_lower_hex(digest.finish()) != artifact.sha256) {
-    return fail(artifact.name + " failed SHA-256/size verification.");
-  }
-  return {};
+  return win::check_through(file.get(), artifact, nullptr);
 }
 
 // Renames with replacement; where that is refused, renames through the open file instead.
@@ -105,8 +86,9 @@ Status rename_replacing(std::string_view from, std::string_view to) {
   if (GetLastError() != ERROR_ACCESS_DENIED) {
     return std::unexpected(win::last_os_failure());
   }
-  const win::FileHandle file(CreateFileW(source.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                         nullptr, OPEN_EXISTING, 0, nullptr));
+  const win::FileHandle file(CreateFileW(source.c_str(), DELETE,
+                                         FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                         OPEN_EXISTING, 0, nullptr));
   if (!file) {
     return std::unexpected(win::last_os_failure());
   }
@@ -116,7 +98,8 @@ Status rename_replacing(std::string_view from, std::string_view to) {
   info->RootDirectory = nullptr;
   info->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
   std::copy(target.begin(), target.end(), info->FileName);
-  if (!SetFileInformationByHandle(file.get(), FileRenameInfo, info, static_cast<DWORD>(buffer.size()))) {
+  if (!SetFileInformationByHandle(file.get(), FileRenameInfo, info,
+                                  static_cast<DWORD>(buffer.size()))) {
     return std::unexpected(win::last_os_failure());
   }
   return {};
@@ -144,8 +127,8 @@ Status download_all(std::string_view stage, const manifest::Release& release,
     const std::string final_path = join_path(stage, artifact.name);
     const std::string part_path = final_path + std::string(download::PART_SUFFIX);
     win::FileHandle part(CreateFileW(win::widen(part_path).c_str(), GENERIC_WRITE,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                     CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!part) {
       return std::unexpected(win::last_os_failure());
     }

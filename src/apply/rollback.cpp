@@ -1,0 +1,128 @@
+#include "apply/rollback.h"
+
+#include <windows.h>
+
+#include "apply/path_safety.h"
+#include "apply/stage_copy.h"
+#include "apply/work_folder.h"
+#include "core/path_text.h"
+#include "manifest/installation.h"
+#include "manifest/records.h"
+#include "registration.h"
+#include "win/files.h"
+#include "win/handles.h"
+#include "win/system_error.h"
+#include "win/text.h"
+
+namespace borelu::apply {
+namespace {
+
+constexpr std::string_view kSetupOptionsFile = "setup-options.json";
+
+Status copy_through(HANDLE source, std::string_view target) {
+  const win::FileHandle copy(CreateFileW(win::widen(target).c_str(), GENERIC_WRITE, 0, nullptr,
+                                         CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!copy) {
+    return std::unexpected(win::last_os_failure());
+  }
+  std::string buffer(64 * 1024, '\0');
+  while (true) {
+    DWORD got = 0;
+    if (!ReadFile(source, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
+      return std::unexpected(win::last_os_failure());
+    }
+    if (got == 0) {
+      break;
+    }
+    for (DWORD done = 0; done < got;) {
+      DWORD written = 0;
+      if (!WriteFile(copy.get(), buffer.data() + done, got - done, &written, nullptr)) {
+        return std::unexpected(win::last_os_failure());
+      }
+      done += written;
+    }
+  }
+  if (!FlushFileBuffers(copy.get())) {
+    return std::unexpected(win::last_os_failure());
+  }
+  return {};
+}
+
+Status write_protected(std::string_view path, std::string_view bytes) {
+  if (auto written = win::write_whole_file(path, bytes); !written) {
+    return written;
+  }
+  return protect_path(path);
+}
+
+}  // namespace
+
+RestoreSnapshot take_restore_snapshot(std::string_view owner_sid) {
+  RestoreSnapshot snapshot;
+  snapshot.hadStartup = registration::startup_entry_present(owner_sid);
+  if (auto installed = manifest::read_installed_release()) {
+    snapshot.previousRelease = std::move(*installed);
+  }
+  return snapshot;
+}
+
+Result<std::vector<std::string>> make_rollback_copy(std::string_view installation_folder,
+                                                    std::string_view rollback_folder) {
+  if (!CreateDirectoryW(win::widen(rollback_folder).c_str(), nullptr)) {
+    return std::unexpected(win::last_os_failure());
+  }
+  std::vector<std::string> saved;
+  for (const std::string_view name : ROLLBACK_NAMES) {
+    const std::string source = join_path(installation_folder, name);
+    if (win::path_attributes(source) == INVALID_FILE_ATTRIBUTES) {
+      continue;
+    }
+    if (auto checked = reject_linked_path(source); !checked) {
+      return std::unexpected(checked.error());
+    }
+    auto file = open_regular_file(source);
+    if (!file) {
+      return std::unexpected(file.error());
+    }
+    if (auto copied = copy_through(file->get(), join_path(rollback_folder, name)); !copied) {
+      return std::unexpected(copied.error());
+    }
+    saved.emplace_back(name);
+  }
+  return saved;
+}
+
+Status commit_records(std::string_view installation_folder, std::string_view release_bytes,
+                      const manifest::Release& release,
+                      const std::optional<options::SetupOptions>& preferences,
+                      std::string_view owner_sid) {
+  if (auto written = write_protected(
+          join_path(installation_folder, manifest::INSTALLED_RELEASE_FILE), release_bytes);
+      !written) {
+    return written;
+  }
+  for (const auto& artifact : release.files) {
+    if (auto checked =
+            check_file_against_artifact(join_path(installation_folder, artifact.name), artifact);
+        !checked) {
+      return checked;
+    }
+  }
+  if (preferences) {
+    const std::string options_path = join_path(installation_folder, kSetupOptionsFile);
+    if (auto checked = reject_linked_path(options_path); !checked) {
+      return checked;
+    }
+    if (auto written = write_protected(options_path, options::to_json(*preferences)); !written) {
+      return written;
+    }
+    if (auto startup = registration::set_startup_entry(
+            owner_sid, preferences->startup, join_path(installation_folder, "Borelu.exe"));
+        !startup) {
+      return startup;
+    }
+  }
+  return registration::register_uninstall_entry(release);
+}
+
+}  // namespace borelu::apply

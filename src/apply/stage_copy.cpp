@@ -1,0 +1,81 @@
+#include "apply/stage_copy.h"
+
+#include <windows.h>
+
+#include "apply/path_safety.h"
+#include "core/path_text.h"
+#include "download/urls.h"
+#include "win/files.h"
+#include "win/handles.h"
+#include "win/system_error.h"
+#include "win/text.h"
+
+namespace borelu::apply {
+namespace {
+
+Status copy_checked(std::string_view stage_folder, std::string_view work_folder,
+                    const manifest::Artifact& artifact) {
+  auto source = open_regular_file(join_path(stage_folder, artifact.name));
+  if (!source) {
+    return std::unexpected(source.error());
+  }
+  const std::string target = join_path(work_folder, artifact.name);
+  const win::FileHandle copy(CreateFileW(win::widen(target).c_str(), GENERIC_WRITE, 0, nullptr,
+                                         CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!copy) {
+    return std::unexpected(win::last_os_failure());
+  }
+  if (auto checked = win::check_through(source->get(), artifact, copy.get()); !checked) {
+    return checked;
+  }
+  if (!FlushFileBuffers(copy.get())) {
+    return std::unexpected(win::last_os_failure());
+  }
+  return protect_path(target);
+}
+
+}  // namespace
+
+Result<StagedRelease> copy_stage_to_work(std::string_view stage_folder,
+                                         std::string_view work_folder) {
+  if (auto checked = reject_linked_path(stage_folder); !checked) {
+    return std::unexpected(checked.error());
+  }
+  auto metadata_file = open_regular_file(join_path(stage_folder, download::STAGED_METADATA));
+  if (!metadata_file) {
+    return std::unexpected(metadata_file.error());
+  }
+  // One byte more than verification accepts, so an oversized file is refused there.
+  auto bytes = win::read_all(metadata_file->get(), manifest::MAX_METADATA_BYTES + 1);
+  if (!bytes) {
+    return std::unexpected(bytes.error());
+  }
+  auto release = manifest::verify_release_metadata(*bytes);
+  if (!release) {
+    return std::unexpected(release.error());
+  }
+  for (const auto& artifact : release->files) {
+    if (auto copied = copy_checked(stage_folder, work_folder, artifact); !copied) {
+      return std::unexpected(copied.error());
+    }
+  }
+  if (auto written =
+          win::write_whole_file(join_path(work_folder, download::STAGED_METADATA), *bytes);
+      !written) {
+    return std::unexpected(written.error());
+  }
+  return StagedRelease{std::move(*bytes), std::move(*release)};
+}
+
+Status check_file_against_artifact(std::string_view path, const manifest::Artifact& artifact) {
+  const win::FileHandle file(CreateFileW(win::widen(path).c_str(), GENERIC_READ,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN,
+                                         nullptr));
+  if (!file) {
+    return std::unexpected(win::last_os_failure());
+  }
+  return win::check_through(file.get(), artifact, nullptr);
+}
+
+}  // namespace borelu::apply

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/failure.h"
+#include "manifest/release.h"
+
+namespace borelu::apply {
+
+struct StagedRelease {
+  std::string bytes;  // "release.json" exactly as staged
+  manifest::Release release;
+};
+
+// Copies the stage into the work folder, verifying "release.json" and checking every byte of each
+// file against the signed metadata while it is copied. Staged files are held open against
+// writers, so what is checked is what is copied.
+[[nodiscard]] Result<StagedRelease> copy_stage_to_work(std::string_view stage_folder,
+                                                       std::string_view work_folder);
+
+// Checks a file in place against its signed size and SHA-256.
+[[nodiscard]] Status check_file_against_artifact(std::string_view path,
+                                                 const manifest::Artifact& artifact);
+
+}  // namespace borelu::apply

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <array>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "core/failure.h"
+
+namespace borelu::apply {
+
+// What the worker may ever delete from its work folder and from the rollback folder; the order
+// is the order of processing.
+inline constexpr std::array<std::string_view, 5> WORK_FOLDER_CONTENT{
+    "Borelu.exe", "BoreluService.exe", "BoreluUpdater.exe", "release.json",
+    "MicrosoftEdgeWebview2Setup.exe"};
+inline constexpr std::array<std::string_view, 6> ROLLBACK_NAMES{
+    "Borelu.exe",           "BoreluService.exe",      "BoreluUpdater.exe",
+    "blocking-policy.json", "installed-release.json", "setup-options.json"};
+inline constexpr std::string_view ROLLBACK_FOLDER = "rollback";
+inline constexpr std::string_view WORK_PREFIX = "work-";
+
+// One worker run's private folder in the maintenance folder.
+struct WorkFolder {
+  std::string path;
+  bool keepRollback = false;
+
+  [[nodiscard]] std::string rollback() const;
+};
+
+// "work-" and 32 random lower-case hex digits, created new (never reused) and protected.
+[[nodiscard]] Result<WorkFolder> create_work_folder(std::string_view maintenance_folder);
+
+// Deletes the listed names from a folder reached without links, then the folder if it is empty.
+// Nothing that is not listed is ever deleted; every error is ignored.
+void remove_listed_files(std::string_view folder, std::span<const std::string_view> names);
+
+// Tidies the work folder on every way out: its known content, and unless the rollback copy is
+// to be kept, the rollback folder's known content and the folders themselves.
+void tidy_work_folder(const WorkFolder& work);
+
+}  // namespace borelu::apply
