@@ -16,6 +16,7 @@ target_compile_definitions(borelu_win PUBLIC ${BORELU_PLATFORM_DEFINITIONS})
 borelu_target_defaults(borelu_win)
 
 add_library(borelu_setup STATIC
+  src/apply/blocking_service.cpp
   src/apply/path_safety.cpp
   src/apply/rollback.cpp
   src/apply/stage_copy.cpp

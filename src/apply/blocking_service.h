@@ -1,0 +1,31 @@
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+#include "core/failure.h"
+#include "win/handles.h"
+
+namespace borelu::apply {
+
+inline constexpr std::wstring_view kServiceName = L"BoreluBlocking";
+
+// The blocking service, opened for query, start, stop and delete; nothing when it does not exist.
+[[nodiscard]] Result<std::optional<win::ServiceHandle>> open_blocking_service();
+
+// Whether the service exists before anything changes.
+[[nodiscard]] Result<bool> probe_blocking_service();
+
+// Runs the work folder's checked "BoreluService.exe --install --owner-sid SID", reading both of
+// its output pipes to the end so that neither can fill up, and waits for it without a limit.
+// A failure message here starts the restore.
+[[nodiscard]] Status run_service_installer(std::string_view work_folder,
+                                           std::string_view owner_sid);
+
+// Stops the service and waits for it, polling every 100 ms for at most 30 s.
+[[nodiscard]] Status stop_blocking_service();
+
+// Puts the service back as it was: restarted if it existed, deleted if the apply created it.
+[[nodiscard]] Status restore_blocking_service(bool service_existed);
+
+}  // namespace borelu::apply

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace borelu::apply {
+
+inline constexpr std::size_t kInstallerErrorBytes = 4096;
+inline constexpr std::size_t kInstallerErrorChars = 600;
+
+// The details of a failed service installer, from what it wrote on standard error: the first
+// 4096 bytes decoded as UTF-8 (bad sequences become U+FFFD), at most 600 characters, control
+// characters (C0, DEL and C1) turned into blanks, trimmed.
+[[nodiscard]] std::string installer_error_details(std::string_view standard_error);
+
+// "Borelu service installation failed (exit N). <details> The previous version will be restored."
+[[nodiscard]] std::string installer_failure_message(std::int32_t exit_code,
+                                                    std::string_view standard_error);
+
+}  // namespace borelu::apply
