@@ -17,7 +17,10 @@ borelu_target_defaults(borelu_win)
 
 add_library(borelu_setup STATIC
   src/apply/blocking_service.cpp
+  src/apply/calling_application.cpp
+  src/apply/install_lock.cpp
   src/apply/path_safety.cpp
+  src/apply/restore.cpp
   src/apply/rollback.cpp
   src/apply/stage_copy.cpp
   src/apply/work_folder.cpp

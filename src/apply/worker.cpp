@@ -1,9 +1,106 @@
 #include "apply/worker.h"
 
-namespace borelu::apply {
+#include "apply/apply_run.h"
+#include "apply/blocking_service.h"
+#include "apply/calling_application.h"
+#include "apply/install_lock.h"
+#include "apply/path_safety.h"
+#include "apply/stage_copy.h"
+#include "manifest/installation.h"
+#include "windows/owner_sid.h"
+#include "windows/process_identity.h"
 
-Status run_worker(const WorkerRequest&) {
-  return fail("The installation worker is not part of this build yet.");
+namespace borelu::apply {
+namespace {
+
+// Steps 4 to 14, once the lock is held; the work folder is tidied on every way out.
+Status apply_locked(const WorkerRequest& request) {
+  ApplyRun run;
+  run.ownerSid = request.ownerSid;
+  auto maintenance = prepare_maintenance_folder();
+  if (!maintenance) {
+    return std::unexpected(maintenance.error());
+  }
+  run.maintenanceFolder = *maintenance;
+  auto work = create_work_folder(run.maintenanceFolder);
+  if (!work) {
+    return std::unexpected(work.error());
+  }
+  run.work = *work;
+  struct Tidy {
+    const WorkFolder& work;
+    ~Tidy() { tidy_work_folder(work); }
+  } tidy{run.work};
+
+  auto staged = copy_stage_to_work(request.stageDir, run.work.path);
+  if (!staged) {
+    return std::unexpected(staged.error());
+  }
+  run.releaseBytes = std::move(staged->bytes);
+  run.release = std::move(staged->release);
+  auto installation = manifest::installation_folder();
+  if (!installation) {
+    return std::unexpected(installation.error());
+  }
+  run.installationFolder = *installation;
+
+  // The ownership and version rules come here, before anything installed is touched.
+
+  if (auto caller =
+          check_calling_application(request.parentPid, run.ownerSid, run.installationFolder);
+      !caller) {
+    return caller;
+  }
+
+  // The WebView2 runtime is provided here when it is missing.
+
+  auto service = probe_blocking_service();
+  if (!service) {
+    return std::unexpected(service.error());
+  }
+  run.serviceExisted = *service;
+  run.snapshot = take_restore_snapshot(run.ownerSid);
+
+  // The updater's runner copy is made here.
+
+  auto saved = make_rollback_copy(run.installationFolder, run.work.rollback());
+  if (!saved) {
+    return std::unexpected(saved.error());
+  }
+  run.savedNames = std::move(*saved);
+
+  Status applied = run_service_installer(run.work.path, run.ownerSid);
+  if (applied) {
+    applied = commit_records(run.installationFolder, run.releaseBytes, run.release,
+                             request.preferences, run.ownerSid);
+  }
+  if (!applied) {
+    return fail(restore_installation(run, applied.error().text()));
+  }
+  // The rollback copy of a successful apply stays: it is the copy "last-update.json" names.
+  run.work.keepRollback = true;
+  return {};
+}
+
+}  // namespace
+
+Status run_worker(const WorkerRequest& request) {
+  if (!windows::is_elevated() || !windows::is_valid_owner_sid(request.ownerSid)) {
+    return fail("Windows installation permission is required.");
+  }
+  auto lock = take_install_lock();
+  if (!lock) {
+    return std::unexpected(lock.error());
+  }
+  if (request.preferences) {
+    if (auto valid = options::validate(*request.preferences); !valid) {
+      return valid;
+    }
+    if (request.operation == Operation::update) {
+      return fail("Updates must preserve installation preferences.");
+    }
+  }
+  return apply_locked(request);
 }
 
 }  // namespace borelu::apply

@@ -14,6 +14,7 @@
 #include "manifest/installation.h"
 #include "process_runner.h"
 #include "registration.h"
+#include "staged_release.h"
 #include "win/files.h"
 #include "win/text.h"
 
@@ -22,38 +23,14 @@ namespace {
 
 using testing::outcome;
 
-const char* const kNames[] = {"Borelu.exe", "BoreluService.exe", "BoreluUpdater.exe"};
-
-std::string temp_folder(const std::string& name) {
-  wchar_t buffer[MAX_PATH + 1];
-  const DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
-  return win::narrow(std::wstring_view(buffer, length)) + name;
-}
+using testing::kReleaseNames;
+using testing::make_stage;
+using testing::read_text;
+using testing::remove_folder;
+using testing::temp_folder;
 
 std::string read(const std::string& path) {
-  return win::read_whole_file(path).value_or("<unreadable>");
-}
-
-// A stage made from the fixture host's signed release.
-std::string make_stage(const std::string& folder) {
-  const std::string host = win::narrow(testing::program_path("BORELU_HOST_ROOT"));
-  EXPECT_TRUE(win::create_directories(folder));
-  for (const char* name : kNames) {
-    EXPECT_TRUE(
-        win::write_whole_file(join_path(folder, name), read(host + "\\releases\\1.4.2\\" + name)));
-  }
-  EXPECT_TRUE(win::write_whole_file(join_path(folder, "release.json"),
-                                    read(host + "\\updates\\latest.json")));
-  return folder;
-}
-
-void remove_folder(const std::string& folder) {
-  for (const char* name : {"Borelu.exe", "BoreluService.exe", "BoreluUpdater.exe", "release.json",
-                           "extra.txt", "second-name.exe", "installed-release.json",
-                           "setup-options.json", "blocking-policy.json"}) {
-    DeleteFileW(win::widen(join_path(folder, name)).c_str());
-  }
-  RemoveDirectoryW(win::widen(folder).c_str());
+  return read_text(path);
 }
 
 class ApplyFiles : public ::testing::Test {
@@ -96,7 +73,7 @@ TEST_F(ApplyFiles, TheStageIsCopiedCheckedByteForByte) {
   ASSERT_TRUE(staged) << outcome(staged);
   EXPECT_EQ(staged->bytes, read(join_path(stage_, "release.json")));
   EXPECT_EQ(staged->release.version, "1.4.2");
-  for (const char* name : kNames) {
+  for (const char* name : kReleaseNames) {
     EXPECT_EQ(read(join_path(work_.path, name)), read(join_path(stage_, name))) << name;
   }
   EXPECT_EQ(read(join_path(work_.path, "release.json")), staged->bytes);
@@ -158,7 +135,7 @@ TEST_F(ApplyFiles, CommitWritesRecordsAfterCheckingTheInstalledFiles) {
   ASSERT_TRUE(staged);
   const std::string installed = *manifest::installation_folder();
   ASSERT_TRUE(win::create_directories(installed));
-  for (const char* name : kNames) {
+  for (const char* name : kReleaseNames) {
     ASSERT_TRUE(win::write_whole_file(join_path(installed, name), read(join_path(stage_, name))));
   }
   const std::string owner = "S-1-5-21-0-0-0-1000";

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "apply/rollback.h"
+#include "apply/work_folder.h"
+#include "manifest/release.h"
+
+namespace borelu::apply {
+
+// What one worker run carries from step to step, and what a restore needs.
+struct ApplyRun {
+  std::string ownerSid;
+  std::string maintenanceFolder;
+  std::string installationFolder;
+  WorkFolder work;
+  std::string releaseBytes;
+  manifest::Release release;
+  RestoreSnapshot snapshot;
+  bool serviceExisted = false;
+  std::vector<std::string> savedNames;
+};
+
+// Puts the previous installation back after a failed apply and returns the message to report:
+// the apply's own message when everything was restored, otherwise what stopped the restore (the
+// rollback copy is then kept for an administrator).
+[[nodiscard]] std::string restore_installation(ApplyRun& run, std::string failure);
+
+}  // namespace borelu::apply

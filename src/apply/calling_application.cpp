@@ -1,0 +1,111 @@
+#include "apply/calling_application.h"
+
+#include <windows.h>
+
+#include "core/hex.h"
+#include "core/path_text.h"
+#include "crypto/sha256.h"
+#include "win/handles.h"
+#include "win/system_error.h"
+#include "win/text.h"
+#include "windows/policy.h"
+#include "windows/process_identity.h"
+
+namespace borelu::apply {
+namespace {
+
+constexpr std::string_view kUntrusted = "Untrusted blocking pipe peer.";
+
+Result<std::string> file_sha256(std::string_view path) {
+  const win::FileHandle file(CreateFileW(win::widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                         nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN,
+                                         nullptr));
+  if (!file) {
+    return std::unexpected(win::last_os_failure());
+  }
+  crypto::Sha256 digest;
+  std::string buffer(64 * 1024, '\0');
+  while (true) {
+    DWORD got = 0;
+    if (!ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
+      return std::unexpected(win::last_os_failure());
+    }
+    if (got == 0) {
+      return to_lower_hex(digest.finish());
+    }
+    digest.update(std::span(reinterpret_cast<const unsigned char*>(buffer.data()), got));
+  }
+}
+
+// Empty when the process is the genuine installed application of the owner, else the finding.
+std::string identify(HANDLE process, std::string_view owner_sid,
+                     std::string_view installation_folder) {
+  const auto policy = windows::read_blocking_policy();
+  if (!policy) {
+    return policy.error().text();
+  }
+  const auto user = windows::process_user_sid(process);
+  if (!user) {
+    return user.error().text();
+  }
+  if (*user != owner_sid) {
+    return std::string(kUntrusted);
+  }
+  const auto image = windows::process_image_path(process);
+  if (!image) {
+    return image.error().text();
+  }
+  const std::string application = join_path(installation_folder, "Borelu.exe");
+  if (!windows::same_file_path(*image, application)) {
+    return std::string(kUntrusted);
+  }
+  const auto digest = file_sha256(application);
+  if (!digest) {
+    return digest.error().text();
+  }
+  return *digest == policy->client_sha256 ? std::string() : std::string(kUntrusted);
+}
+
+}  // namespace
+
+Status check_calling_application(std::uint32_t parent_pid, std::string_view owner_sid,
+                                 std::string_view installation_folder,
+                                 std::chrono::milliseconds shutdown_wait) {
+  if (parent_pid == 0) {
+    return {};
+  }
+  const win::Handle process(
+      OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, parent_pid));
+  if (!process) {
+    if (GetLastError() == ERROR_INVALID_PARAMETER) {
+      return {};  // the process no longer exists
+    }
+    return std::unexpected(win::last_os_failure("Inspect Borelu before updating"));
+  }
+  const DWORD running = WaitForSingleObject(process.get(), 0);
+  if (running == WAIT_OBJECT_0) {
+    return {};
+  }
+  if (running != WAIT_TIMEOUT) {
+    return std::unexpected(win::last_os_failure("Check Borelu shutdown"));
+  }
+  const std::string finding = identify(process.get(), owner_sid, installation_folder);
+  if (finding.empty()) {
+    const DWORD ended =
+        WaitForSingleObject(process.get(), static_cast<DWORD>(shutdown_wait.count()));
+    if (ended == WAIT_OBJECT_0) {
+      return {};
+    }
+    if (ended == WAIT_TIMEOUT) {
+      return fail("Borelu is still open. Close it and try the update again.");
+    }
+    return std::unexpected(win::last_os_failure("Wait for Borelu shutdown"));
+  }
+  // An untrusted process is never waited for; it may only have ended meanwhile.
+  if (WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0) {
+    return {};
+  }
+  return fail(finding);
+}
+
+}  // namespace borelu::apply

@@ -1,0 +1,53 @@
+#include <windows.h>
+
+#include <algorithm>
+
+#include "apply/apply_run.h"
+#include "apply/blocking_service.h"
+#include "core/path_text.h"
+#include "registration.h"
+#include "win/files.h"
+#include "win/system_error.h"
+#include "win/text.h"
+
+namespace borelu::apply {
+
+std::string restore_installation(ApplyRun& run, std::string failure) {
+  run.work.keepRollback = true;
+  if (auto stopped = stop_blocking_service(); !stopped) {
+    return stopped.error().text();
+  }
+  for (const std::string_view name : ROLLBACK_NAMES) {
+    const std::wstring target = win::widen(join_path(run.installationFolder, name));
+    const bool saved = std::ranges::find(run.savedNames, name) != run.savedNames.end();
+    bool restored = true;
+    if (saved) {
+      restored = CopyFileExW(win::widen(join_path(run.work.rollback(), name)).c_str(),
+                             target.c_str(), nullptr, nullptr, nullptr, 0);
+    } else if (GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
+      restored = DeleteFileW(target.c_str());
+    }
+    if (!restored) {
+      return failure + " Recovery failed: " + win::system_error_text(GetLastError()) +
+             ". Run BoreluSetup again.";
+    }
+  }
+  if (auto startup = registration::set_startup_entry(
+          run.ownerSid, run.snapshot.hadStartup, join_path(run.installationFolder, "Borelu.exe"));
+      !startup) {
+    return startup.error().text();
+  }
+  const auto uninstall = run.snapshot.previousRelease
+                             ? registration::register_uninstall_entry(*run.snapshot.previousRelease)
+                             : registration::remove_uninstall_entry();
+  if (!uninstall) {
+    return uninstall.error().text();
+  }
+  if (auto service = restore_blocking_service(run.serviceExisted); !service) {
+    return service.error().text();
+  }
+  run.work.keepRollback = false;
+  return failure;
+}
+
+}  // namespace borelu::apply

@@ -1,0 +1,52 @@
+#pragma once
+
+// Test stages and folders made from the fixture host's signed release 1.4.2.
+
+#include <windows.h>
+
+#include <string>
+
+#include "core/path_text.h"
+#include "process_runner.h"
+#include "win/files.h"
+#include "win/text.h"
+
+namespace borelu::testing {
+
+inline constexpr const char* kReleaseNames[] = {"Borelu.exe", "BoreluService.exe",
+                                                "BoreluUpdater.exe"};
+
+inline std::string temp_folder(const std::string& name) {
+  wchar_t buffer[MAX_PATH + 1];
+  const DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
+  return win::narrow(std::wstring_view(buffer, length)) + name;
+}
+
+inline std::string read_text(const std::string& path) {
+  return win::read_whole_file(path).value_or("<unreadable>");
+}
+
+// A stage holding the three files and "release.json" of the fixture host's release.
+inline std::string make_stage(const std::string& folder) {
+  const std::string host = win::narrow(program_path("BORELU_HOST_ROOT"));
+  (void)win::create_directories(folder);
+  for (const char* name : kReleaseNames) {
+    (void)win::write_whole_file(join_path(folder, name),
+                                read_text(host + "\\releases\\1.4.2\\" + name));
+  }
+  (void)win::write_whole_file(join_path(folder, "release.json"),
+                              read_text(host + "\\updates\\latest.json"));
+  return folder;
+}
+
+// Deletes the files a test may have left in a folder, then the folder.
+inline void remove_folder(const std::string& folder) {
+  for (const char* name : {"Borelu.exe", "BoreluService.exe", "BoreluUpdater.exe", "release.json",
+                           "extra.txt", "second-name.exe", "installed-release.json",
+                           "setup-options.json", "blocking-policy.json"}) {
+    DeleteFileW(win::widen(join_path(folder, name)).c_str());
+  }
+  RemoveDirectoryW(win::widen(folder).c_str());
+}
+
+}  // namespace borelu::testing
