@@ -1,45 +1,55 @@
 #!/usr/bin/env bash
-# Builds BoreluSetup.exe (test build) and runs it under Wine in a prefix of its own: the
-# command-line refusal and worker command lines as the setup client writes them; then a verified
-# download of a signed test release from the fixture update host into a staging folder.
+# A local demonstration of an installation under Wine, in a prefix of its own:
+#   1. the fixture update host serves a release signed with the test key (https://localhost);
+#   2. the client's download half fetches, verifies and stages it;
+#   3. BoreluSetup.exe runs as the elevated worker on that stage, as the setup client starts it;
+#   4. what it installed: the files, the records, the registry entries.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/setup.sh
 
+build=build/windows-test
 cmake --preset windows-test >/dev/null
-cmake --build --preset windows-test --target BoreluSetup borelu-release trust_test_ca borelu_download_benchmark \
+cmake --build --preset windows-test --target BoreluSetup borelu-release trust_test_ca borelu_stage_release \
   borelu_double_application borelu_double_service_installer borelu_double_updater
 
-export BORELU_WINE_DIR="$PWD/build/windows-test/demo-wine"
+export BORELU_WINE_DIR="$PWD/$build/demo-wine"
 tests/wine/session.sh start "$BORELU_WINE_DIR"
 trap 'tests/fixture_host/session.sh stop >/dev/null; tests/wine/session.sh stop "$BORELU_WINE_DIR" >/dev/null' EXIT
-exe=build/windows-test/BoreluSetup.exe
-
-run() {
-  echo
-  echo "\$ BoreluSetup.exe $*"
-  set +e
-  tests/wine/run.sh "$exe" "$@"
-  local code=$?
-  set -e
-  echo "exit code: $code"
-}
+wine() { tests/wine/run.sh "$@"; }
 
 echo
-echo "Any other command line (e.g. --uninstall) is refused with exit code 1 and explained in the failure"
-echo "dialog, whose choice of explanation borelu-release shows without opening a window:"
-tests/wine/run.sh build/windows-test/tools/borelu-release.exe explain \
-  "BoreluSetup accepts no custom download URL or program command."
-run --worker --stage 'C:\Users\demo\AppData\Local\BoreluTauri/updates\BoreluUpdate-0123456789abcdef0123456789abcdef' \
-    --owner-sid S-1-5-21-0-0-0-1000 --parent-pid 0 --setup --options en:001:2026-10-19
-run --worker --stage 'C:\stage' --owner-sid S-1-5-21-0-0-0-1000 --parent-pid -1 --setup
-
-echo
-echo "Verified download of a signed test release from the fixture update host (https://localhost):"
-build=build/windows-test
+echo "1. Update host with a signed test release:"
 tests/fixture_host/session.sh start "$build/tests/trust_test_ca.exe" "tests/wine/run.sh $build/tools/borelu-release.exe" \
   "$build/tests/borelu_double_application.exe" "$build/tests/borelu_double_service_installer.exe" \
   "$build/tests/borelu_double_updater.exe"
-tests/wine/run.sh "$build/tests/borelu_download_benchmark.exe"
-echo "requests seen by the update host:"
-sed 's/^/  /' "$BORELU_WINE_DIR/host/requests.log" | cut -c1-160
+
+echo
+echo "2. Verified download into a staging folder:"
+stage=$(wine "$build/tests/borelu_stage_release.exe" | tr -d '\r')
+echo "  stage: $stage"
+
+echo
+echo "3. The worker (English, start with Windows, Start menu shortcut, current terms):"
+set +e
+wine "$build/BoreluSetup.exe" --worker --stage "$stage" --owner-sid S-1-5-21-0-0-0-1000 --parent-pid 0 \
+  --setup --options en:101:2026-10-19
+code=$?
+set -e
+echo "  exit code: $code"
+
+echo
+echo "4. What is installed:"
+program_files="$BORELU_WINE_DIR/prefix/drive_c/Program Files"
+(cd "$program_files/Borelu" && sha256sum -- * | sed 's/^/  /')
+echo "  setup-options.json: $(cat "$program_files/Borelu/setup-options.json")"
+echo "  maintenance folder: $(cd "$program_files/BoreluMaintenance" && echo work-*/*)"
+wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Borelu' 2>/dev/null | tr -d '\r' | sed 's/^/  /'
+wine reg query 'HKU\S-1-5-21-0-0-0-1000\Software\Microsoft\Windows\CurrentVersion\Run' /v Borelu 2>/dev/null |
+  tr -d '\r' | sed 's/^/  /'
+
+echo
+echo "Any other command line (e.g. --uninstall) is refused with exit code 1 and explained in the failure"
+echo "dialog; borelu-release shows which explanation without opening a window:"
+wine "$build/tools/borelu-release.exe" explain "BoreluSetup accepts no custom download URL or program command."
+exit "$code"
