@@ -36,21 +36,25 @@ Result<std::string> read_whole_file(std::string_view path, std::size_t limit) {
   return read_all(file.get(), limit);
 }
 
+Status write_all(HANDLE file, std::string_view bytes) {
+  while (!bytes.empty()) {
+    DWORD written = 0;
+    const auto piece = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 20));
+    if (!WriteFile(file, bytes.data(), piece, &written, nullptr)) {
+      return std::unexpected(last_os_failure());
+    }
+    bytes.remove_prefix(written);
+  }
+  return {};
+}
+
 Status write_whole_file(std::string_view path, std::string_view bytes) {
   const FileHandle file(CreateFileW(widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {
     return std::unexpected(last_os_failure());
   }
-  while (!bytes.empty()) {
-    DWORD written = 0;
-    const auto piece = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 20));
-    if (!WriteFile(file.get(), bytes.data(), piece, &written, nullptr)) {
-      return std::unexpected(last_os_failure());
-    }
-    bytes.remove_prefix(written);
-  }
-  return {};
+  return write_all(file.get(), bytes);
 }
 
 Status create_directories(std::string_view path) {
@@ -110,12 +114,10 @@ Status check_through(HANDLE source, const manifest::Artifact& artifact, HANDLE c
     if (auto fed = check.feed(piece); !fed) {
       return fed;
     }
-    for (DWORD done = 0; copy != nullptr && done < got;) {
-      DWORD written = 0;
-      if (!WriteFile(copy, buffer.data() + done, got - done, &written, nullptr)) {
-        return std::unexpected(last_os_failure());
+    if (copy != nullptr) {
+      if (auto written = write_all(copy, std::string_view(buffer.data(), got)); !written) {
+        return written;
       }
-      done += written;
     }
   }
 }

@@ -22,6 +22,9 @@ inline constexpr std::size_t kNoReadLimit = static_cast<std::size_t>(-1);
 [[nodiscard]] Result<std::string> read_whole_file(std::string_view path,
                                                   std::size_t limit = kNoReadLimit);
 
+// Writes all of `bytes` through an open handle.
+[[nodiscard]] Status write_all(HANDLE file, std::string_view bytes);
+
 // Creates or truncates the file and writes `bytes` whole.
 [[nodiscard]] Status write_whole_file(std::string_view path, std::string_view bytes);
 

@@ -34,12 +34,8 @@ Status copy_through(HANDLE source, std::string_view target) {
     if (got == 0) {
       break;
     }
-    for (DWORD done = 0; done < got;) {
-      DWORD written = 0;
-      if (!WriteFile(copy.get(), buffer.data() + done, got - done, &written, nullptr)) {
-        return std::unexpected(win::last_os_failure());
-      }
-      done += written;
+    if (auto written = win::write_all(copy.get(), std::string_view(buffer.data(), got)); !written) {
+      return written;
     }
   }
   if (!FlushFileBuffers(copy.get())) {

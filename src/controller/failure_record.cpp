@@ -48,10 +48,8 @@ Status write_failure_record(std::string_view message) {
   if (!SetFileInformationByHandle(file.get(), FileEndOfFileInfo, &end, sizeof end)) {
     return std::unexpected(win::last_os_failure());
   }
-  DWORD written = 0;
-  if (!WriteFile(file.get(), record.data(), static_cast<DWORD>(record.size()), &written, nullptr) ||
-      written != record.size()) {
-    return std::unexpected(win::last_os_failure());
+  if (auto written = win::write_all(file.get(), record); !written) {
+    return written;
   }
   if (!FlushFileBuffers(file.get())) {
     return std::unexpected(win::last_os_failure());

@@ -54,17 +54,6 @@ bool same_components(std::string_view a, std::string_view b) {
   return split(a) == split(b);
 }
 
-Status write_chunk(HANDLE file, std::span<const unsigned char> chunk) {
-  while (!chunk.empty()) {
-    DWORD written = 0;
-    if (!WriteFile(file, chunk.data(), static_cast<DWORD>(chunk.size()), &written, nullptr)) {
-      return std::unexpected(win::last_os_failure());
-    }
-    chunk = chunk.subspan(written);
-  }
-  return {};
-}
-
 // Reads the downloaded file back and checks it against the signed size and digest.
 Status check_downloaded(std::string_view path, const manifest::Artifact& artifact) {
   const win::FileHandle file(CreateFileW(win::widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
@@ -139,7 +128,10 @@ Status download_all(std::string_view stage, const manifest::Release& release,
     const auto fetched = download::https_get(
         *object_path, artifact.bytes,
         [&](std::span<const unsigned char> chunk) -> Status {
-          if (auto written = write_chunk(part.get(), chunk); !written) {
+          if (auto written = win::write_all(
+                  part.get(),
+                  std::string_view(reinterpret_cast<const char*>(chunk.data()), chunk.size()));
+              !written) {
             return written;
           }
           done += chunk.size();
