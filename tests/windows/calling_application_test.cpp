@@ -55,6 +55,8 @@ class CallingApplication : public ::testing::Test {
   void SetUp() override {
     folder_ = *manifest::installation_folder();
     ASSERT_TRUE(win::create_directories(folder_));
+    // Other tests may have left an installation with its policy behind.
+    DeleteFileW(win::widen(join_path(folder_, "blocking-policy.json")).c_str());
     application_ = join_path(folder_, "Borelu.exe");
     ASSERT_TRUE(CopyFileW(testing::program_path("BORELU_APPLICATION_DOUBLE").c_str(),
                           win::widen(application_).c_str(), FALSE));
@@ -80,7 +82,7 @@ class CallingApplication : public ::testing::Test {
 };
 
 TEST_F(CallingApplication, NoCallerOrAnEndedOneIsFine) {
-  EXPECT_TRUE(check_calling_application(0, owner_, folder_));
+  EXPECT_TRUE(check_calling_application(0, owner_, folder_, 100ms));
   std::uint32_t ended_pid = 0;
   {
     Suspended ended(application_);
@@ -88,16 +90,16 @@ TEST_F(CallingApplication, NoCallerOrAnEndedOneIsFine) {
     TerminateProcess(ended.process.get(), 0);
     WaitForSingleObject(ended.process.get(), 5000);
     // While its handle is open the process object exists but has ended.
-    EXPECT_TRUE(check_calling_application(ended_pid, owner_, folder_));
+    EXPECT_TRUE(check_calling_application(ended_pid, owner_, folder_, 100ms));
   }
-  EXPECT_TRUE(check_calling_application(ended_pid, owner_, folder_));
+  EXPECT_TRUE(check_calling_application(ended_pid, owner_, folder_, 100ms));
 }
 
 TEST_F(CallingApplication, UntrustedRunningProcessesAreNotWaitedFor) {
   Suspended caller(application_);
   ASSERT_NE(caller.pid, 0u);
   // No policy: the finding is the policy's own message.
-  EXPECT_EQ(outcome(check_calling_application(caller.pid, owner_, folder_)),
+  EXPECT_EQ(outcome(check_calling_application(caller.pid, owner_, folder_, 100ms)),
             "Install the Borelu blocking service first.");
   // A process of another user than the one the worker acts for, another digest, another program.
   write_policy(owner_, application_digest());
