@@ -50,6 +50,20 @@ std::string drain(HANDLE pipe, std::size_t keep) {
 
 }  // namespace
 
+namespace {
+
+// Runs `act` on the service when it exists; an absent service needs nothing done.
+template <class Act>
+Status with_existing_service(Act act) {
+  auto service = open_blocking_service();
+  if (!service) {
+    return std::unexpected(service.error());
+  }
+  return service->has_value() ? act((*service)->get()) : Status{};
+}
+
+}  // namespace
+
 Result<std::optional<win::ServiceHandle>> open_blocking_service() {
   const win::ServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
   if (!manager) {
@@ -118,51 +132,39 @@ Status run_service_installer(std::string_view work_folder, std::string_view owne
 }
 
 Status stop_blocking_service() {
-  auto service = open_blocking_service();
-  if (!service) {
-    return std::unexpected(service.error());
-  }
-  if (!service->has_value()) {
-    return {};
-  }
-  const SC_HANDLE handle = (*service)->get();
-  SERVICE_STATUS status{};
-  if (!ControlService(handle, SERVICE_CONTROL_STOP, &status) &&
-      GetLastError() != ERROR_SERVICE_NOT_ACTIVE) {
-    return std::unexpected(win::last_os_failure("Stop Borelu service"));
-  }
-  const auto start = std::chrono::steady_clock::now();
-  while (true) {
-    if (!QueryServiceStatus(handle, &status)) {
-      return std::unexpected(win::last_os_failure("Wait for service"));
+  return with_existing_service([](SC_HANDLE service) -> Status {
+    SERVICE_STATUS status{};
+    if (!ControlService(service, SERVICE_CONTROL_STOP, &status) &&
+        GetLastError() != ERROR_SERVICE_NOT_ACTIVE) {
+      return std::unexpected(win::last_os_failure("Stop Borelu service"));
     }
-    if (status.dwCurrentState == SERVICE_STOPPED) {
-      return {};
+    const auto start = std::chrono::steady_clock::now();
+    while (true) {
+      if (!QueryServiceStatus(service, &status)) {
+        return std::unexpected(win::last_os_failure("Wait for service"));
+      }
+      if (status.dwCurrentState == SERVICE_STOPPED) {
+        return {};
+      }
+      if (std::chrono::steady_clock::now() - start > kStopLimit) {
+        return fail("Borelu service did not stop. No update was applied.");
+      }
+      std::this_thread::sleep_for(kStopPoll);
     }
-    if (std::chrono::steady_clock::now() - start > kStopLimit) {
-      return fail("Borelu service did not stop. No update was applied.");
-    }
-    std::this_thread::sleep_for(kStopPoll);
-  }
+  });
 }
 
 Status restore_blocking_service(bool service_existed) {
-  auto service = open_blocking_service();
-  if (!service) {
-    return std::unexpected(service.error());
-  }
-  if (!service->has_value()) {
+  return with_existing_service([service_existed](SC_HANDLE service) -> Status {
+    if (!service_existed) {
+      (void)DeleteService(service);  // the failed apply created it
+      return {};
+    }
+    if (!StartServiceW(service, 0, nullptr) && GetLastError() != ERROR_SERVICE_ALREADY_RUNNING) {
+      return std::unexpected(win::last_os_failure("Restore Borelu service"));
+    }
     return {};
-  }
-  const SC_HANDLE handle = (*service)->get();
-  if (!service_existed) {
-    (void)DeleteService(handle);  // the failed apply created it
-    return {};
-  }
-  if (!StartServiceW(handle, 0, nullptr) && GetLastError() != ERROR_SERVICE_ALREADY_RUNNING) {
-    return std::unexpected(win::last_os_failure("Restore Borelu service"));
-  }
-  return {};
+  });
 }
 
 }  // namespace borelu::apply

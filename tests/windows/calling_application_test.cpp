@@ -25,29 +25,11 @@ namespace {
 using namespace std::chrono_literals;
 using testing::outcome;
 
-// A process held suspended, so that it is still running while it is checked.
-struct Suspended {
-  explicit Suspended(const std::string& executable) {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    std::wstring line = L"\"" + win::widen(executable) + L"\"";
-    PROCESS_INFORMATION info{};
-    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
-                       nullptr, &startup, &info)) {
-      process = win::Handle(info.hProcess);
-      thread = win::Handle(info.hThread);
-      pid = info.dwProcessId;
-    }
-  }
-  ~Suspended() {
-    if (process)
-      TerminateProcess(process.get(), 0);
-  }
-  Suspended(const Suspended&) = delete;
-  Suspended& operator=(const Suspended&) = delete;
-  win::Handle process;
-  win::Handle thread;
-  std::uint32_t pid = 0;
+// A program held suspended, so that it is still running while it is checked.
+class Suspended : public testing::SuspendedProcess {
+ public:
+  explicit Suspended(const std::string& executable)
+      : SuspendedProcess(L"\"" + win::widen(executable) + L"\"") {}
 };
 
 class CallingApplication : public ::testing::Test {
@@ -86,9 +68,9 @@ TEST_F(CallingApplication, NoCallerOrAnEndedOneIsFine) {
   std::uint32_t ended_pid = 0;
   {
     Suspended ended(application_);
-    ended_pid = ended.pid;
-    TerminateProcess(ended.process.get(), 0);
-    WaitForSingleObject(ended.process.get(), 5000);
+    ended_pid = ended.pid();
+    TerminateProcess(ended.process(), 0);
+    WaitForSingleObject(ended.process(), 5000);
     // While its handle is open the process object exists but has ended.
     EXPECT_TRUE(check_calling_application(ended_pid, owner_, folder_, 100ms));
   }
@@ -97,35 +79,35 @@ TEST_F(CallingApplication, NoCallerOrAnEndedOneIsFine) {
 
 TEST_F(CallingApplication, UntrustedRunningProcessesAreNotWaitedFor) {
   Suspended caller(application_);
-  ASSERT_NE(caller.pid, 0u);
+  ASSERT_NE(caller.pid(), 0u);
   // No policy: the finding is the policy's own message.
-  EXPECT_EQ(outcome(check_calling_application(caller.pid, owner_, folder_, 100ms)),
+  EXPECT_EQ(outcome(check_calling_application(caller.pid(), owner_, folder_, 100ms)),
             "Install the Borelu blocking service first.");
   // A process of another user than the one the worker acts for, another digest, another program.
   write_policy(owner_, application_digest());
-  EXPECT_EQ(outcome(check_calling_application(caller.pid, "S-1-5-21-9-9-9-1001", folder_, 100ms)),
+  EXPECT_EQ(outcome(check_calling_application(caller.pid(), "S-1-5-21-9-9-9-1001", folder_, 100ms)),
             "Untrusted blocking pipe peer.");
   write_policy(owner_, std::string(64, 'a'));
-  EXPECT_EQ(outcome(check_calling_application(caller.pid, owner_, folder_, 100ms)),
+  EXPECT_EQ(outcome(check_calling_application(caller.pid(), owner_, folder_, 100ms)),
             "Untrusted blocking pipe peer.");
   write_policy(owner_, application_digest());
   Suspended other(std::string(win::narrow(testing::program_path("BORELU_APPLICATION_DOUBLE"))));
-  EXPECT_EQ(outcome(check_calling_application(other.pid, owner_, folder_, 100ms)),
+  EXPECT_EQ(outcome(check_calling_application(other.pid(), owner_, folder_, 100ms)),
             "Untrusted blocking pipe peer.");
 }
 
 TEST_F(CallingApplication, TheTrustedApplicationIsWaitedForWithinTheLimit) {
   write_policy(owner_, application_digest());
   Suspended staying(application_);
-  EXPECT_EQ(outcome(check_calling_application(staying.pid, owner_, folder_, 300ms)),
+  EXPECT_EQ(outcome(check_calling_application(staying.pid(), owner_, folder_, 300ms)),
             "Borelu is still open. Close it and try the update again.");
 
   Suspended closing(application_);
   std::thread closer([&] {
     std::this_thread::sleep_for(200ms);
-    TerminateProcess(closing.process.get(), 0);
+    TerminateProcess(closing.process(), 0);
   });
-  EXPECT_TRUE(check_calling_application(closing.pid, owner_, folder_, 10000ms));
+  EXPECT_TRUE(check_calling_application(closing.pid(), owner_, folder_, 10000ms));
   closer.join();
 }
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "process_runner.h"
 #include "win/handles.h"
 #include "win/text.h"
 #include "windows/owner_sid.h"
@@ -18,33 +19,11 @@ std::string system_folder() {
   return win::narrow(std::wstring_view(buffer, length));
 }
 
-// A child process held suspended for the duration of a test.
-class SuspendedChild {
+// cmd.exe, held suspended while the test looks at it.
+class SuspendedChild : public testing::SuspendedProcess {
  public:
-  explicit SuspendedChild(const std::string& executable) {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    std::wstring line = L"\"" + win::widen(executable) + L"\" /c exit 0";
-    PROCESS_INFORMATION info{};
-    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
-                       nullptr, &startup, &info)) {
-      process_ = win::Handle(info.hProcess);
-      thread_ = win::Handle(info.hThread);
-    }
-  }
-  ~SuspendedChild() {
-    if (process_) {
-      TerminateProcess(process_.get(), 0);
-      WaitForSingleObject(process_.get(), 5000);
-    }
-  }
-  SuspendedChild(const SuspendedChild&) = delete;
-  SuspendedChild& operator=(const SuspendedChild&) = delete;
-  [[nodiscard]] HANDLE process() const { return process_.get(); }
-
- private:
-  win::Handle process_;
-  win::Handle thread_;
+  explicit SuspendedChild(const std::string& cmd)
+      : SuspendedProcess(L"\"" + win::widen(cmd) + L"\" /c exit 0") {}
 };
 
 TEST(ProcessIdentity, TheTestProcessRunsAsAPersonAccount) {

@@ -91,6 +91,26 @@ ProcessOutcome run_process(const std::wstring& command_line, StandardHandles han
   return outcome;
 }
 
+SuspendedProcess::SuspendedProcess(const std::wstring& command_line) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  std::wstring line = command_line;
+  PROCESS_INFORMATION info{};
+  if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                     nullptr, &startup, &info)) {
+    process_ = win::Handle(info.hProcess);
+    thread_ = win::Handle(info.hThread);
+    pid_ = info.dwProcessId;
+  }
+}
+
+SuspendedProcess::~SuspendedProcess() {
+  if (process_) {
+    TerminateProcess(process_.get(), 0);
+    WaitForSingleObject(process_.get(), 5000);
+  }
+}
+
 std::wstring program_path(const char* name) {
   const char* value = std::getenv(name);
   if (value == nullptr || *value == '\0') {

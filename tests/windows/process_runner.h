@@ -2,10 +2,12 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "dialog_reader.h"
+#include "win/handles.h"
 
 namespace borelu::testing {
 
@@ -24,6 +26,24 @@ enum class StandardHandles { pipes, none };
 // child gets no standard handles at all, as a GUI program started from Explorer does.
 ProcessOutcome run_process(const std::wstring& command_line,
                            StandardHandles handles = StandardHandles::pipes);
+
+// A process started suspended and ended when the owner goes: it exists and runs for as long as a
+// test needs it to.
+class SuspendedProcess {
+ public:
+  explicit SuspendedProcess(const std::wstring& command_line);
+  ~SuspendedProcess();
+  SuspendedProcess(const SuspendedProcess&) = delete;
+  SuspendedProcess& operator=(const SuspendedProcess&) = delete;
+
+  [[nodiscard]] HANDLE process() const { return process_.get(); }
+  [[nodiscard]] std::uint32_t pid() const { return pid_; }
+
+ private:
+  win::Handle process_;
+  win::Handle thread_;
+  std::uint32_t pid_ = 0;
+};
 
 // The Windows path of the program under test, from the environment variable `name`
 // (a Unix path is mapped through Wine's Z: drive).
