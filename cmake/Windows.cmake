@@ -19,10 +19,12 @@ add_library(borelu_setup STATIC
   src/apply/blocking_service.cpp
   src/apply/calling_application.cpp
   src/apply/install_lock.cpp
+  src/apply/maintenance.cpp
   src/apply/path_safety.cpp
   src/apply/restore.cpp
   src/apply/rollback.cpp
   src/apply/stage_copy.cpp
+  src/apply/version_gate.cpp
   src/apply/work_folder.cpp
   src/apply/worker.cpp
   src/controller/failure_record.cpp

@@ -4,8 +4,10 @@
 #include "apply/blocking_service.h"
 #include "apply/calling_application.h"
 #include "apply/install_lock.h"
+#include "apply/maintenance.h"
 #include "apply/path_safety.h"
 #include "apply/stage_copy.h"
+#include "apply/version_gate.h"
 #include "manifest/installation.h"
 #include "windows/owner_sid.h"
 #include "windows/process_identity.h"
@@ -44,7 +46,10 @@ Status apply_locked(const WorkerRequest& request) {
   }
   run.installationFolder = *installation;
 
-  // The ownership and version rules come here, before anything installed is touched.
+  if (auto allowed = check_owner_and_version(request.operation, run.ownerSid, run.release);
+      !allowed) {
+    return allowed;
+  }
 
   if (auto caller =
           check_calling_application(request.parentPid, run.ownerSid, run.installationFolder);
@@ -61,7 +66,9 @@ Status apply_locked(const WorkerRequest& request) {
   run.serviceExisted = *service;
   run.snapshot = take_restore_snapshot(run.ownerSid);
 
-  // The updater's runner copy is made here.
+  if (auto runner = provide_updater_runner(run.release, run.work); !runner) {
+    return runner;
+  }
 
   auto saved = make_rollback_copy(run.installationFolder, run.work.rollback());
   if (!saved) {
@@ -77,8 +84,7 @@ Status apply_locked(const WorkerRequest& request) {
   if (!applied) {
     return fail(restore_installation(run, applied.error().text()));
   }
-  // The rollback copy of a successful apply stays: it is the copy "last-update.json" names.
-  run.work.keepRollback = true;
+  finish_successful_apply(run.release, run.maintenanceFolder, run.work);
   return {};
 }
 

@@ -2,7 +2,9 @@
 # The fixture update host for one test run, inside the Wine session's folder:
 #   session.sh start TRUST_EXE SIGNER APPLICATION SERVICE UPDATER
 #     new certificates, the authority trusted in the prefix, a signed test release 1.4.2 in
-#     $BORELU_WINE_DIR/host/root, and the HTTPS server on port 443 (log in host/requests.log)
+#     $BORELU_WINE_DIR/host/root, and the HTTPS server on port 443 (log in host/requests.log);
+#     besides, ready stages of other signed versions in host/stages/VERSION, each with its own
+#     updater build (the double with the version appended), for the version and runner rules
 #   session.sh stop
 set -euo pipefail
 : "${BORELU_WINE_DIR:?}"
@@ -26,6 +28,17 @@ case "$action" in
     "$here/tools/fixture_host/make_certificates.sh" "$dir/certs"
     "$here/tests/wine/run.sh" "$trust" "Z:$(tr / '\\' <<<"$dir/certs/ca.der")"
     BORELU_RELEASE="$signer" "$here/tools/make_test_release.sh" "$dir/root" 1.4.2 "$4" "$5" "$6"
+    for version in 1.4.1 1.4.3 1.9.9 1.10.0; do
+      work="$dir/stages/$version.build"
+      mkdir -p "$work"
+      cp "$6" "$work/updater.exe"
+      printf 'updater build %s' "$version" >>"$work/updater.exe"
+      BORELU_RELEASE="$signer" "$here/tools/make_test_release.sh" "$work" "$version" "$4" "$5" \
+        "$work/updater.exe" >/dev/null
+      mv "$work/releases/$version" "$dir/stages/$version"
+      mv "$work/updates/latest.json" "$dir/stages/$version/release.json"
+      rm -rf "$work"
+    done
     : >"$dir/requests.log"
     setsid python3 "$here/tools/fixture_host/update_host.py" --root "$dir/root" \
       --cert "$dir/certs/server.pem" --key "$dir/certs/server.key" --log "$dir/requests.log" \

@@ -23,9 +23,13 @@ namespace {
 
 using testing::outcome;
 
-std::string host_root() { return win::narrow(testing::program_path("BORELU_HOST_ROOT")); }
+std::string host_root() {
+  return win::narrow(testing::program_path("BORELU_HOST_ROOT"));
+}
 
-void set_rules(const std::string& json) { ASSERT_TRUE(win::write_whole_file(host_root() + "\\rules.json", json)); }
+void set_rules(const std::string& json) {
+  ASSERT_TRUE(win::write_whole_file(host_root() + "\\rules.json", json));
+}
 
 std::vector<std::string> request_log() {
   const auto log = win::read_whole_file(host_root() + "\\..\\requests.log");
@@ -42,7 +46,9 @@ std::vector<std::string> request_log() {
   return lines;
 }
 
-bool exists(const std::string& path) { return win::path_attributes(path) != INVALID_FILE_ATTRIBUTES; }
+bool exists(const std::string& path) {
+  return win::path_attributes(path) != INVALID_FILE_ATTRIBUTES;
+}
 
 std::string local_app_data() {
   wchar_t buffer[MAX_PATH];
@@ -64,10 +70,11 @@ class DownloadScenario : public ::testing::Test {
   }
 
   Status download(const std::string& stage, const manifest::Release& release) {
-    return download_release(stage, release, served_, cancel_, [this](std::uint32_t percent, const std::string& text) {
-      percents_.push_back(percent);
-      last_line_ = text;
-    });
+    return download_release(stage, release, served_, cancel_,
+                            [this](std::uint32_t percent, const std::string& text) {
+                              percents_.push_back(percent);
+                              last_line_ = text;
+                            });
   }
 
   std::string metadata_path_;
@@ -88,15 +95,17 @@ TEST_F(DownloadScenario, AFullStageHoldsTheSignedFilesAndTheServedMetadata) {
   const auto stage = create_stage();
   ASSERT_TRUE(stage) << outcome(stage);
   EXPECT_EQ(*parent_path(*stage), local_app_data() + "\\BoreluTauri/updates");
-  EXPECT_TRUE(std::regex_match(std::string(file_name(*stage)), std::regex("BoreluUpdate-[0-9a-f]{32}")));
+  EXPECT_TRUE(
+      std::regex_match(std::string(file_name(*stage)), std::regex("BoreluUpdate-[0-9a-f]{32}")));
 
   ASSERT_TRUE(download(*stage, *release));
   for (const auto& artifact : release->files) {
     const auto bytes = win::read_whole_file(join_path(*stage, artifact.name));
     ASSERT_TRUE(bytes) << artifact.name;
     EXPECT_EQ(bytes->size(), artifact.bytes);
-    EXPECT_EQ(crypto::sha256_hex({reinterpret_cast<const unsigned char*>(bytes->data()), bytes->size()}),
-              artifact.sha256);
+    EXPECT_EQ(
+        crypto::sha256_hex({reinterpret_cast<const unsigned char*>(bytes->data()), bytes->size()}),
+        artifact.sha256);
     EXPECT_FALSE(exists(join_path(*stage, artifact.name + ".part")));
   }
   EXPECT_EQ(*win::read_whole_file(join_path(*stage, "release.json")), *metadata);
@@ -119,9 +128,11 @@ TEST_F(DownloadScenario, StatusOtherThan200IsTheStatusMessageAndRedirectsAreNotF
   const auto before = request_log().size();
   set_rules(R"({"/updates/latest.json": {"status": 404}})");
   EXPECT_EQ(outcome(download::fetch_metadata()), "Borelu download server returned HTTP 404.");
-  set_rules(R"({"/updates/latest.json": {"status": 302, "location": "/releases/1.4.2/Borelu.exe"}})");
+  set_rules(
+      R"({"/updates/latest.json": {"status": 302, "location": "/releases/1.4.2/Borelu.exe"}})");
   EXPECT_EQ(outcome(download::fetch_metadata()), "Borelu download server returned HTTP 302.");
-  set_rules(R"({"/updates/latest.json": {"status": 301, "location": "https://localhost/updates/latest.json"}})");
+  set_rules(
+      R"({"/updates/latest.json": {"status": 301, "location": "https://localhost/updates/latest.json"}})");
   EXPECT_EQ(outcome(download::fetch_metadata()), "Borelu download server returned HTTP 301.");
   EXPECT_EQ(request_log().size(), before + 3) << "a redirect was followed";
 }
@@ -147,13 +158,14 @@ TEST_F(DownloadScenario, LongerAndShorterBodiesFailAndTheStageIsRemoved) {
   set_rules(R"({"/releases/1.4.2/BoreluService.exe": {"short": 1}})");
   stage = create_stage();
   ASSERT_TRUE(stage);
-  EXPECT_EQ(outcome(download(*stage, release_)), "BoreluService.exe failed SHA-256/size verification.");
+  EXPECT_EQ(outcome(download(*stage, release_)),
+            "BoreluService.exe failed SHA-256/size verification.");
   EXPECT_FALSE(exists(*stage));
 }
 
 TEST_F(DownloadScenario, ArtifactUrlsOffTheUpdateHostAreRefused) {
-  for (const std::string prefix : {"https://example.com/", "http://localhost/", "https://LOCALHOST/",
-                                   "https://localhost.example/"}) {
+  for (const std::string prefix : {"https://example.com/", "http://localhost/",
+                                   "https://LOCALHOST/", "https://localhost.example/"}) {
     auto release = release_;
     release.files[1].url = prefix + "releases/1.4.2/BoreluService.exe";
     const auto stage = create_stage();
@@ -167,10 +179,11 @@ TEST_F(DownloadScenario, CancelDuringTheSecondFileRemovesEverything) {
   const auto stage = create_stage();
   ASSERT_TRUE(stage);
   // Once the first file has its final name, progress comes from the second file.
-  const auto outcome_of_run = download_release(*stage, release_, served_, cancel_,
-                                               [&](std::uint32_t, const std::string&) {
-                                                 if (exists(join_path(*stage, "Borelu.exe"))) cancel_.store(1);
-                                               });
+  const auto outcome_of_run =
+      download_release(*stage, release_, served_, cancel_, [&](std::uint32_t, const std::string&) {
+        if (exists(join_path(*stage, "Borelu.exe")))
+          cancel_.store(1);
+      });
   EXPECT_EQ(outcome(outcome_of_run), "Cancelled.");
   for (const auto& artifact : release_.files) {
     EXPECT_FALSE(exists(join_path(*stage, artifact.name)));

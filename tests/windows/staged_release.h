@@ -26,16 +26,19 @@ inline std::string read_text(const std::string& path) {
   return win::read_whole_file(path).value_or("<unreadable>");
 }
 
-// A stage holding the three files and "release.json" of the fixture host's release.
-inline std::string make_stage(const std::string& folder) {
+// A stage holding the three files and "release.json" of the fixture host's release 1.4.2, or of
+// one of the other signed versions it prepared (1.4.1, 1.4.3, 1.9.9, 1.10.0).
+inline std::string make_stage(const std::string& folder, const std::string& version = "1.4.2") {
   const std::string host = win::narrow(program_path("BORELU_HOST_ROOT"));
+  const std::string source =
+      version == "1.4.2" ? host + "\\releases\\1.4.2" : host + "\\..\\stages\\" + version;
   (void)win::create_directories(folder);
   for (const char* name : kReleaseNames) {
-    (void)win::write_whole_file(join_path(folder, name),
-                                read_text(host + "\\releases\\1.4.2\\" + name));
+    (void)win::write_whole_file(join_path(folder, name), read_text(join_path(source, name)));
   }
   (void)win::write_whole_file(join_path(folder, "release.json"),
-                              read_text(host + "\\updates\\latest.json"));
+                              read_text(version == "1.4.2" ? host + "\\updates\\latest.json"
+                                                           : join_path(source, "release.json")));
   return folder;
 }
 

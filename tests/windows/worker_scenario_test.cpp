@@ -4,10 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/path_text.h"
-#include "manifest/installation.h"
-#include "process_runner.h"
-#include "registration.h"
+#include "installed_state.h"
 #include "staged_release.h"
 #include "win/files.h"
 #include "win/text.h"
@@ -15,44 +12,12 @@
 namespace borelu::testing {
 namespace {
 
-const std::string kOwner = "S-1-5-21-0-0-0-1000";
-
-ProcessOutcome run_worker_process(const std::string& stage, const std::string& tail) {
-  return run_process(L"\"" + program_path("BORELU_SETUP_EXE") + L"\" --worker --stage \"" +
-                     win::widen(stage) + L"\" --owner-sid " + win::widen(kOwner) +
-                     L" --parent-pid 0 " + win::widen(tail));
-}
-
-// Everything a failed run must leave as it was.
-struct InstalledState {
-  std::vector<std::string> files;
-  bool startup = false;
-  bool uninstall = false;
-
-  static InstalledState read() {
-    InstalledState state;
-    const std::string folder = *manifest::installation_folder();
-    for (const char* name :
-         {"Borelu.exe", "BoreluService.exe", "BoreluUpdater.exe", "blocking-policy.json",
-          "installed-release.json", "setup-options.json"}) {
-      state.files.push_back(win::read_whole_file(join_path(folder, name)).value_or("<absent>"));
-    }
-    state.startup = registration::startup_entry_present(kOwner);
-    HKEY key = nullptr;
-    state.uninstall =
-        RegOpenKeyExW(HKEY_LOCAL_MACHINE,
-                      L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Borelu", 0,
-                      KEY_READ | KEY_WOW64_64KEY, &key) == ERROR_SUCCESS;
-    if (key != nullptr)
-      RegCloseKey(key);
-    return state;
-  }
-  friend bool operator==(const InstalledState&, const InstalledState&) = default;
-};
-
 class WorkerScenario : public ::testing::Test {
  protected:
-  void SetUp() override { stage_ = make_stage(temp_folder("borelu-worker-stage")); }
+  void SetUp() override {
+    remove_installation();
+    stage_ = make_stage(temp_folder("borelu-worker-stage"));
+  }
   void TearDown() override {
     SetEnvironmentVariableW(L"BORELU_TEST_INSTALLER", nullptr);
     remove_folder(stage_);

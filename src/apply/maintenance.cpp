@@ -1,0 +1,144 @@
+#include "apply/maintenance.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "apply/maintenance_names.h"
+#include "apply/path_safety.h"
+#include "apply/stage_copy.h"
+#include "core/path_text.h"
+#include "manifest/installation.h"
+#include "manifest/records.h"
+#include "win/files.h"
+#include "win/system_error.h"
+#include "win/text.h"
+
+namespace borelu::apply {
+namespace {
+
+const manifest::Artifact* updater_artifact(const manifest::Release& release) {
+  const auto found =
+      std::ranges::find(release.files, manifest::UPDATER_NAME, &manifest::Artifact::name);
+  return found == release.files.end() ? nullptr : &*found;
+}
+
+// The names of the folders directly inside `folder`; an error lists nothing.
+std::vector<std::string> folder_entries(std::string_view folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileExW(win::widen(join_path(folder, "*")).c_str(), FindExInfoBasic,
+                                   &found, FindExSearchLimitToDirectories, nullptr, 0);
+  if (search == INVALID_HANDLE_VALUE) {
+    return names;
+  }
+  do {
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      names.push_back(win::narrow(found.cFileName));
+    }
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  return names;
+}
+
+// The running program's own path, when Windows tells it.
+std::optional<std::string> own_image_path() {
+  std::wstring buffer(MAX_PATH, L'\0');
+  for (int attempt = 0; attempt < 6; ++attempt) {
+    const DWORD length =
+        GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0) {
+      return std::nullopt;
+    }
+    if (length < buffer.size()) {
+      return win::narrow(std::wstring_view(buffer.data(), length));
+    }
+    buffer.resize(buffer.size() * 2);
+  }
+  return std::nullopt;
+}
+
+void remove_old_work_folders(std::string_view maintenance_folder, const WorkFolder& current) {
+  if (!reject_linked_path(maintenance_folder)) {
+    return;
+  }
+  for (const std::string& name : folder_entries(maintenance_folder)) {
+    const std::string entry = join_path(maintenance_folder, name);
+    if (!is_work_folder_name(name) || entry == current.path || !reject_linked_path(entry)) {
+      continue;
+    }
+    remove_listed_files(join_path(entry, ROLLBACK_FOLDER), ROLLBACK_NAMES);
+    remove_listed_files(entry, WORK_FOLDER_CONTENT);
+  }
+}
+
+void remove_old_runners(std::string_view maintenance_folder, const std::string& current_runner) {
+  const std::string runners = join_path(maintenance_folder, manifest::RUNNERS_FOLDER);
+  if (!reject_linked_path(runners)) {
+    return;
+  }
+  const auto self = own_image_path();
+  constexpr std::string_view kRunnerFile[] = {manifest::UPDATER_NAME};
+  for (const std::string& name : folder_entries(runners)) {
+    const std::string entry = join_path(runners, name);
+    const std::string runner = join_path(entry, manifest::UPDATER_NAME);
+    if (!is_runner_folder_name(name) || runner == current_runner || (self && runner == *self)) {
+      continue;
+    }
+    remove_listed_files(entry, kRunnerFile);
+  }
+}
+
+}  // namespace
+
+Status provide_updater_runner(const manifest::Release& release, const WorkFolder& work) {
+  const manifest::Artifact* updater = updater_artifact(release);
+  const auto runner = manifest::updater_runner_path(release.files);
+  if (updater == nullptr || !runner) {
+    return fail(updater == nullptr ? "Missing updater." : runner.error().text());
+  }
+  // The runner path always ends in "runners", the digest and the file name.
+  const auto folder = parent_path(*runner);
+  const auto runners = folder ? parent_path(*folder) : std::nullopt;
+  if (!runners) {
+    return fail("Missing updater.");
+  }
+  if (auto plain = reject_linked_path(*folder); !plain) {
+    return plain;
+  }
+  if (auto made = win::create_directories(*folder); !made) {
+    return made;
+  }
+  if (auto guarded = protect_path(*runners); !guarded) {
+    return guarded;
+  }
+  if (auto guarded = protect_path(*folder); !guarded) {
+    return guarded;
+  }
+  const std::wstring target = win::widen(*runner);
+  if (GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    const std::wstring source = win::widen(join_path(work.path, manifest::UPDATER_NAME));
+    if (!CopyFileExW(source.c_str(), target.c_str(), nullptr, nullptr, nullptr,
+                     COPY_FILE_FAIL_IF_EXISTS)) {
+      return std::unexpected(win::last_os_failure());
+    }
+    if (auto guarded = protect_path(*runner); !guarded) {
+      return guarded;
+    }
+  }
+  return check_file_against_artifact(*runner, *updater);
+}
+
+void finish_successful_apply(const manifest::Release& release, std::string_view maintenance_folder,
+                             WorkFolder& work) {
+  work.keepRollback = true;
+  const std::string runner = manifest::updater_runner_path(release.files).value_or("");
+  remove_old_work_folders(maintenance_folder, work);
+  remove_old_runners(maintenance_folder, runner);
+  manifest::write_last_update(work.rollback(), release.version);
+}
+
+}  // namespace borelu::apply

@@ -1,0 +1,110 @@
+#pragma once
+
+// What a worker run may change, read from outside, and a way back to a machine without Borelu.
+
+#include <windows.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "apply/blocking_service.h"
+#include "core/path_text.h"
+#include "manifest/installation.h"
+#include "process_runner.h"
+#include "registration.h"
+#include "win/files.h"
+#include "win/text.h"
+
+namespace borelu::testing {
+
+inline const std::string kOwner = "S-1-5-21-0-0-0-1000";
+
+inline ProcessOutcome run_worker_process(const std::string& stage, const std::string& tail,
+                                         const std::string& owner = kOwner) {
+  return run_process(L"\"" + program_path("BORELU_SETUP_EXE") + L"\" --worker --stage \"" +
+                     win::widen(stage) + L"\" --owner-sid " + win::widen(owner) +
+                     L" --parent-pid 0 " + win::widen(tail));
+}
+
+// "absent", or the state of the blocking service as QueryServiceStatus reports it.
+inline std::string service_state() {
+  auto service = apply::open_blocking_service();
+  if (!service) {
+    return service.error().text();
+  }
+  if (!*service) {
+    return "absent";
+  }
+  SERVICE_STATUS status{};
+  if (!QueryServiceStatus((*service)->get(), &status)) {
+    return "unknown";
+  }
+  return status.dwCurrentState == SERVICE_RUNNING
+             ? "running"
+             : "state " + std::to_string(status.dwCurrentState);
+}
+
+// Everything a failed run must leave as it was.
+struct InstalledState {
+  std::vector<std::string> files;
+  bool startup = false;
+  bool uninstall = false;
+  std::string service;
+
+  static InstalledState read() {
+    InstalledState state;
+    const std::string folder = *manifest::installation_folder();
+    for (const char* name :
+         {"Borelu.exe", "BoreluService.exe", "BoreluUpdater.exe", "blocking-policy.json",
+          "installed-release.json", "setup-options.json"}) {
+      state.files.push_back(win::read_whole_file(join_path(folder, name)).value_or("<absent>"));
+    }
+    state.startup = registration::startup_entry_present(kOwner);
+    HKEY key = nullptr;
+    state.uninstall =
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE,
+                      L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Borelu", 0,
+                      KEY_READ | KEY_WOW64_64KEY, &key) == ERROR_SUCCESS;
+    if (key != nullptr)
+      RegCloseKey(key);
+    state.service = service_state();
+    return state;
+  }
+  friend bool operator==(const InstalledState&, const InstalledState&) = default;
+};
+
+// Stops and deletes the service the doubles install, ending its process if it ignores the stop.
+inline void remove_blocking_service() {
+  auto service = apply::open_blocking_service();
+  if (!service || !*service) {
+    return;
+  }
+  const SC_HANDLE handle = (*service)->get();
+  SERVICE_STATUS_PROCESS status{};
+  DWORD needed = 0;
+  if (QueryServiceStatusEx(handle, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
+                           sizeof status, &needed) &&
+      status.dwProcessId != 0) {
+    if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, status.dwProcessId)) {
+      TerminateProcess(process, 0);
+      WaitForSingleObject(process, 10000);
+      CloseHandle(process);
+    }
+  }
+  DeleteService(handle);
+}
+
+// Back to a machine on which Borelu was never installed.
+inline void remove_installation() {
+  remove_blocking_service();
+  std::error_code ignored;
+  std::filesystem::remove_all(std::filesystem::path(win::widen(*manifest::installation_folder())),
+                              ignored);
+  std::filesystem::remove_all(
+      std::filesystem::path(win::widen(*manifest::maintenance_folder_path())), ignored);
+  (void)registration::set_startup_entry(kOwner, false, "");
+  (void)registration::remove_uninstall_entry();
+}
+
+}  // namespace borelu::testing

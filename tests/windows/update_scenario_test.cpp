@@ -1,0 +1,169 @@
+// BoreluSetup.exe in worker mode across releases: version rules, ownership, what an update leaves
+// alone, and the maintenance folder after successful applies.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "crypto/sha256.h"
+#include "installed_state.h"
+#include "manifest/records.h"
+#include "staged_release.h"
+
+namespace borelu::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+class UpdateScenario : public ::testing::Test {
+ protected:
+  void SetUp() override { remove_installation(); }
+  void TearDown() override {
+    for (const auto& [version, folder] : stages_) {
+      remove_folder(folder);
+    }
+  }
+  const std::string& stage(const std::string& version) {
+    auto found = stages_.find(version);
+    if (found == stages_.end()) {
+      found = stages_.emplace(version, make_stage(temp_folder("borelu-stage-" + version), version))
+                  .first;
+    }
+    return found->second;
+  }
+  ProcessOutcome setup(const std::string& version, const std::string& owner = kOwner) {
+    return run_worker_process(stage(version), "--setup --options en:101:2026-10-19", owner);
+  }
+  ProcessOutcome update(const std::string& version, const std::string& owner = kOwner) {
+    return run_worker_process(stage(version), "--update", owner);
+  }
+  std::map<std::string, std::string> stages_;
+};
+
+std::string installed(const char* name) {
+  return read_text(join_path(*manifest::installation_folder(), name));
+}
+
+fs::path maintenance() {
+  return fs::path(win::widen(*manifest::maintenance_folder_path()));
+}
+
+std::vector<std::string> entries(const fs::path& folder) {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(folder, error)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::ranges::sort(names);
+  return names;
+}
+
+std::string runner_name(const std::string& stage) {
+  const std::string bytes = read_text(join_path(stage, "BoreluUpdater.exe"));
+  return crypto::sha256_hex({reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()});
+}
+
+void plant(const fs::path& file) {
+  fs::create_directories(file.parent_path());
+  ASSERT_TRUE(win::write_whole_file(win::narrow(file.wstring()), "planted"));
+}
+
+TEST_F(UpdateScenario, VersionRulesAndWhatAnUpdateLeavesAlone) {
+  const InstalledState nothing = InstalledState::read();
+  EXPECT_EQ(update("1.4.2").standardError, "Run BoreluSetup once to enable automatic updates.\n");
+  EXPECT_EQ(InstalledState::read(), nothing);
+
+  ASSERT_EQ(setup("1.4.2").standardError, "");
+  const InstalledState first = InstalledState::read();
+  EXPECT_EQ(update("1.4.2").standardError,
+            "This update is not newer than the installed release.\n");
+  EXPECT_EQ(setup("1.4.1").standardError,
+            "An older release cannot replace the installed version.\n");
+  EXPECT_EQ(InstalledState::read(), first);
+  const auto repair = setup("1.4.2");
+  EXPECT_EQ(repair.exitCode, 0u) << repair.standardError;
+
+  // An update replaces the release but keeps the owner's choices, even ones a setup would change.
+  ASSERT_TRUE(registration::set_startup_entry(kOwner, false, ""));
+  const std::string options = installed("setup-options.json");
+  const auto updated = update("1.4.3");
+  ASSERT_EQ(updated.exitCode, 0u) << updated.standardError;
+  EXPECT_EQ(installed("installed-release.json"),
+            read_text(join_path(stage("1.4.3"), "release.json")));
+  EXPECT_EQ(installed("BoreluUpdater.exe"),
+            read_text(join_path(stage("1.4.3"), "BoreluUpdater.exe")));
+  EXPECT_EQ(installed("setup-options.json"), options);
+  EXPECT_FALSE(registration::startup_entry_present(kOwner));
+
+  // Versions compare as numbers, not as text.
+  EXPECT_EQ(update("1.9.9").standardError, "");
+  EXPECT_EQ(update("1.10.0").standardError, "");
+  EXPECT_EQ(installed("installed-release.json"),
+            read_text(join_path(stage("1.10.0"), "release.json")));
+}
+
+TEST_F(UpdateScenario, AnInstallationBelongsToItsOwner) {
+  ASSERT_EQ(setup("1.4.2").standardError, "");
+  const InstalledState before = InstalledState::read();
+  const std::string other = "S-1-5-21-0-0-0-1001";
+  EXPECT_EQ(setup("1.4.2", other).standardError,
+            "This Borelu installation belongs to a different Windows user.\n");
+  EXPECT_EQ(update("1.4.3", other).standardError,
+            "This Borelu installation belongs to a different Windows user.\n");
+  EXPECT_EQ(InstalledState::read(), before);
+
+  // Without a readable policy there is no owner to protect.
+  DeleteFileW(
+      win::widen(join_path(*manifest::installation_folder(), "blocking-policy.json")).c_str());
+  const auto taken = setup("1.4.2", other);
+  EXPECT_EQ(taken.exitCode, 0u) << taken.standardError;
+  (void)registration::set_startup_entry(other, false, "");
+}
+
+TEST_F(UpdateScenario, CleanUpKeepsTheCurrentWorkFolderAndRunnerOnly) {
+  ASSERT_EQ(setup("1.4.2").standardError, "");
+  const fs::path runners = maintenance() / "runners";
+  const std::string old_runner = runner_name(stage("1.4.2"));
+  EXPECT_EQ(entries(runners), std::vector<std::string>{old_runner});
+  EXPECT_EQ(entries(runners / old_runner), std::vector<std::string>{"BoreluUpdater.exe"});
+
+  // Names one digit short are not ours to remove; names of our form in either case are.
+  const std::string hex31(31, 'a');
+  const std::string upper_work = "work-" + std::string(32, 'C');
+  const std::string upper_runner(64, 'D');
+  plant(maintenance() / ("work-" + hex31) / "Borelu.exe");
+  plant(runners / std::string(63, 'b') / "BoreluUpdater.exe");
+  plant(maintenance() / upper_work / "rollback" / "Borelu.exe");
+  plant(runners / upper_runner / "BoreluUpdater.exe");
+  plant(maintenance() / "notes" / "Borelu.exe");
+
+  const auto updated = update("1.4.3");
+  ASSERT_EQ(updated.exitCode, 0u) << updated.standardError;
+  const std::string new_runner = runner_name(stage("1.4.3"));
+  ASSERT_NE(new_runner, old_runner);
+  std::vector<std::string> expected_runners{std::string(63, 'b'), new_runner};
+  std::ranges::sort(expected_runners);
+  EXPECT_EQ(entries(runners), expected_runners);
+  EXPECT_EQ(read_text(win::narrow((runners / new_runner / "BoreluUpdater.exe").wstring())),
+            read_text(join_path(stage("1.4.3"), "BoreluUpdater.exe")));
+
+  std::vector<std::string> work_folders;
+  for (const std::string& name : entries(maintenance())) {
+    if (name.starts_with("work-") && name.size() == 37) {
+      work_folders.push_back(name);
+    }
+  }
+  ASSERT_EQ(work_folders.size(), 1u);
+  const fs::path current = maintenance() / work_folders[0];
+  EXPECT_EQ(entries(current), std::vector<std::string>{"rollback"});
+  EXPECT_EQ(read_text(win::narrow((maintenance() / "last-update.json").wstring())),
+            manifest::last_update_json(win::narrow((current / "rollback").wstring()), "1.4.3"));
+  EXPECT_TRUE(fs::exists(maintenance() / ("work-" + hex31) / "Borelu.exe"));
+  EXPECT_TRUE(fs::exists(maintenance() / "notes" / "Borelu.exe"));
+}
+
+}  // namespace
+}  // namespace borelu::testing
