@@ -15,7 +15,38 @@ target_link_libraries(borelu_win PUBLIC borelu_portable advapi32 bcrypt ntdll sh
 target_compile_definitions(borelu_win PUBLIC ${BORELU_PLATFORM_DEFINITIONS})
 borelu_target_defaults(borelu_win)
 
+# The WebView2 bootstrapper the program carries: Microsoft's in a release build, our own signed
+# double in a test build. Its size and SHA-256 are computed from the file at build time.
+if(BORELU_TEST_BUILD)
+  add_executable(borelu_double_webview2_bootstrapper tools/doubles/webview2_bootstrapper.cpp)
+  target_link_options(borelu_double_webview2_bootstrapper PRIVATE -municode -s)
+  borelu_target_defaults(borelu_double_webview2_bootstrapper)
+  set(BORELU_BOOTSTRAPPER_FILE ${CMAKE_BINARY_DIR}/resources/MicrosoftEdgeWebview2Setup.exe)
+  add_custom_command(
+    OUTPUT ${BORELU_BOOTSTRAPPER_FILE}
+    COMMAND ${CMAKE_SOURCE_DIR}/tools/sign_test_bootstrapper.sh
+            $<TARGET_FILE:borelu_double_webview2_bootstrapper> ${BORELU_BOOTSTRAPPER_FILE}
+            ${CMAKE_BINARY_DIR}/resources/codesign
+    DEPENDS borelu_double_webview2_bootstrapper ${CMAKE_SOURCE_DIR}/tools/sign_test_bootstrapper.sh
+    COMMENT "Signing the test WebView2 bootstrapper")
+else()
+  set(BORELU_BOOTSTRAPPER_FILE ${BORELU_WEBVIEW2_BOOTSTRAPPER})
+endif()
+set(BORELU_BOOTSTRAPPER_DIGEST ${CMAKE_BINARY_DIR}/generated/embedded_bootstrapper_digest.h)
+add_custom_command(
+  OUTPUT ${BORELU_BOOTSTRAPPER_DIGEST}
+  COMMAND ${CMAKE_COMMAND} -DINPUT=${BORELU_BOOTSTRAPPER_FILE} -DOUTPUT=${BORELU_BOOTSTRAPPER_DIGEST}
+          -P ${CMAKE_SOURCE_DIR}/cmake/BootstrapperDigest.cmake
+  DEPENDS ${BORELU_BOOTSTRAPPER_FILE} ${CMAKE_SOURCE_DIR}/cmake/BootstrapperDigest.cmake
+  COMMENT "Measuring the embedded WebView2 bootstrapper")
+configure_file(resources/embedded_bootstrapper.cpp.in
+  ${CMAKE_BINARY_DIR}/resources/embedded_bootstrapper.cpp @ONLY)
+set_source_files_properties(${CMAKE_BINARY_DIR}/resources/embedded_bootstrapper.cpp PROPERTIES
+  OBJECT_DEPENDS "${BORELU_BOOTSTRAPPER_FILE};${BORELU_BOOTSTRAPPER_DIGEST}")
+
 add_library(borelu_setup STATIC
+  ${CMAKE_BINARY_DIR}/resources/embedded_bootstrapper.cpp
+  ${BORELU_BOOTSTRAPPER_DIGEST}
   src/apply/blocking_service.cpp
   src/apply/calling_application.cpp
   src/apply/install_lock.cpp
@@ -33,9 +64,11 @@ add_library(borelu_setup STATIC
   src/ui/task_dialog.cpp
   src/entry.cpp
   src/standard_error.cpp
+  src/webview2/signature.cpp
+  src/webview2/webview2.cpp
   src/wizard_mode.cpp
 )
-target_link_libraries(borelu_setup PUBLIC borelu_win comctl32)
+target_link_libraries(borelu_setup PUBLIC borelu_win comctl32 wintrust)
 borelu_target_defaults(borelu_setup)
 
 # Resources: the icon is drawn by the build from its source art.

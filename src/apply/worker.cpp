@@ -9,6 +9,7 @@
 #include "apply/stage_copy.h"
 #include "apply/version_gate.h"
 #include "manifest/installation.h"
+#include "webview2/webview2.h"
 #include "windows/owner_sid.h"
 #include "windows/process_identity.h"
 
@@ -57,7 +58,9 @@ Status apply_locked(const WorkerRequest& request) {
     return caller;
   }
 
-  // The WebView2 runtime is provided here when it is missing.
+  if (auto runtime = webview2::ensure_webview2(run.ownerSid, run.work.path); !runtime) {
+    return runtime;
+  }
 
   auto service = probe_blocking_service();
   if (!service) {

@@ -22,9 +22,11 @@ struct FakeBody {
 
   BodyReader reader() {
     return [this](std::span<unsigned char> buffer) -> Result<std::size_t> {
-      if (reads < advance_per_read.size()) now += advance_per_read[reads];
+      if (reads < advance_per_read.size())
+        now += advance_per_read[reads];
       ++reads;
-      if (pieces.empty()) return 0;
+      if (pieces.empty())
+        return 0;
       std::string piece = pieces.front();
       pieces.pop_front();
       EXPECT_LE(piece.size(), buffer.size());
@@ -77,7 +79,8 @@ TEST(BodyLoop, CancelIsHonouredForFilesOnlyAndNeverBeforeTheFirstRead) {
   CancelState cancel{1};
   FakeBody file;
   file.pieces = {"a", "b"};
-  EXPECT_EQ(outcome(read_body(file.reader(), 10, file.sink(), file.clock(), &cancel)), "Cancelled.");
+  EXPECT_EQ(outcome(read_body(file.reader(), 10, file.sink(), file.clock(), &cancel)),
+            "Cancelled.");
   EXPECT_EQ(file.received, "a");
 
   FakeBody metadata;
@@ -87,7 +90,8 @@ TEST(BodyLoop, CancelIsHonouredForFilesOnlyAndNeverBeforeTheFirstRead) {
   CancelState elevated{2};
   FakeBody after_elevation;
   after_elevation.pieces = {"a", "b"};
-  EXPECT_TRUE(read_body(after_elevation.reader(), 10, after_elevation.sink(), after_elevation.clock(), &elevated));
+  EXPECT_TRUE(read_body(after_elevation.reader(), 10, after_elevation.sink(),
+                        after_elevation.clock(), &elevated));
 }
 
 TEST(BodyLoop, ReaderAndSinkFailuresEndTheLoop) {
@@ -95,7 +99,8 @@ TEST(BodyLoop, ReaderAndSinkFailuresEndTheLoop) {
     return fail("Download interrupted: gone (os error 12030)");
   };
   const Clock clock = [] { return std::chrono::steady_clock::duration{}; };
-  EXPECT_EQ(outcome(read_body(broken, 10, [](auto) -> Status { return {}; }, clock, nullptr)),
+  EXPECT_EQ(outcome(read_body(
+                broken, 10, [](auto) -> Status { return {}; }, clock, nullptr)),
             "Download interrupted: gone (os error 12030)");
   FakeBody body;
   body.pieces = {"a", "b"};
@@ -113,9 +118,10 @@ TEST(DownloadUrls, OnlyTheUpdateHostOverHttpsIsApproved) {
   EXPECT_EQ(approved_object_path("https://borelu.app/releases/1.4.2/Borelu.exe", "borelu.app"),
             "/releases/1.4.2/Borelu.exe");
   EXPECT_EQ(approved_object_path("https://borelu.app/x?y=1", "borelu.app"), "/x?y=1");
-  for (const char* url : {"http://borelu.app/releases/1.4.2/Borelu.exe", "https://Borelu.app/r",
-                          "https://borelu.app.evil.example/r", "https://borelu.app", "https://borelu.app:443/r",
-                          "https://evil.example/r", " https://borelu.app/r"}) {
+  for (const char* url :
+       {"http://borelu.app/releases/1.4.2/Borelu.exe", "https://Borelu.app/r",
+        "https://borelu.app.evil.example/r", "https://borelu.app", "https://borelu.app:443/r",
+        "https://evil.example/r", " https://borelu.app/r"}) {
     EXPECT_FALSE(approved_object_path(url, "borelu.app")) << url;
   }
 }

@@ -95,6 +95,19 @@ inline void remove_blocking_service() {
   DeleteService(handle);
 }
 
+inline constexpr wchar_t kWebView2ClientKey[] =
+    L"Software\\Microsoft\\EdgeUpdate\\Clients\\{F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}";
+inline constexpr wchar_t kWebView2StateKey[] =
+    L"Software\\Microsoft\\EdgeUpdate\\ClientState\\{F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}";
+
+// Back to a machine without the WebView2 runtime, for everybody.
+inline void remove_webview2_runtime(const std::string& owner = kOwner) {
+  for (const wchar_t* key : {kWebView2ClientKey, kWebView2StateKey}) {
+    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, key, KEY_WOW64_32KEY, 0);
+    RegDeleteKeyExW(HKEY_USERS, (win::widen(owner) + L"\\" + key).c_str(), 0, 0);
+  }
+}
+
 // Back to a machine on which Borelu was never installed.
 inline void remove_installation() {
   remove_blocking_service();

@@ -1,0 +1,211 @@
+#include "webview2/webview2.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <thread>
+
+#include "apply/path_safety.h"
+#include "core/hex.h"
+#include "core/path_text.h"
+#include "crypto/sha256.h"
+#include "webview2/embedded_bootstrapper.h"
+#include "webview2/runtime_version.h"
+#include "webview2/signature.h"
+#include "win/files.h"
+#include "win/handles.h"
+#include "win/system_error.h"
+#include "win/text.h"
+#include "windows/owner_sid.h"
+#include "windows/process_identity.h"
+
+namespace borelu::webview2 {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr std::wstring_view kClientKey =
+    L"Software\\Microsoft\\EdgeUpdate\\Clients\\{F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}";
+constexpr std::wstring_view kStateKey =
+    L"Software\\Microsoft\\EdgeUpdate\\ClientState\\{F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}";
+constexpr DWORD kVersionBufferBytes = 256;
+constexpr std::size_t kReadPiece = 65536;
+constexpr auto kPollInterval = 200ms;
+constexpr auto kRunLimit = 480s;
+constexpr DWORD kSandboxExitCode = 0x80040902;
+constexpr DWORD kSandboxInstallerError = 11;
+
+bool usable_value(HKEY root, const std::wstring& key, DWORD flags) {
+  std::array<std::byte, kVersionBufferBytes> buffer{};
+  DWORD size = kVersionBufferBytes;
+  if (RegGetValueW(root, key.c_str(), L"pv", flags, nullptr, buffer.data(), &size) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  return is_usable_version(std::span(buffer.data(), std::min<DWORD>(size, kVersionBufferBytes)));
+}
+
+// Writes the embedded file new, flushed and protected.
+Status write_bootstrapper(const std::string& path) {
+  win::FileHandle file(CreateFileW(win::widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    return std::unexpected(win::last_os_failure());
+  }
+  const auto bytes = embedded_bootstrapper();
+  if (auto written = win::write_all(
+          file.get(), std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+      !written) {
+    return written;
+  }
+  if (!FlushFileBuffers(file.get())) {
+    return std::unexpected(win::last_os_failure());
+  }
+  file.reset();
+  return apply::protect_path(path);
+}
+
+// Reads the copy through the handle that keeps writers out and compares it with the embedded file.
+Status check_copy(HANDLE file) {
+  crypto::Sha256 digest;
+  std::vector<unsigned char> piece(kReadPiece);
+  std::uint64_t total = 0;
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(file, piece.data(), static_cast<DWORD>(piece.size()), &got, nullptr)) {
+      return std::unexpected(win::last_os_failure());
+    }
+    if (got == 0) {
+      break;
+    }
+    total += got;
+    if (total > EMBEDDED_BOOTSTRAPPER_SIZE) {
+      return fail("WebView2 installer integrity check failed.");
+    }
+    digest.update({piece.data(), got});
+  }
+  if (total != EMBEDDED_BOOTSTRAPPER_SIZE ||
+      to_lower_hex(digest.finish()) != EMBEDDED_BOOTSTRAPPER_SHA256) {
+    return fail("WebView2 bootstrapper integrity check failed. Run a fresh BoreluSetup.");
+  }
+  return {};
+}
+
+// Starts the bootstrapper and polls it until it ends or runs too long; returns its exit code.
+Result<DWORD> run_bootstrapper(const std::wstring& path) {
+  std::wstring command = L"\"" + path + L"\" /silent /install";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(path.c_str(), command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                      nullptr, nullptr, &startup, &info)) {
+    return fail("Start Microsoft WebView2 setup: " + win::system_error_text(GetLastError()));
+  }
+  const win::Handle process(info.hProcess);
+  const win::Handle thread(info.hThread);
+  const auto started = std::chrono::steady_clock::now();
+  for (;;) {
+    const DWORD waited = WaitForSingleObject(process.get(), 0);
+    if (waited == WAIT_OBJECT_0) {
+      DWORD exit_code = 0;
+      if (!GetExitCodeProcess(process.get(), &exit_code)) {
+        return std::unexpected(win::last_os_failure());
+      }
+      return exit_code;
+    }
+    if (waited != WAIT_TIMEOUT) {
+      return std::unexpected(win::last_os_failure());
+    }
+    if (std::chrono::steady_clock::now() - started > kRunLimit) {
+      return fail(
+          "Microsoft WebView2 setup is still running. Wait for it to finish, then run BoreluSetup "
+          "again.");
+    }
+    std::this_thread::sleep_for(kPollInterval);
+  }
+}
+
+std::string unfinished_message(DWORD exit_code) {
+  DWORD installer_error = 0;
+  DWORD size = sizeof installer_error;
+  const LSTATUS read =
+      RegGetValueW(HKEY_LOCAL_MACHINE, std::wstring(kStateKey).c_str(), L"InstallerError",
+                   RRF_RT_REG_DWORD | RRF_SUBKEY_WOW6432KEY, nullptr, &installer_error, &size);
+  if (exit_code == kSandboxExitCode && read == ERROR_SUCCESS &&
+      installer_error == kSandboxInstallerError) {
+    return "Windows denied access to the Microsoft WebView2 installation folder. This is a known "
+           "problem in some Windows Sandbox versions; try on normal Windows. Borelu's installed "
+           "files were not changed.";
+  }
+  return "Microsoft WebView2 setup did not finish (0x" + hex8(exit_code) +
+         "). Check internet access and installation permissions, then run BoreluSetup again.";
+}
+
+}  // namespace
+
+bool is_webview2_present(std::string_view owner_sid) {
+  if (!windows::is_valid_owner_sid(owner_sid)) {
+    return false;
+  }
+  if (usable_value(HKEY_LOCAL_MACHINE, std::wstring(kClientKey),
+                   RRF_RT_REG_SZ | RRF_SUBKEY_WOW6432KEY)) {
+    return true;
+  }
+  return usable_value(HKEY_USERS, win::widen(owner_sid) + L"\\" + std::wstring(kClientKey),
+                      RRF_RT_REG_SZ);
+}
+
+Status provide_webview2(std::string_view owner_sid, std::string_view work_folder) {
+  if (!windows::is_elevated()) {
+    return fail("WebView2 setup requires the installer permission.");
+  }
+  if (auto plain = apply::reject_linked_path(work_folder); !plain) {
+    return plain;
+  }
+  const std::string path = join_path(work_folder, kBootstrapperName);
+  if (auto written = write_bootstrapper(path); !written) {
+    return written;
+  }
+  // Held with other readers only until the step ends: what is checked is what runs.
+  const std::wstring wide_path = win::widen(path);
+  win::FileHandle held(CreateFileW(wide_path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!held) {
+    return std::unexpected(win::last_os_failure());
+  }
+  if (auto same = check_copy(held.get()); !same) {
+    return same;
+  }
+  if (auto signed_file = verify_signature(wide_path, held.get()); !signed_file) {
+    return signed_file;
+  }
+  const auto exit_code = run_bootstrapper(wide_path);
+  if (!exit_code) {
+    return std::unexpected(exit_code.error());
+  }
+  if (is_webview2_present(owner_sid)) {
+    held.reset();
+    DeleteFileW(wide_path.c_str());
+    return {};
+  }
+  return fail(unfinished_message(*exit_code));
+}
+
+Status ensure_webview2(std::string_view owner_sid, std::string_view work_folder) {
+  if (is_webview2_present(owner_sid)) {
+    return {};
+  }
+  if (auto provided = provide_webview2(owner_sid, work_folder); !provided) {
+    return provided;
+  }
+  if (!is_webview2_present(owner_sid)) {
+    return fail(
+        "Microsoft WebView2 is still unavailable. Check internet access or installation policy, "
+        "then run BoreluSetup again.");
+  }
+  return {};
+}
+
+}  // namespace borelu::webview2

@@ -1,0 +1,72 @@
+// Test double of Microsoft's WebView2 bootstrapper, embedded in test builds (signed at build
+// time). Started with "/silent /install" it registers a runtime the way the runtime's installer
+// does: "pv" under the 32-bit view of the machine-wide client key. Other arguments are refused
+// with exit code 2 and nothing registered. Tests choose other outcomes through
+// BORELU_TEST_BOOTSTRAPPER:
+//   (unset)           registers 120.0.2210.91, exit 0
+//   present-exit-5    registers, then exit 5
+//   absent-exit-0     registers nothing, exit 0
+//   zero-version      registers 0.0.0.0 (what an uninstalled runtime leaves), exit 0
+//   sandbox           "InstallerError" 11 in the client-state key, exit 0x80040902
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+namespace {
+
+constexpr wchar_t kClientKey[] =
+    L"Software\\Microsoft\\EdgeUpdate\\Clients\\{F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}";
+constexpr wchar_t kStateKey[] =
+    L"Software\\Microsoft\\EdgeUpdate\\ClientState\\{F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}";
+
+std::wstring mode() {
+  wchar_t value[64] = {};
+  const DWORD length = GetEnvironmentVariableW(L"BORELU_TEST_BOOTSTRAPPER", value, 64);
+  return length > 0 && length < 64 ? std::wstring(value, length) : std::wstring();
+}
+
+bool set_value(const wchar_t* key_path, const wchar_t* name, DWORD type, const void* data,
+               DWORD size) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, key_path, 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_32KEY,
+                      nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  const bool done =
+      RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
+  RegCloseKey(key);
+  return done;
+}
+
+bool register_runtime(std::wstring_view version) {
+  const std::wstring text(version);
+  return set_value(kClientKey, L"pv", REG_SZ, text.c_str(),
+                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc != 3 || std::wstring_view(argv[1]) != L"/silent" ||
+      std::wstring_view(argv[2]) != L"/install") {
+    return 2;
+  }
+  const std::wstring behaviour = mode();
+  if (behaviour == L"absent-exit-0") {
+    return 0;
+  }
+  if (behaviour == L"zero-version") {
+    return register_runtime(L"0.0.0.0") ? 0 : 3;
+  }
+  if (behaviour == L"sandbox") {
+    const DWORD code = 11;
+    set_value(kStateKey, L"InstallerError", REG_DWORD, &code, sizeof code);
+    return static_cast<int>(0x80040902u);
+  }
+  if (!register_runtime(L"120.0.2210.91")) {
+    return 3;
+  }
+  return behaviour == L"present-exit-5" ? 5 : 0;
+}
