@@ -36,7 +36,13 @@ case "$action" in
     done
     [ -s "$dir/display" ] || { echo "Xvfb did not start"; cat "$dir/xvfb.log"; exit 1; }
     export DISPLAY=":$(cat "$dir/display")"
+    # One Wine server, with one service manager, for the whole session: a server started anew
+    # for each program restarts the service manager, which refuses or times out service starts
+    # while it boots (errors 1055 and 1053). It is made persistent only once the new prefix is
+    # set up, so the set-up's own server, with its early service manager, has ended.
     /usr/lib/wine/wine64 wineboot -i >"$dir/wineboot.log" 2>&1
+    "$wineserver" -w
+    "$wineserver" -p </dev/null >/dev/null 2>&1
     # A crashing test program must end, not wait for Wine's debugger to be dismissed.
     /usr/lib/wine/wine64 reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
       /v Debugger /f >>"$dir/wineboot.log" 2>&1 || true

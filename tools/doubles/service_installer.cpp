@@ -1,14 +1,28 @@
-// Test double of the release's "BoreluService.exe". Started with "--install --owner-sid SID" it
-// plays the service installer: it copies the release files from its own folder into Program
-// Files\Borelu and writes "blocking-policy.json" for the owner with the files' digests. (It does
-// not register a Windows service yet.) Tests choose other behaviour through BORELU_TEST_INSTALLER:
-//   (unset)          the installation above, exit 0
-//   partial-copy     copies only Borelu.exe and reports success
-//   silent-failure   exit 1 with nothing on standard error
-//   noisy-failure    5000 bytes on standard error (with line breaks and tabs), 200 KB on standard
-//                    output, exit 7
-//   chatty-success   300 KB on standard output and 100 KB on standard error, exit 0: a caller
-//                    that reads only one pipe at a time would stall on the other
+// Test double of the release's "BoreluService.exe".
+//
+// Started with "--install --owner-sid SID" it plays the service installer: it stops a running
+// "BoreluBlocking" service, copies the release files from its own folder into Program
+// Files\Borelu, writes "blocking-policy.json" for the owner with the files' digests, installs (or
+// re-points) the Windows service "BoreluBlocking" at the installed copy of itself and starts it.
+// Started by the service manager with "--service" it is that service; it stops when asked.
+//
+// Tests choose other behaviour through BORELU_TEST_INSTALLER:
+//   (unset)           the installation above, exit 0
+//   partial-copy      copies only Borelu.exe and reports success
+//   silent-failure    exit 1 with nothing on standard error, nothing changed
+//   noisy-failure     5000 bytes on standard error (with line breaks and tabs), 200 KB on standard
+//                     output, exit 7, nothing changed
+//   chatty-success    300 KB on standard output and 100 KB on standard error, exit 0
+//   wrong-digest      the installation, then one byte appended to the installed updater; exit 0
+//   create-then-fail  the installation with the service running, then exit 4 with a message
+//   hold-record       the installation, with the service holding "installed-release.json" open
+//                     for itself until it stops; exit 0 (the worker cannot write its record)
+//   ignore-stop       the installation, with a service that ignores stop requests; exit 6
+//   locked-restore    the installation, then a helper process that keeps Borelu.exe open
+//                     against writers until the event "BoreluTestReleaseHold" is set (at most
+//                     120 s); exit 5
+// The service's own behaviour travels as its start argument, so a later plain start (as a
+// restore does) gives a well-behaved service again.
 
 #include <windows.h>
 #include <knownfolders.h>
@@ -25,6 +39,8 @@
 
 namespace {
 
+constexpr wchar_t kServiceName[] = L"BoreluBlocking";
+
 void write_all(HANDLE stream, const std::string& bytes) {
   DWORD written = 0;
   for (std::size_t done = 0; done < bytes.size(); done += written) {
@@ -35,17 +51,16 @@ void write_all(HANDLE stream, const std::string& bytes) {
   }
 }
 
-std::string mode() {
-  char value[64] = {};
-  const DWORD length = GetEnvironmentVariableA("BORELU_TEST_INSTALLER", value, sizeof value);
-  return length > 0 && length < sizeof value ? std::string(value, length) : std::string();
+std::wstring mode() {
+  wchar_t value[64] = {};
+  const DWORD length = GetEnvironmentVariableW(L"BORELU_TEST_INSTALLER", value, 64);
+  return length > 0 && length < 64 ? std::wstring(value, length) : std::wstring();
 }
 
-std::wstring own_folder() {
+std::wstring own_path() {
   wchar_t path[MAX_PATH];
   const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring folder(path, length);
-  return folder.substr(0, folder.find_last_of(L'\\'));
+  return std::wstring(path, length);
 }
 
 std::wstring installation_folder() {
@@ -63,17 +78,157 @@ std::string digest_of(const std::wstring& path) {
       {reinterpret_cast<const unsigned char*>(content.data()), content.size()});
 }
 
-int install(const wchar_t* owner_sid, bool partial) {
-  const std::wstring from = own_folder();
+int complain(const char* what, int code) {
+  std::fprintf(stderr, "%s (error %lu)", what, GetLastError());
+  return code;
+}
+
+// --- the service ------------------------------------------------------------------------------
+
+SERVICE_STATUS_HANDLE g_status = nullptr;
+HANDLE g_stop = nullptr;
+bool g_ignore_stop = false;
+
+void report(DWORD state) {
+  SERVICE_STATUS status{};
+  status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
+  status.dwCurrentState = state;
+  status.dwControlsAccepted = state == SERVICE_RUNNING ? SERVICE_ACCEPT_STOP : 0;
+  SetServiceStatus(g_status, &status);
+}
+
+DWORD WINAPI control_handler(DWORD control, DWORD, void*, void*) {
+  if (control == SERVICE_CONTROL_STOP) {
+    if (!g_ignore_stop) {
+      SetEvent(g_stop);
+    }
+    return NO_ERROR;
+  }
+  return control == SERVICE_CONTROL_INTERROGATE ? NO_ERROR : ERROR_CALL_NOT_IMPLEMENTED;
+}
+
+void WINAPI service_main(DWORD argc, wchar_t** argv) {
+  g_status = RegisterServiceCtrlHandlerExW(kServiceName, control_handler, nullptr);
+  g_stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  const std::wstring behaviour = argc > 1 ? argv[1] : L"";
+  g_ignore_stop = behaviour == L"ignore-stop";
+  HANDLE held = INVALID_HANDLE_VALUE;
+  if (behaviour == L"hold-record") {
+    held = CreateFileW((installation_folder() + L"\\installed-release.json").c_str(),
+                       GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
+  }
+  report(SERVICE_RUNNING);
+  WaitForSingleObject(g_stop, INFINITE);
+  if (held != INVALID_HANDLE_VALUE) {
+    CloseHandle(held);
+  }
+  report(SERVICE_STOPPED);
+}
+
+// --- the installer ----------------------------------------------------------------------------
+
+bool wait_for_state(SC_HANDLE service, DWORD wanted) {
+  for (int i = 0; i < 200; ++i) {
+    SERVICE_STATUS status{};
+    if (!QueryServiceStatus(service, &status)) {
+      return false;
+    }
+    if (status.dwCurrentState == wanted) {
+      return true;
+    }
+    Sleep(50);
+  }
+  return false;
+}
+
+// Installs or re-points the service at `binary` and starts it with `start_argument`.
+int install_service(const std::wstring& binary, const std::wstring& start_argument) {
+  SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+  if (manager == nullptr) {
+    return complain("cannot open the service manager", 10);
+  }
+  const std::wstring command = L"\"" + binary + L"\" --service";
+  SC_HANDLE service = OpenServiceW(manager, kServiceName, SERVICE_ALL_ACCESS);
+  if (service != nullptr) {
+    ChangeServiceConfigW(service, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE,
+                         command.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+  } else {
+    service =
+        CreateServiceW(manager, kServiceName, L"Borelu blocking (test double)", SERVICE_ALL_ACCESS,
+                       SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
+                       command.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr);
+  }
+  CloseServiceHandle(manager);
+  if (service == nullptr) {
+    return complain("cannot create the service", 11);
+  }
+  const wchar_t* arguments[] = {start_argument.c_str()};
+  const bool started = StartServiceW(service, start_argument.empty() ? 0 : 1,
+                                     start_argument.empty() ? nullptr : arguments) &&
+                       wait_for_state(service, SERVICE_RUNNING);
+  CloseServiceHandle(service);
+  return started ? 0 : complain("cannot start the service", 12);
+}
+
+void stop_running_service() {
+  SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+  SC_HANDLE service =
+      manager ? OpenServiceW(manager, kServiceName, SERVICE_STOP | SERVICE_QUERY_STATUS) : nullptr;
+  if (service != nullptr) {
+    SERVICE_STATUS status{};
+    ControlService(service, SERVICE_CONTROL_STOP, &status);
+    wait_for_state(service, SERVICE_STOPPED);
+    CloseServiceHandle(service);
+  }
+  if (manager != nullptr) {
+    CloseServiceHandle(manager);
+  }
+}
+
+// Keeps `path` open against writers until the test sets "BoreluTestReleaseHold".
+int hold_file(const wchar_t* path) {
+  HANDLE release = CreateEventW(nullptr, TRUE, FALSE, L"BoreluTestReleaseHold");
+  HANDLE file =
+      CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE ready = OpenEventW(EVENT_MODIFY_STATE, FALSE, L"BoreluTestHoldReady");
+  if (ready != nullptr) {
+    SetEvent(ready);
+  }
+  WaitForSingleObject(release, 120000);
+  CloseHandle(file);
+  return 0;
+}
+
+int start_holder(const std::wstring& path) {
+  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, L"BoreluTestHoldReady");
+  std::wstring command = L"\"" + own_path() + L"\" --hold-file \"" + path + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  // Nothing inherited: the worker reads this installer's pipes to their end.
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                      nullptr, &startup, &info)) {
+    return complain("cannot start the holder", 13);
+  }
+  CloseHandle(info.hThread);
+  CloseHandle(info.hProcess);
+  WaitForSingleObject(ready, 10000);
+  return 0;
+}
+
+int install(const wchar_t* owner_sid, const std::wstring& behaviour) {
+  std::wstring from = own_path();
+  from.resize(from.find_last_of(L'\\'));
   const std::wstring to = installation_folder();
+  stop_running_service();
   CreateDirectoryW(to.c_str(), nullptr);
   for (const wchar_t* name : {L"Borelu.exe", L"BoreluService.exe", L"BoreluUpdater.exe"}) {
     if (!CopyFileW((from + L"\\" + name).c_str(), (to + L"\\" + name).c_str(), FALSE)) {
-      std::fprintf(stderr, "copy failed: %lu\n", GetLastError());
-      return 3;
+      return complain("copy failed", 3);
     }
-    if (partial)
+    if (behaviour == L"partial-copy") {
       return 0;
+    }
   }
   std::string sid;
   for (const wchar_t* c = owner_sid; *c != 0; ++c)
@@ -84,19 +239,54 @@ int install(const wchar_t* owner_sid, bool partial) {
   std::ofstream(std::filesystem::path(to + L"\\blocking-policy.json"),
                 std::ios::binary | std::ios::trunc)
       << policy;
+
+  const bool special_start = behaviour == L"hold-record" || behaviour == L"ignore-stop";
+  if (const int code =
+          install_service(to + L"\\BoreluService.exe", special_start ? behaviour : std::wstring());
+      code != 0) {
+    return code;
+  }
+  if (behaviour == L"wrong-digest") {
+    std::ofstream(std::filesystem::path(to + L"\\BoreluUpdater.exe"),
+                  std::ios::binary | std::ios::app)
+        << 'x';
+  }
+  if (behaviour == L"create-then-fail") {
+    std::fputs("The blocking service was created but could not be configured.", stderr);
+    return 4;
+  }
+  if (behaviour == L"ignore-stop") {
+    std::fputs("The blocking service did not accept its configuration.", stderr);
+    return 6;
+  }
+  if (behaviour == L"locked-restore") {
+    if (const int code = start_holder(to + L"\\Borelu.exe"); code != 0) {
+      return code;
+    }
+    std::fputs("Installation interrupted.", stderr);
+    return 5;
+  }
   return 0;
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  if (argc == 2 && std::wstring_view(argv[1]) == L"--service") {
+    SERVICE_TABLE_ENTRYW table[] = {{const_cast<wchar_t*>(kServiceName), service_main},
+                                    {nullptr, nullptr}};
+    return StartServiceCtrlDispatcherW(table) ? 0 : 1;
+  }
+  if (argc == 3 && std::wstring_view(argv[1]) == L"--hold-file") {
+    return hold_file(argv[2]);
+  }
   const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
   const HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
-  const std::string behaviour = mode();
-  if (behaviour == "silent-failure") {
+  const std::wstring behaviour = mode();
+  if (behaviour == L"silent-failure") {
     return 1;
   }
-  if (behaviour == "noisy-failure") {
+  if (behaviour == L"noisy-failure") {
     std::string noise;
     while (noise.size() < 5000)
       noise += "install step failed:\r\n\tcode 42; ";
@@ -105,14 +295,14 @@ int wmain(int argc, wchar_t** argv) {
     write_all(err, noise);
     return 7;
   }
-  if (behaviour == "chatty-success") {
+  if (behaviour == L"chatty-success") {
     write_all(out, std::string(300 * 1024, 'o'));
     write_all(err, std::string(100 * 1024, 'e'));
     return 0;
   }
   if (argc == 4 && std::wstring_view(argv[1]) == L"--install" &&
       std::wstring_view(argv[2]) == L"--owner-sid") {
-    return install(argv[3], behaviour == "partial-copy");
+    return install(argv[3], behaviour);
   }
   std::printf("BoreluService test double, %d argument(s)\n", argc - 1);
   for (int i = 1; i < argc; ++i) {
