@@ -10,6 +10,7 @@
 
 #include "apply/blocking_service.h"
 #include "core/path_text.h"
+#include "crypto/sha256.h"
 #include "manifest/installation.h"
 #include "process_runner.h"
 #include "registration.h"
@@ -45,9 +46,17 @@ inline std::string service_state() {
              : "state " + std::to_string(status.dwCurrentState);
 }
 
+// The SHA-256 of a file's content, or "<absent>": short enough to print when states differ.
+inline std::string file_digest(const std::string& path) {
+  const auto bytes = win::read_whole_file(path);
+  return bytes ? crypto::sha256_hex(
+                     {reinterpret_cast<const unsigned char*>(bytes->data()), bytes->size()})
+               : "<absent>";
+}
+
 // Everything a failed run must leave as it was.
 struct InstalledState {
-  std::vector<std::string> files;
+  std::vector<std::string> files;  // digests, in the order of the rollback names
   bool startup = false;
   bool uninstall = false;
   std::string service;
@@ -58,7 +67,7 @@ struct InstalledState {
     for (const char* name :
          {"Borelu.exe", "BoreluService.exe", "BoreluUpdater.exe", "blocking-policy.json",
           "installed-release.json", "setup-options.json"}) {
-      state.files.push_back(win::read_whole_file(join_path(folder, name)).value_or("<absent>"));
+      state.files.push_back(file_digest(join_path(folder, name)));
     }
     state.startup = registration::startup_entry_present(kOwner);
     HKEY key = nullptr;

@@ -4,9 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "controller/failure_record.h"
 #include "installed_state.h"
 #include "staged_release.h"
 #include "win/files.h"
+#include "win/system_error.h"
 #include "win/text.h"
 
 namespace borelu::testing {
@@ -68,6 +72,139 @@ TEST_F(WorkerScenario, FirstInstallationThenAFailedRepairChangesNothing) {
   SetEnvironmentVariableW(L"BORELU_TEST_INSTALLER", nullptr);
   const auto repaired = run_worker_process(stage_, "--setup --options en:101:2026-10-19");
   EXPECT_EQ(repaired.exitCode, 0u) << repaired.standardError;
+}
+
+// A run whose message must be on standard error and in the failure record.
+void expect_reported(const ProcessOutcome& run, std::uint64_t started, const std::string& message) {
+  EXPECT_EQ(run.exitCode, 1u);
+  EXPECT_EQ(run.standardError, message + "\n");
+  EXPECT_EQ(controller::read_failure_record(run.processId, started).value_or("<no record>"),
+            message);
+}
+
+// The rollback folders the maintenance folder holds, whatever their work folder.
+std::vector<std::string> rollback_folders() {
+  std::vector<std::string> found;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(
+           win::widen(*manifest::maintenance_folder_path()), error)) {
+    if (std::filesystem::exists(entry.path() / "rollback")) {
+      found.push_back(win::narrow((entry.path() / "rollback").wstring()));
+    }
+  }
+  return found;
+}
+
+// Whether some kept rollback folder holds exactly the files of `state`'s installation.
+bool rollback_holds(const InstalledState& state) {
+  for (const std::string& folder : rollback_folders()) {
+    if (file_digest(join_path(folder, "Borelu.exe")) == state.files[0] &&
+        file_digest(join_path(folder, "BoreluUpdater.exe")) == state.files[2] &&
+        file_digest(join_path(folder, "installed-release.json")) == state.files[4]) {
+      return true;
+    }
+  }
+  return false;
+}
+
+std::string noisy_details() {
+  std::string noise;
+  while (noise.size() < 600) {
+    noise += "install step failed:   code 42; ";
+  }
+  noise.resize(600);
+  while (noise.ends_with(' ')) {
+    noise.pop_back();
+  }
+  return noise;
+}
+
+// Ends the double's helper that keeps Borelu.exe open, if one runs, and waits until it has.
+void release_holder() {
+  HANDLE hold = OpenEventW(EVENT_MODIFY_STATE, FALSE, L"Global\\BoreluTestReleaseHold");
+  if (hold == nullptr) {
+    return;
+  }
+  SetEvent(hold);
+  CloseHandle(hold);
+  const std::wstring application =
+      win::widen(join_path(*manifest::installation_folder(), "Borelu.exe"));
+  for (int i = 0; i < 100; ++i) {
+    const win::FileHandle file(
+        CreateFileW(application.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (file || GetLastError() != ERROR_SHARING_VIOLATION) {
+      return;
+    }
+    Sleep(100);
+  }
+}
+
+struct Fault {
+  const wchar_t* installer;
+  std::string message;
+  bool restored;  // false: the restore stopped early and kept its rollback copy
+};
+
+// Faults of an update from an installed 1.4.2 to 1.4.3: everything restored exactly, or the
+// restore stops with its reason and keeps the rollback copy.
+TEST_F(WorkerScenario, FaultsDuringTheApplyRestoreThePreviousInstallation) {
+  const std::string failed = "Borelu service installation failed (exit ";
+  const std::string in_use = win::system_error_text(ERROR_SHARING_VIOLATION);
+  const std::string restored = " The previous version will be restored.";
+  const Fault faults[] = {
+      {L"silent-failure", failed + "1). No additional Windows error was reported." + restored,
+       true},
+      {L"noisy-failure", failed + "7). " + noisy_details() + restored, true},
+      {L"wrong-digest", "BoreluUpdater.exe failed SHA-256/size verification.", true},
+      {L"hold-record", in_use, true},
+      {L"create-then-fail",
+       failed + "4). The blocking service was created but could not be configured." + restored,
+       true},
+      {L"locked-restore",
+       failed + "5). Installation interrupted." + restored + " Recovery failed: " + in_use +
+           ". Run BoreluSetup again.",
+       false},
+      {L"ignore-stop", "Borelu service did not stop. No update was applied.", false},
+  };
+  const std::string next = make_stage(temp_folder("borelu-worker-next"), "1.4.3");
+  for (const Fault& fault : faults) {
+    SCOPED_TRACE(win::narrow(fault.installer));
+    remove_installation();
+    SetEnvironmentVariableW(L"BORELU_TEST_INSTALLER", nullptr);
+    ASSERT_EQ(run_worker_process(stage_, "--setup --options en:101:2026-10-19").exitCode, 0u);
+    const InstalledState before = InstalledState::read();
+    ASSERT_EQ(before.service, "running");
+
+    SetEnvironmentVariableW(L"BORELU_TEST_INSTALLER", fault.installer);
+    const std::uint64_t started = controller::current_unix_millis();
+    const auto run = run_worker_process(next, "--update");
+    expect_reported(run, started, fault.message);
+    if (fault.restored) {
+      EXPECT_EQ(InstalledState::read(), before);
+    } else {
+      // Stopped before the files were put back: the new updater is still in place.
+      EXPECT_EQ(InstalledState::read().files[2], file_digest(join_path(next, "BoreluUpdater.exe")));
+      EXPECT_TRUE(rollback_holds(before));
+    }
+    release_holder();
+  }
+  SetEnvironmentVariableW(L"BORELU_TEST_INSTALLER", nullptr);
+  remove_installation();
+  remove_folder(next);
+}
+
+TEST_F(WorkerScenario, AFirstInstallationWhoseInstallerCreatedTheServiceLeavesNothing) {
+  const InstalledState nothing = InstalledState::read();
+  ASSERT_EQ(nothing.service, "absent");
+  SetEnvironmentVariableW(L"BORELU_TEST_INSTALLER", L"create-then-fail");
+  const std::uint64_t started = controller::current_unix_millis();
+  const auto run = run_worker_process(stage_, "--setup --options en:101:2026-10-19");
+  expect_reported(run, started,
+                  "Borelu service installation failed (exit 4). The blocking service was created "
+                  "but could not be configured. The previous version will be restored.");
+  EXPECT_EQ(InstalledState::read(), nothing);
+  // The work folder is gone entirely: nothing was there to keep.
+  EXPECT_EQ(rollback_folders(), std::vector<std::string>{});
 }
 
 TEST_F(WorkerScenario, StageFaultsAndPreconditions) {

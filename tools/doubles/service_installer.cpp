@@ -13,14 +13,14 @@
 //   noisy-failure     5000 bytes on standard error (with line breaks and tabs), 200 KB on standard
 //                     output, exit 7, nothing changed
 //   chatty-success    300 KB on standard output and 100 KB on standard error, exit 0
-//   wrong-digest      the installation, then one byte appended to the installed updater; exit 0
+//   wrong-digest      the installation, then the installed updater's last byte changed; exit 0
 //   create-then-fail  the installation with the service running, then exit 4 with a message
 //   hold-record       the installation, with the service holding "installed-release.json" open
 //                     for itself until it stops; exit 0 (the worker cannot write its record)
 //   ignore-stop       the installation, with a service that ignores stop requests; exit 6
-//   locked-restore    the installation, then a helper process that keeps Borelu.exe open
-//                     against writers until the event "BoreluTestReleaseHold" is set (at most
-//                     120 s); exit 5
+//   locked-restore    the installation, with a helper process (started by the service) that
+//                     keeps Borelu.exe open against writers until the event
+//                     "Global\BoreluTestReleaseHold" is set (at most 120 s); exit 5
 // The service's own behaviour travels as its start argument, so a later plain start (as a
 // restore does) gives a well-behaved service again.
 
@@ -83,6 +83,21 @@ int complain(const char* what, int code) {
   return code;
 }
 
+// Started by the service, whose process shares nothing with the worker: a holder started by the
+// installer would keep the worker's pipes to the installer open (Wine hands a child its parent's
+// Unix descriptors), and the worker reads those to their end.
+void start_holder(const std::wstring& path) {
+  std::wstring command = L"\"" + own_path() + L"\" --hold-file \"" + path + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                     nullptr, &startup, &info)) {
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+  }
+}
+
 // --- the service ------------------------------------------------------------------------------
 
 SERVICE_STATUS_HANDLE g_status = nullptr;
@@ -116,6 +131,9 @@ void WINAPI service_main(DWORD argc, wchar_t** argv) {
   if (behaviour == L"hold-record") {
     held = CreateFileW((installation_folder() + L"\\installed-release.json").c_str(),
                        GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
+  }
+  if (behaviour == L"spawn-holder") {
+    start_holder(installation_folder() + L"\\Borelu.exe");
   }
   report(SERVICE_RUNNING);
   WaitForSingleObject(g_stop, INFINITE);
@@ -187,32 +205,15 @@ void stop_running_service() {
 
 // Keeps `path` open against writers until the test sets "BoreluTestReleaseHold".
 int hold_file(const wchar_t* path) {
-  HANDLE release = CreateEventW(nullptr, TRUE, FALSE, L"BoreluTestReleaseHold");
+  HANDLE release = CreateEventW(nullptr, TRUE, FALSE, L"Global\\BoreluTestReleaseHold");
   HANDLE file =
       CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  HANDLE ready = OpenEventW(EVENT_MODIFY_STATE, FALSE, L"BoreluTestHoldReady");
+  HANDLE ready = OpenEventW(EVENT_MODIFY_STATE, FALSE, L"Global\\BoreluTestHoldReady");
   if (ready != nullptr) {
     SetEvent(ready);
   }
   WaitForSingleObject(release, 120000);
   CloseHandle(file);
-  return 0;
-}
-
-int start_holder(const std::wstring& path) {
-  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, L"BoreluTestHoldReady");
-  std::wstring command = L"\"" + own_path() + L"\" --hold-file \"" + path + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  // Nothing inherited: the worker reads this installer's pipes to their end.
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                      nullptr, &startup, &info)) {
-    return complain("cannot start the holder", 13);
-  }
-  CloseHandle(info.hThread);
-  CloseHandle(info.hProcess);
-  WaitForSingleObject(ready, 10000);
   return 0;
 }
 
@@ -240,16 +241,29 @@ int install(const wchar_t* owner_sid, const std::wstring& behaviour) {
                 std::ios::binary | std::ios::trunc)
       << policy;
 
-  const bool special_start = behaviour == L"hold-record" || behaviour == L"ignore-stop";
-  if (const int code =
-          install_service(to + L"\\BoreluService.exe", special_start ? behaviour : std::wstring());
-      code != 0) {
+  std::wstring start_argument;
+  if (behaviour == L"hold-record" || behaviour == L"ignore-stop") {
+    start_argument = behaviour;
+  } else if (behaviour == L"locked-restore") {
+    start_argument = L"spawn-holder";
+  }
+  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, L"Global\\BoreluTestHoldReady");
+  const int code = install_service(to + L"\\BoreluService.exe", start_argument);
+  if (code == 0 && behaviour == L"locked-restore") {
+    WaitForSingleObject(ready, 10000);
+  }
+  CloseHandle(ready);
+  if (code != 0) {
     return code;
   }
   if (behaviour == L"wrong-digest") {
-    std::ofstream(std::filesystem::path(to + L"\\BoreluUpdater.exe"),
-                  std::ios::binary | std::ios::app)
-        << 'x';
+    // Same size, other content: only the digest can tell.
+    std::fstream updater(std::filesystem::path(to + L"\\BoreluUpdater.exe"),
+                         std::ios::binary | std::ios::in | std::ios::out);
+    updater.seekg(-1, std::ios::end);
+    const char last = static_cast<char>(updater.get());
+    updater.seekp(-1, std::ios::end);
+    updater.put(last == 'x' ? 'y' : 'x');
   }
   if (behaviour == L"create-then-fail") {
     std::fputs("The blocking service was created but could not be configured.", stderr);
@@ -260,9 +274,6 @@ int install(const wchar_t* owner_sid, const std::wstring& behaviour) {
     return 6;
   }
   if (behaviour == L"locked-restore") {
-    if (const int code = start_holder(to + L"\\Borelu.exe"); code != 0) {
-      return code;
-    }
     std::fputs("Installation interrupted.", stderr);
     return 5;
   }
