@@ -131,8 +131,27 @@ Status run_service_installer(std::string_view work_folder, std::string_view owne
   return fail(installer_failure_message(static_cast<std::int32_t>(exit_code), standard_error));
 }
 
+namespace {
+
+// The process of a service that runs in a process of its own. Its executable stays in use until
+// that process has ended, which can be a moment after the service reports that it stopped; the
+// restore that follows a stop overwrites that executable.
+win::Handle own_service_process(SC_HANDLE service) {
+  SERVICE_STATUS_PROCESS status{};
+  DWORD needed = 0;
+  if (!QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
+                            sizeof status, &needed) ||
+      status.dwProcessId == 0 || (status.dwServiceType & SERVICE_WIN32_OWN_PROCESS) == 0) {
+    return {};
+  }
+  return win::Handle(OpenProcess(SYNCHRONIZE, FALSE, status.dwProcessId));
+}
+
+}  // namespace
+
 Status stop_blocking_service() {
   return with_existing_service([](SC_HANDLE service) -> Status {
+    const win::Handle process = own_service_process(service);
     SERVICE_STATUS status{};
     if (!ControlService(service, SERVICE_CONTROL_STOP, &status) &&
         GetLastError() != ERROR_SERVICE_NOT_ACTIVE) {
@@ -143,7 +162,8 @@ Status stop_blocking_service() {
       if (!QueryServiceStatus(service, &status)) {
         return std::unexpected(win::last_os_failure("Wait for service"));
       }
-      if (status.dwCurrentState == SERVICE_STOPPED) {
+      if (status.dwCurrentState == SERVICE_STOPPED &&
+          (!process || WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0)) {
         return {};
       }
       if (std::chrono::steady_clock::now() - start > kStopLimit) {

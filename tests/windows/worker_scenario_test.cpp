@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <thread>
 
 #include "controller/failure_record.h"
 #include "installed_state.h"
@@ -15,64 +17,6 @@
 
 namespace borelu::testing {
 namespace {
-
-class WorkerScenario : public ::testing::Test {
- protected:
-  void SetUp() override {
-    remove_installation();
-    stage_ = make_stage(temp_folder("borelu-worker-stage"));
-  }
-  void TearDown() override {
-    SetEnvironmentVariableW(L"BORELU_TEST_INSTALLER", nullptr);
-    remove_folder(stage_);
-  }
-  std::string stage_;
-};
-
-TEST_F(WorkerScenario, FirstInstallationThenAFailedRepairChangesNothing) {
-  const InstalledState nothing = InstalledState::read();
-  EXPECT_EQ(nothing.files[0], "<absent>");
-
-  // A service installer that fails on a first installation leaves nothing behind.
-  SetEnvironmentVariableW(L"BORELU_TEST_INSTALLER", L"partial-copy");
-  const auto partial = run_worker_process(stage_, "--setup --options en:101:2026-10-19");
-  EXPECT_EQ(partial.exitCode, 1u);
-  // The commit finds the service file missing: its open error is the message.
-  EXPECT_TRUE(partial.standardError.ends_with("(os error 2)\n")) << partial.standardError;
-  EXPECT_EQ(InstalledState::read(), nothing);
-  SetEnvironmentVariableW(L"BORELU_TEST_INSTALLER", nullptr);
-
-  const auto installed = run_worker_process(stage_, "--setup --options en:101:2026-10-19");
-  ASSERT_EQ(installed.exitCode, 0u) << installed.standardError;
-  EXPECT_EQ(installed.standardError, "");
-  const std::string folder = *manifest::installation_folder();
-  for (const char* name : kReleaseNames) {
-    EXPECT_EQ(read_text(join_path(folder, name)), read_text(join_path(stage_, name))) << name;
-  }
-  EXPECT_EQ(read_text(join_path(folder, "installed-release.json")),
-            read_text(join_path(stage_, "release.json")));
-  EXPECT_EQ(
-      read_text(join_path(folder, "setup-options.json")),
-      R"({"language":"en","startup":true,"desktop":false,"startMenu":true,"acceptedPolicy":"2026-10-19"})");
-  const InstalledState first = InstalledState::read();
-  EXPECT_TRUE(first.startup);
-  EXPECT_TRUE(first.uninstall);
-
-  // A repair whose installer fails with a message restores exactly the first installation.
-  SetEnvironmentVariableW(L"BORELU_TEST_INSTALLER", L"silent-failure");
-  const auto failed = run_worker_process(stage_, "--setup --options ar:000:2026-10-19");
-  EXPECT_EQ(failed.exitCode, 1u);
-  EXPECT_EQ(failed.standardError,
-            "Borelu service installation failed (exit 1). No additional Windows error was "
-            "reported. The previous "
-            "version will be restored.\n");
-  EXPECT_EQ(InstalledState::read(), first);
-
-  // A repair with the same release succeeds.
-  SetEnvironmentVariableW(L"BORELU_TEST_INSTALLER", nullptr);
-  const auto repaired = run_worker_process(stage_, "--setup --options en:101:2026-10-19");
-  EXPECT_EQ(repaired.exitCode, 0u) << repaired.standardError;
-}
 
 // A run whose message must be on standard error and in the failure record.
 void expect_reported(const ProcessOutcome& run, std::uint64_t started, const std::string& message) {
@@ -117,6 +61,74 @@ std::string noisy_details() {
     noise.pop_back();
   }
   return noise;
+}
+
+class WorkerScenario : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    remove_installation();
+    stage_ = make_stage(temp_folder("borelu-worker-stage"));
+  }
+  void TearDown() override {
+    SetEnvironmentVariableW(L"BORELU_TEST_INSTALLER", nullptr);
+    remove_folder(stage_);
+  }
+  std::string stage_;
+};
+
+TEST_F(WorkerScenario, FirstInstallationThenAFailedRepairChangesNothing) {
+  const InstalledState nothing = InstalledState::read();
+  EXPECT_EQ(nothing.files[0], "<absent>");
+
+  // A service installer that fails on a first installation leaves nothing behind.
+  SetEnvironmentVariableW(L"BORELU_TEST_INSTALLER", L"partial-copy");
+  const auto partial = run_worker_process(stage_, "--setup --options en:101:2026-10-19");
+  EXPECT_EQ(partial.exitCode, 1u);
+  // The commit finds the service file missing: its open error is the message.
+  EXPECT_TRUE(partial.standardError.ends_with("(os error 2)\n")) << partial.standardError;
+  EXPECT_EQ(InstalledState::read(), nothing);
+  SetEnvironmentVariableW(L"BORELU_TEST_INSTALLER", nullptr);
+
+  const auto installed = run_worker_process(stage_, "--setup --options en:101:2026-10-19");
+  ASSERT_EQ(installed.exitCode, 0u) << installed.standardError;
+  EXPECT_EQ(installed.standardError, "");
+  const std::string folder = *manifest::installation_folder();
+  for (const char* name : kReleaseNames) {
+    EXPECT_EQ(read_text(join_path(folder, name)), read_text(join_path(stage_, name))) << name;
+  }
+  EXPECT_EQ(read_text(join_path(folder, "installed-release.json")),
+            read_text(join_path(stage_, "release.json")));
+  EXPECT_EQ(
+      read_text(join_path(folder, "setup-options.json")),
+      R"({"language":"en","startup":true,"desktop":false,"startMenu":true,"acceptedPolicy":"2026-10-19"})");
+  const InstalledState first = InstalledState::read();
+  EXPECT_TRUE(first.startup);
+  EXPECT_TRUE(first.uninstall);
+  EXPECT_EQ(first.service, "running");
+  // The work folder is tidied down to its rollback folder, which stays.
+  const auto kept = rollback_folders();
+  ASSERT_EQ(kept.size(), 1u);
+  std::vector<std::string> work_content;
+  for (const auto& entry : std::filesystem::directory_iterator(
+           std::filesystem::path(win::widen(kept[0])).parent_path())) {
+    work_content.push_back(entry.path().filename().string());
+  }
+  EXPECT_EQ(work_content, std::vector<std::string>{"rollback"});
+
+  // A repair whose installer fails with a message restores exactly the first installation.
+  SetEnvironmentVariableW(L"BORELU_TEST_INSTALLER", L"silent-failure");
+  const auto failed = run_worker_process(stage_, "--setup --options ar:000:2026-10-19");
+  EXPECT_EQ(failed.exitCode, 1u);
+  EXPECT_EQ(failed.standardError,
+            "Borelu service installation failed (exit 1). No additional Windows error was "
+            "reported. The previous "
+            "version will be restored.\n");
+  EXPECT_EQ(InstalledState::read(), first);
+
+  // A repair with the same release succeeds.
+  SetEnvironmentVariableW(L"BORELU_TEST_INSTALLER", nullptr);
+  const auto repaired = run_worker_process(stage_, "--setup --options en:101:2026-10-19");
+  EXPECT_EQ(repaired.exitCode, 0u) << repaired.standardError;
 }
 
 // Ends the double's helper that keeps Borelu.exe open, if one runs, and waits until it has.
@@ -207,16 +219,53 @@ TEST_F(WorkerScenario, AFirstInstallationWhoseInstallerCreatedTheServiceLeavesNo
   EXPECT_EQ(rollback_folders(), std::vector<std::string>{});
 }
 
-TEST_F(WorkerScenario, StageFaultsAndPreconditions) {
+TEST_F(WorkerScenario, StageFaultsAndPreconditionsChangeNothingInstalled) {
+  ASSERT_EQ(run_worker_process(stage_, "--setup --options en:101:2026-10-19").exitCode, 0u);
   const InstalledState before = InstalledState::read();
   const auto bad_owner =
       run_process(L"\"" + program_path("BORELU_SETUP_EXE") + L"\" --worker --stage \"" +
                   win::widen(stage_) + L"\" --owner-sid S-1-5-18 --parent-pid 0 --setup");
   EXPECT_EQ(bad_owner.standardError, "Windows installation permission is required.\n");
+
+  const std::string service = join_path(stage_, "BoreluService.exe");
+  const std::string original = read_text(service);
+  ASSERT_TRUE(win::write_whole_file(service, original + "x"));
+  EXPECT_EQ(run_worker_process(stage_, "--setup").standardError,
+            "Downloaded file exceeds its signed size.\n");
+  ASSERT_TRUE(win::write_whole_file(service, original.substr(1)));
+  EXPECT_EQ(run_worker_process(stage_, "--setup").standardError,
+            "BoreluService.exe failed SHA-256/size verification.\n");
+  ASSERT_TRUE(win::write_whole_file(service, original));
+  ASSERT_TRUE(CreateHardLinkW(win::widen(join_path(stage_, "second-name.exe")).c_str(),
+                              win::widen(service).c_str(), nullptr));
+  EXPECT_EQ(run_worker_process(stage_, "--setup").standardError,
+            "Linked/non-regular update files are not allowed.\n");
+  DeleteFileW(win::widen(join_path(stage_, "second-name.exe")).c_str());
+
+  const std::string real = make_stage("C:\\borelu-links\\real\\stage");
+  EXPECT_EQ(run_worker_process("C:\\borelu-links\\dirlink\\stage", "--setup").standardError,
+            "Linked installation/update paths are not permitted.\n");
+  remove_folder(real);
+
   ASSERT_TRUE(win::write_whole_file(join_path(stage_, "release.json"), std::string(40000, ' ')));
   EXPECT_EQ(run_worker_process(stage_, "--setup").standardError,
             "Release metadata is too large.\n");
   EXPECT_EQ(InstalledState::read(), before);
+}
+
+// Two workers started at once: one takes the install lock, the other gives up at once.
+TEST_F(WorkerScenario, OfTwoWorkersStartedTogetherExactlyOneProceeds) {
+  ProcessOutcome first;
+  ProcessOutcome second;
+  std::thread other(
+      [&] { second = run_worker_process(stage_, "--setup --options en:101:2026-10-19"); });
+  first = run_worker_process(stage_, "--setup --options en:101:2026-10-19");
+  other.join();
+  std::vector<std::string> errors{first.standardError, second.standardError};
+  std::ranges::sort(errors);
+  EXPECT_EQ(errors,
+            (std::vector<std::string>{"", "Another Borelu installation is already running.\n"}));
+  EXPECT_EQ(first.exitCode + second.exitCode, 1u);
 }
 
 }  // namespace
