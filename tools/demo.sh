@@ -3,7 +3,8 @@
 #   1. the fixture update host serves a release signed with the test key (https://localhost);
 #   2. the client's download half fetches, verifies and stages it;
 #   3. BoreluSetup.exe runs as the elevated worker on that stage, as the setup client starts it;
-#   4. what it installed: the files, the records, the registry entries.
+#   4. what it installed: the files, the records, the registry entries, the blocking service and
+#      the WebView2 runtime.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/setup.sh
@@ -47,6 +48,11 @@ echo "  maintenance folder: $(cd "$program_files/BoreluMaintenance" && echo work
 wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Borelu' 2>/dev/null | tr -d '\r' | sed 's/^/  /'
 wine reg query 'HKU\S-1-5-21-0-0-0-1000\Software\Microsoft\Windows\CurrentVersion\Run' /v Borelu 2>/dev/null |
   tr -d '\r' | sed 's/^/  /'
+echo "  blocking service:"
+wine sc query BoreluBlocking 2>/dev/null | tr -d '\r' | grep -E 'SERVICE_NAME|STATE' | sed 's/^ */    /'
+echo "  WebView2 runtime (provided by the embedded, signed test bootstrapper):"
+wine reg query 'HKLM\Software\Microsoft\EdgeUpdate\Clients\{F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}' /v pv /reg:32 \
+  2>/dev/null | tr -d '\r' | grep pv | sed 's/^ */    /'
 
 echo
 echo "Any other command line (e.g. --uninstall) is refused with exit code 1 and explained in the failure"

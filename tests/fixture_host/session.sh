@@ -4,7 +4,7 @@
 #     new certificates, the authority trusted in the prefix, a signed test release 1.4.2 in
 #     $BORELU_WINE_DIR/host/root, and the HTTPS server on port 443 (log in host/requests.log);
 #     besides, ready stages of other signed versions in host/stages/VERSION, each with its own
-#     updater build (the double with the version appended), for the version and runner rules
+#     updater build (the double, its last bytes changed), for the version and runner rules
 #   session.sh stop
 set -euo pipefail
 : "${BORELU_WINE_DIR:?}"
@@ -32,7 +32,10 @@ case "$action" in
       work="$dir/stages/$version.build"
       mkdir -p "$work"
       cp "$6" "$work/updater.exe"
-      printf 'updater build %s' "$version" >>"$work/updater.exe"
+      # Its last 16 bytes name the version: another digest, the same size (which may be the
+      # largest a release allows).
+      printf '%-16s' "build $version" |
+        dd of="$work/updater.exe" bs=1 seek=$(($(stat -c %s "$work/updater.exe") - 16)) conv=notrunc status=none
       BORELU_RELEASE="$signer" "$here/tools/make_test_release.sh" "$work" "$version" "$4" "$5" \
         "$work/updater.exe" >/dev/null
       mv "$work/releases/$version" "$dir/stages/$version"
