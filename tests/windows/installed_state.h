@@ -22,10 +22,11 @@ namespace borelu::testing {
 inline const std::string kOwner = "S-1-5-21-0-0-0-1000";
 
 inline ProcessOutcome run_worker_process(const std::string& stage, const std::string& tail,
-                                         const std::string& owner = kOwner) {
+                                         const std::string& owner = kOwner,
+                                         std::uint32_t parent_pid = 0) {
   return run_process(L"\"" + program_path("BORELU_SETUP_EXE") + L"\" --worker --stage \"" +
                      win::widen(stage) + L"\" --owner-sid " + win::widen(owner) +
-                     L" --parent-pid 0 " + win::widen(tail));
+                     L" --parent-pid " + std::to_wstring(parent_pid) + L" " + win::widen(tail));
 }
 
 // "absent", or the state of the blocking service as QueryServiceStatus reports it.

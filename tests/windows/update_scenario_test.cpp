@@ -37,8 +37,9 @@ class UpdateScenario : public ::testing::Test {
   ProcessOutcome setup(const std::string& version, const std::string& owner = kOwner) {
     return run_worker_process(stage(version), "--setup --options en:101:2026-10-19", owner);
   }
-  ProcessOutcome update(const std::string& version, const std::string& owner = kOwner) {
-    return run_worker_process(stage(version), "--update", owner);
+  ProcessOutcome update(const std::string& version, const std::string& owner = kOwner,
+                        std::uint32_t parent_pid = 0) {
+    return run_worker_process(stage(version), "--update", owner, parent_pid);
   }
   std::map<std::string, std::string> stages_;
 };
@@ -163,6 +164,55 @@ TEST_F(UpdateScenario, CleanUpKeepsTheCurrentWorkFolderAndRunnerOnly) {
             manifest::last_update_json(win::narrow((current / "rollback").wstring()), "1.4.3"));
   EXPECT_TRUE(fs::exists(maintenance() / ("work-" + hex31) / "Borelu.exe"));
   EXPECT_TRUE(fs::exists(maintenance() / "notes" / "Borelu.exe"));
+}
+
+// An application process started from `executable` that exits by itself after `milliseconds`.
+struct RunningApplication {
+  PROCESS_INFORMATION info{};
+  RunningApplication(const std::string& executable, int milliseconds) {
+    std::wstring command =
+        L"\"" + win::widen(executable) + L"\" --run-for " + std::to_wstring(milliseconds);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    EXPECT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                               nullptr, nullptr, &startup, &info));
+  }
+  ~RunningApplication() {
+    TerminateProcess(info.hProcess, 0);
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+  }
+  [[nodiscard]] bool ended() const {
+    return WaitForSingleObject(info.hProcess, 0) == WAIT_OBJECT_0;
+  }
+};
+
+TEST_F(UpdateScenario, TheCallingApplicationIsWaitedForOnlyWhenItIsTheInstalledOne) {
+  ASSERT_EQ(setup("1.4.2").standardError, "");
+  const InstalledState before = InstalledState::read();
+
+  // Another copy of Borelu.exe, still running: not waited for, and the update stops.
+  const std::string copy = temp_folder("Borelu.exe");
+  ASSERT_TRUE(CopyFileW(program_path("BORELU_APPLICATION_DOUBLE").c_str(), win::widen(copy).c_str(),
+                        FALSE));
+  {
+    const RunningApplication stranger(copy, 60000);
+    EXPECT_EQ(update("1.4.3", kOwner, stranger.info.dwProcessId).standardError,
+              "Untrusted blocking pipe peer.\n");
+    EXPECT_FALSE(stranger.ended());
+  }
+  EXPECT_EQ(InstalledState::read(), before);
+  DeleteFileW(win::widen(copy).c_str());
+
+  // The installed application, closing a few seconds later: waited for, then replaced.
+  const RunningApplication installed(join_path(*manifest::installation_folder(), "Borelu.exe"),
+                                     3000);
+  const auto updated = update("1.4.3", kOwner, installed.info.dwProcessId);
+  EXPECT_EQ(updated.exitCode, 0u) << updated.standardError;
+  EXPECT_TRUE(installed.ended());
+
+  // An application that has already ended is no obstacle.
+  EXPECT_EQ(update("1.9.9", kOwner, installed.info.dwProcessId).standardError, "");
 }
 
 }  // namespace

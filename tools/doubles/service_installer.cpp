@@ -217,6 +217,21 @@ int hold_file(const wchar_t* path) {
   return 0;
 }
 
+// An application that has just ended can keep its executable in use for a moment (under Wine,
+// after its process handle is signalled), so a file in use is tried again for up to 5 s.
+bool copy_release_file(const std::wstring& from, const std::wstring& to) {
+  for (int attempt = 0; attempt < 50; ++attempt) {
+    if (CopyFileW(from.c_str(), to.c_str(), FALSE)) {
+      return true;
+    }
+    if (GetLastError() != ERROR_SHARING_VIOLATION) {
+      return false;
+    }
+    Sleep(100);
+  }
+  return false;
+}
+
 int install(const wchar_t* owner_sid, const std::wstring& behaviour) {
   std::wstring from = own_path();
   from.resize(from.find_last_of(L'\\'));
@@ -224,7 +239,7 @@ int install(const wchar_t* owner_sid, const std::wstring& behaviour) {
   stop_running_service();
   CreateDirectoryW(to.c_str(), nullptr);
   for (const wchar_t* name : {L"Borelu.exe", L"BoreluService.exe", L"BoreluUpdater.exe"}) {
-    if (!CopyFileW((from + L"\\" + name).c_str(), (to + L"\\" + name).c_str(), FALSE)) {
+    if (!copy_release_file(from + L"\\" + name, to + L"\\" + name)) {
       return complain("copy failed", 3);
     }
     if (behaviour == L"partial-copy") {
