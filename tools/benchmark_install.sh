@@ -5,19 +5,7 @@
 # Run after a windows-test build: bash tools/benchmark_install.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=build/windows-test
-export BORELU_WINE_DIR="$PWD/$build/bench-install-wine"
-tests/wine/session.sh start "$BORELU_WINE_DIR" >/dev/null
-trap 'tests/fixture_host/session.sh stop >/dev/null; tests/wine/session.sh stop "$BORELU_WINE_DIR" >/dev/null' EXIT
-
-big=$BORELU_WINE_DIR/big
-mkdir -p "$big"
-for double in application service_installer updater; do
-  cp "$build/tests/borelu_double_$double.exe" "$big/$double.exe"
-  truncate -s 25165824 "$big/$double.exe"
-done
-tests/fixture_host/session.sh start "$build/tests/trust_test_ca.exe" "tests/wine/run.sh $build/tools/borelu-release.exe" \
-  "$big/application.exe" "$big/service_installer.exe" "$big/updater.exe" >/dev/null
+source tools/benchmark_release.sh bench-install-wine
 
 stage=$BORELU_WINE_DIR/prefix/drive_c/bench-stage
 mkdir -p "$stage"

@@ -68,6 +68,12 @@ struct FileHandleTraits {
   static void close(type h) noexcept { CloseHandle(h); }
 };
 
+struct FindHandleTraits {
+  using type = HANDLE;
+  static type invalid() noexcept { return INVALID_HANDLE_VALUE; }
+  static void close(type h) noexcept { FindClose(h); }
+};
+
 struct RegistryKeyTraits {
   using type = HKEY;
   static type invalid() noexcept { return nullptr; }
@@ -115,6 +121,7 @@ struct GdiObjectTraits {
 
 using Handle = Owned<HandleTraits>;
 using FileHandle = Owned<FileHandleTraits>;
+using FindHandle = Owned<FindHandleTraits>;
 using RegistryKey = Owned<RegistryKeyTraits>;
 using ServiceHandle = Owned<ServiceHandleTraits>;
 using InternetHandle = Owned<InternetHandleTraits>;

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,51 +13,30 @@
 #include "manifest/installation.h"
 #include "manifest/records.h"
 #include "win/files.h"
+#include "win/handles.h"
 #include "win/system_error.h"
 #include "win/text.h"
+#include "windows/process_identity.h"
 
 namespace borelu::apply {
 namespace {
-
-const manifest::Artifact* updater_artifact(const manifest::Release& release) {
-  const auto found =
-      std::ranges::find(release.files, manifest::UPDATER_NAME, &manifest::Artifact::name);
-  return found == release.files.end() ? nullptr : &*found;
-}
 
 // The names of the folders directly inside `folder`; an error lists nothing.
 std::vector<std::string> folder_entries(std::string_view folder) {
   std::vector<std::string> names;
   WIN32_FIND_DATAW found{};
-  HANDLE search = FindFirstFileExW(win::widen(join_path(folder, "*")).c_str(), FindExInfoBasic,
-                                   &found, FindExSearchLimitToDirectories, nullptr, 0);
-  if (search == INVALID_HANDLE_VALUE) {
+  const win::FindHandle search(FindFirstFileExW(win::widen(join_path(folder, "*")).c_str(),
+                                                FindExInfoBasic, &found,
+                                                FindExSearchLimitToDirectories, nullptr, 0));
+  if (!search) {
     return names;
   }
   do {
     if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
       names.push_back(win::narrow(found.cFileName));
     }
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
+  } while (FindNextFileW(search.get(), &found));
   return names;
-}
-
-// The running program's own path, when Windows tells it.
-std::optional<std::string> own_image_path() {
-  std::wstring buffer(MAX_PATH, L'\0');
-  for (int attempt = 0; attempt < 6; ++attempt) {
-    const DWORD length =
-        GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (length == 0) {
-      return std::nullopt;
-    }
-    if (length < buffer.size()) {
-      return win::narrow(std::wstring_view(buffer.data(), length));
-    }
-    buffer.resize(buffer.size() * 2);
-  }
-  return std::nullopt;
 }
 
 void remove_old_work_folders(std::string_view maintenance_folder, const WorkFolder& current) {
@@ -80,7 +58,7 @@ void remove_old_runners(std::string_view maintenance_folder, const std::string& 
   if (!reject_linked_path(runners)) {
     return;
   }
-  const auto self = own_image_path();
+  const auto self = windows::process_image_path(GetCurrentProcess());
   constexpr std::string_view kRunnerFile[] = {manifest::UPDATER_NAME};
   for (const std::string& name : folder_entries(runners)) {
     const std::string entry = join_path(runners, name);
@@ -95,27 +73,26 @@ void remove_old_runners(std::string_view maintenance_folder, const std::string& 
 }  // namespace
 
 Status provide_updater_runner(const manifest::Release& release, const WorkFolder& work) {
-  const manifest::Artifact* updater = updater_artifact(release);
   const auto runner = manifest::updater_runner_path(release.files);
-  if (updater == nullptr || !runner) {
-    return fail(updater == nullptr ? "Missing updater." : runner.error().text());
+  if (!runner) {
+    return std::unexpected(runner.error());  // "Missing updater." among others
   }
-  // The runner path always ends in "runners", the digest and the file name.
-  const auto folder = parent_path(*runner);
-  const auto runners = folder ? parent_path(*folder) : std::nullopt;
-  if (!runners) {
-    return fail("Missing updater.");
-  }
-  if (auto plain = reject_linked_path(*folder); !plain) {
+  // With a runner path there is an updater, and the path ends in "runners", its digest and the
+  // file name.
+  const manifest::Artifact& updater =
+      *std::ranges::find(release.files, manifest::UPDATER_NAME, &manifest::Artifact::name);
+  const std::string folder = parent_path(*runner).value_or("");
+  const std::string runners = parent_path(folder).value_or("");
+  if (auto plain = reject_linked_path(folder); !plain) {
     return plain;
   }
-  if (auto made = win::create_directories(*folder); !made) {
+  if (auto made = win::create_directories(folder); !made) {
     return made;
   }
-  if (auto guarded = protect_path(*runners); !guarded) {
+  if (auto guarded = protect_path(runners); !guarded) {
     return guarded;
   }
-  if (auto guarded = protect_path(*folder); !guarded) {
+  if (auto guarded = protect_path(folder); !guarded) {
     return guarded;
   }
   const std::wstring target = win::widen(*runner);
@@ -129,7 +106,7 @@ Status provide_updater_runner(const manifest::Release& release, const WorkFolder
       return guarded;
     }
   }
-  return check_file_against_artifact(*runner, *updater);
+  return check_file_against_artifact(*runner, updater);
 }
 
 void finish_successful_apply(const manifest::Release& release, std::string_view maintenance_folder,

@@ -2,8 +2,16 @@
 
 #include <cstddef>
 #include <span>
+#include <string_view>
 
 namespace borelu::webview2 {
+
+// Where the runtime's installer registers it: "pv" under the client key (machine-wide in the
+// 32-bit view, or under a user's hive), "InstallerError" under the state key.
+inline constexpr std::wstring_view kClientKey =
+    L"Software\\Microsoft\\EdgeUpdate\\Clients\\{F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}";
+inline constexpr std::wstring_view kStateKey =
+    L"Software\\Microsoft\\EdgeUpdate\\ClientState\\{F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}";
 
 // Whether the raw data of a "pv" registry value names an installed runtime: a terminated UTF-16
 // string of at most 256 bytes holding four decimal parts that each fit 32 bits, blanks around it

@@ -26,10 +26,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr std::wstring_view kClientKey =
-    L"Software\\Microsoft\\EdgeUpdate\\Clients\\{F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}";
-constexpr std::wstring_view kStateKey =
-    L"Software\\Microsoft\\EdgeUpdate\\ClientState\\{F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}";
 constexpr DWORD kVersionBufferBytes = 256;
 constexpr std::size_t kReadPiece = 65536;
 constexpr auto kPollInterval = 200ms;

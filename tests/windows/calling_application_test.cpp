@@ -26,10 +26,10 @@ using namespace std::chrono_literals;
 using testing::outcome;
 
 // A program held suspended, so that it is still running while it is checked.
-class Suspended : public testing::SuspendedProcess {
+class Suspended : public testing::ChildProcess {
  public:
   explicit Suspended(const std::string& executable)
-      : SuspendedProcess(L"\"" + win::widen(executable) + L"\"") {}
+      : ChildProcess(L"\"" + win::widen(executable) + L"\"") {}
 };
 
 class CallingApplication : public ::testing::Test {

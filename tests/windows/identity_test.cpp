@@ -20,10 +20,10 @@ std::string system_folder() {
 }
 
 // cmd.exe, held suspended while the test looks at it.
-class SuspendedChild : public testing::SuspendedProcess {
+class SuspendedChild : public testing::ChildProcess {
  public:
   explicit SuspendedChild(const std::string& cmd)
-      : SuspendedProcess(L"\"" + win::widen(cmd) + L"\" /c exit 0") {}
+      : ChildProcess(L"\"" + win::widen(cmd) + L"\" /c exit 0") {}
 };
 
 TEST(ProcessIdentity, TheTestProcessRunsAsAPersonAccount) {

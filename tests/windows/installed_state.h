@@ -14,6 +14,7 @@
 #include "manifest/installation.h"
 #include "process_runner.h"
 #include "registration.h"
+#include "webview2/runtime_version.h"
 #include "win/files.h"
 #include "win/text.h"
 
@@ -105,15 +106,13 @@ inline void remove_blocking_service() {
   DeleteService(handle);
 }
 
-inline constexpr wchar_t kWebView2ClientKey[] =
-    L"Software\\Microsoft\\EdgeUpdate\\Clients\\{F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}";
-inline constexpr wchar_t kWebView2StateKey[] =
-    L"Software\\Microsoft\\EdgeUpdate\\ClientState\\{F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}";
+inline const std::wstring kWebView2ClientKey(webview2::kClientKey);
+inline const std::wstring kWebView2StateKey(webview2::kStateKey);
 
 // Back to a machine without the WebView2 runtime, for everybody.
 inline void remove_webview2_runtime(const std::string& owner = kOwner) {
-  for (const wchar_t* key : {kWebView2ClientKey, kWebView2StateKey}) {
-    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, key, KEY_WOW64_32KEY, 0);
+  for (const std::wstring& key : {kWebView2ClientKey, kWebView2StateKey}) {
+    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), KEY_WOW64_32KEY, 0);
     RegDeleteKeyExW(HKEY_USERS, (win::widen(owner) + L"\\" + key).c_str(), 0, 0);
   }
 }

@@ -91,20 +91,21 @@ ProcessOutcome run_process(const std::wstring& command_line, StandardHandles han
   return outcome;
 }
 
-SuspendedProcess::SuspendedProcess(const std::wstring& command_line) {
+ChildProcess::ChildProcess(const std::wstring& command_line, Start start) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   std::wstring line = command_line;
   PROCESS_INFORMATION info{};
-  if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
-                     nullptr, &startup, &info)) {
+  const DWORD flags = start == Start::suspended ? CREATE_SUSPENDED : CREATE_NO_WINDOW;
+  if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr,
+                     &startup, &info)) {
     process_ = win::Handle(info.hProcess);
     thread_ = win::Handle(info.hThread);
     pid_ = info.dwProcessId;
   }
 }
 
-SuspendedProcess::~SuspendedProcess() {
+ChildProcess::~ChildProcess() {
   if (process_) {
     TerminateProcess(process_.get(), 0);
     WaitForSingleObject(process_.get(), 5000);

@@ -27,17 +27,21 @@ enum class StandardHandles { pipes, none };
 ProcessOutcome run_process(const std::wstring& command_line,
                            StandardHandles handles = StandardHandles::pipes);
 
-// A process started suspended and ended when the owner goes: it exists and runs for as long as a
-// test needs it to.
-class SuspendedProcess {
+// A process that is ended when the owner goes. Started suspended, it exists and runs for as long
+// as a test needs it to; started running, it goes its own way meanwhile.
+class ChildProcess {
  public:
-  explicit SuspendedProcess(const std::wstring& command_line);
-  ~SuspendedProcess();
-  SuspendedProcess(const SuspendedProcess&) = delete;
-  SuspendedProcess& operator=(const SuspendedProcess&) = delete;
+  enum class Start { suspended, running };
+  explicit ChildProcess(const std::wstring& command_line, Start start = Start::suspended);
+  ~ChildProcess();
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
 
   [[nodiscard]] HANDLE process() const { return process_.get(); }
   [[nodiscard]] std::uint32_t pid() const { return pid_; }
+  [[nodiscard]] bool ended() const {
+    return WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0;
+  }
 
  private:
   win::Handle process_;

@@ -167,25 +167,11 @@ TEST_F(UpdateScenario, CleanUpKeepsTheCurrentWorkFolderAndRunnerOnly) {
 }
 
 // An application process started from `executable` that exits by itself after `milliseconds`.
-struct RunningApplication {
-  PROCESS_INFORMATION info{};
-  RunningApplication(const std::string& executable, int milliseconds) {
-    std::wstring command =
-        L"\"" + win::widen(executable) + L"\" --run-for " + std::to_wstring(milliseconds);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    EXPECT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
-                               nullptr, nullptr, &startup, &info));
-  }
-  ~RunningApplication() {
-    TerminateProcess(info.hProcess, 0);
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
-  }
-  [[nodiscard]] bool ended() const {
-    return WaitForSingleObject(info.hProcess, 0) == WAIT_OBJECT_0;
-  }
-};
+ChildProcess running_application(const std::string& executable, int milliseconds) {
+  return ChildProcess(
+      L"\"" + win::widen(executable) + L"\" --run-for " + std::to_wstring(milliseconds),
+      ChildProcess::Start::running);
+}
 
 TEST_F(UpdateScenario, TheCallingApplicationIsWaitedForOnlyWhenItIsTheInstalledOne) {
   ASSERT_EQ(setup("1.4.2").standardError, "");
@@ -196,8 +182,8 @@ TEST_F(UpdateScenario, TheCallingApplicationIsWaitedForOnlyWhenItIsTheInstalledO
   ASSERT_TRUE(CopyFileW(program_path("BORELU_APPLICATION_DOUBLE").c_str(), win::widen(copy).c_str(),
                         FALSE));
   {
-    const RunningApplication stranger(copy, 60000);
-    EXPECT_EQ(update("1.4.3", kOwner, stranger.info.dwProcessId).standardError,
+    const ChildProcess stranger = running_application(copy, 60000);
+    EXPECT_EQ(update("1.4.3", kOwner, stranger.pid()).standardError,
               "Untrusted blocking pipe peer.\n");
     EXPECT_FALSE(stranger.ended());
   }
@@ -205,14 +191,14 @@ TEST_F(UpdateScenario, TheCallingApplicationIsWaitedForOnlyWhenItIsTheInstalledO
   DeleteFileW(win::widen(copy).c_str());
 
   // The installed application, closing a few seconds later: waited for, then replaced.
-  const RunningApplication installed(join_path(*manifest::installation_folder(), "Borelu.exe"),
-                                     3000);
-  const auto updated = update("1.4.3", kOwner, installed.info.dwProcessId);
+  const ChildProcess installed =
+      running_application(join_path(*manifest::installation_folder(), "Borelu.exe"), 3000);
+  const auto updated = update("1.4.3", kOwner, installed.pid());
   EXPECT_EQ(updated.exitCode, 0u) << updated.standardError;
   EXPECT_TRUE(installed.ended());
 
   // An application that has already ended is no obstacle.
-  EXPECT_EQ(update("1.9.9", kOwner, installed.info.dwProcessId).standardError, "");
+  EXPECT_EQ(update("1.9.9", kOwner, installed.pid()).standardError, "");
 }
 
 }  // namespace

@@ -60,7 +60,7 @@ TEST(WebView2Presence, MachineWideOrForTheOwnerOnly) {
   EXPECT_FALSE(webview2::is_webview2_present(kOwner));
   register_pv(HKEY_LOCAL_MACHINE, kWebView2ClientKey, KEY_WOW64_32KEY, L"120.0.2210.91");
   EXPECT_TRUE(webview2::is_webview2_present(kOwner));
-  RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kWebView2ClientKey, KEY_WOW64_64KEY, 0);
+  RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kWebView2ClientKey.c_str(), KEY_WOW64_64KEY, 0);
   remove_webview2_runtime();
   remove_webview2_runtime(other);
 }

@@ -14,12 +14,12 @@
 #include <string>
 #include <string_view>
 
+#include "webview2/runtime_version.h"
+
 namespace {
 
-constexpr wchar_t kClientKey[] =
-    L"Software\\Microsoft\\EdgeUpdate\\Clients\\{F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}";
-constexpr wchar_t kStateKey[] =
-    L"Software\\Microsoft\\EdgeUpdate\\ClientState\\{F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}";
+using borelu::webview2::kClientKey;
+using borelu::webview2::kStateKey;
 
 std::wstring mode() {
   wchar_t value[64] = {};
@@ -27,11 +27,11 @@ std::wstring mode() {
   return length > 0 && length < 64 ? std::wstring(value, length) : std::wstring();
 }
 
-bool set_value(const wchar_t* key_path, const wchar_t* name, DWORD type, const void* data,
+bool set_value(std::wstring_view key_path, const wchar_t* name, DWORD type, const void* data,
                DWORD size) {
   HKEY key = nullptr;
-  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, key_path, 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_32KEY,
-                      nullptr, &key, nullptr) != ERROR_SUCCESS) {
+  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, std::wstring(key_path).c_str(), 0, nullptr, 0,
+                      KEY_SET_VALUE | KEY_WOW64_32KEY, nullptr, &key, nullptr) != ERROR_SUCCESS) {
     return false;
   }
   const bool done =
