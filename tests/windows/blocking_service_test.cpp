@@ -8,6 +8,7 @@
 #include "apply/blocking_service.h"
 #include "core/path_text.h"
 #include "process_runner.h"
+#include "staged_release.h"
 #include "win/files.h"
 #include "win/handles.h"
 #include "win/text.h"
@@ -20,9 +21,7 @@ using testing::outcome;
 class ServiceInstaller : public ::testing::Test {
  protected:
   void SetUp() override {
-    wchar_t buffer[MAX_PATH + 1];
-    const DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
-    work_ = win::narrow(std::wstring_view(buffer, length)) + "borelu-installer-work";
+    work_ = testing::temp_folder("borelu-installer-work");
     ASSERT_TRUE(win::create_directories(work_));
     const std::wstring target = win::widen(join_path(work_, "BoreluService.exe"));
     ASSERT_TRUE(

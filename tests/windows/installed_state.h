@@ -16,6 +16,7 @@
 #include "registration.h"
 #include "webview2/runtime_version.h"
 #include "win/files.h"
+#include "win/handles.h"
 #include "win/text.h"
 
 namespace borelu::testing {
@@ -72,13 +73,11 @@ struct InstalledState {
       state.files.push_back(file_digest(join_path(folder, name)));
     }
     state.startup = registration::startup_entry_present(kOwner);
-    HKEY key = nullptr;
+    win::RegistryKey key;
     state.uninstall =
         RegOpenKeyExW(HKEY_LOCAL_MACHINE,
                       L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Borelu", 0,
-                      KEY_READ | KEY_WOW64_64KEY, &key) == ERROR_SUCCESS;
-    if (key != nullptr)
-      RegCloseKey(key);
+                      KEY_READ | KEY_WOW64_64KEY, key.put()) == ERROR_SUCCESS;
     state.service = service_state();
     return state;
   }
@@ -97,10 +96,11 @@ inline void remove_blocking_service() {
   if (QueryServiceStatusEx(handle, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
                            sizeof status, &needed) &&
       status.dwProcessId != 0) {
-    if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, status.dwProcessId)) {
-      TerminateProcess(process, 0);
-      WaitForSingleObject(process, 10000);
-      CloseHandle(process);
+    if (const win::Handle process(
+            OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, status.dwProcessId));
+        process) {
+      TerminateProcess(process.get(), 0);
+      WaitForSingleObject(process.get(), 10000);
     }
   }
   DeleteService(handle);

@@ -8,6 +8,8 @@
 #include "../common/outcome.h"
 
 #include "apply/path_safety.h"
+#include "staged_release.h"
+#include "staged_release.h"
 #include "win/files.h"
 #include "win/handles.h"
 #include "win/text.h"
@@ -18,9 +20,7 @@ namespace {
 const std::string kLinks = "C:\\borelu-links";
 
 std::string temp_folder(const char* name) {
-  wchar_t buffer[MAX_PATH + 1];
-  const DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
-  std::string folder = win::narrow(std::wstring_view(buffer, length)) + name;
+  std::string folder = testing::temp_folder(name);
   EXPECT_TRUE(win::create_directories(folder));
   return folder;
 }
