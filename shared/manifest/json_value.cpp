@@ -170,6 +170,12 @@ std::optional<JsonValue> parse_json(std::string_view text) {
   if (text.starts_with("\xEF\xBB\xBF")) {
     return std::nullopt;
   }
+  // The parser's scanner takes a NUL byte for the end of the input and would accept whatever
+  // follows it unread. A NUL byte has no place anywhere in a JSON text (inside a string it must
+  // be escaped), so refusing it here refuses exactly what the scanner would misread.
+  if (text.find('\0') != std::string_view::npos) {
+    return std::nullopt;
+  }
   TreeBuilder builder;
   const bool accepted =
       nlohmann::json::sax_parse(text, &builder, nlohmann::json::input_format_t::json,

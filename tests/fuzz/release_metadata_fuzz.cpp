@@ -1,13 +1,40 @@
-// Feeds arbitrary bytes to the release metadata verifier, and checks that the canonical form of
-// any value the strict JSON reader accepts is stable: parsing it again gives the same text.
+// Feeds arbitrary bytes to the release metadata verifier, and checks two properties of the strict
+// JSON reader on any object or array it accepts: the canonical form is stable (parsing it again
+// gives the same text), and one more byte of any value before or after the document is refused
+// unless it is a blank.
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 
 #include "manifest/json_value.h"
 #include "manifest/release.h"
+
+namespace {
+
+bool is_json_blank(char byte) {
+  return byte == ' ' || byte == '\t' || byte == '\r' || byte == '\n';
+}
+
+void check_surrounding_bytes(std::string_view input) {
+  std::string changed;
+  for (int value = 0; value < 256; ++value) {
+    const char byte = static_cast<char>(value);
+    changed.assign(input);
+    changed.push_back(byte);
+    const bool appended = borelu::manifest::parse_json(changed).has_value();
+    changed.assign(1, byte);
+    changed.append(input);
+    const bool prepended = borelu::manifest::parse_json(changed).has_value();
+    if (appended != is_json_blank(byte) || prepended != is_json_blank(byte)) {
+      std::abort();
+    }
+  }
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);
@@ -19,6 +46,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       if (!again || borelu::manifest::canonical_json(*again) != canonical) {
         std::abort();
       }
+    }
+    // Kept to small documents: 512 more parses of each.
+    if ((value->is_object() || value->is_array()) && size <= 4096) {
+      check_surrounding_bytes(input);
     }
   }
   return 0;

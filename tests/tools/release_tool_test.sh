@@ -39,6 +39,12 @@ check "verify with a malformed key" $'Invalid SHA-256/public key.\n' 1 \
 sed 's/"version":"1.4.2"/"version":"1.4.3"/' "$work/latest.json" >"$work/changed.json"
 check "a changed value" $'The release signature could not be verified.\n' 1 \
   "$tool" verify --public-key "$public" "$work/changed.json"
+# Only blanks may follow the document: a NUL byte is not the end of it.
+for trailer in '\0' '\0 not json {{' ' \0'; do
+  { cat "$work/latest.json"; printf "$trailer"; } >"$work/trailing.json"
+  check "a document followed by $trailer" $'Invalid release metadata.\n' 1 \
+    "$tool" verify --public-key "$public" "$work/trailing.json"
+done
 : >"$work/empty.json"
 check "an empty document" $'Release metadata is too large.\n' 1 \
   "$tool" verify --public-key "$public" "$work/empty.json"
