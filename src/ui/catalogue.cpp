@@ -2,23 +2,27 @@
 
 namespace borelu::ui {
 
-std::string step_counter(int page, bool arabic) {
+std::string step_counter(int page, Language language) {
+  const bool arabic = language == Language::arabic;
   return (arabic ? "الخطوة " : "Step ") + std::to_string(page) + (arabic ? " من " : " of ") + "4";
 }
 
-std::string page1_bullet2(std::string_view host, bool arabic) {
-  return (arabic ? std::string("ينزّل المثبّت أحدث إصدار موثّق من ")
-                 : std::string("Setup downloads the latest verified release from ")) +
+std::string page1_bullet2(std::string_view host, Language language) {
+  return (language == Language::arabic
+              ? std::string("ينزّل المثبّت أحدث إصدار موثّق من ")
+              : std::string("Setup downloads the latest verified release from ")) +
          std::string(host) + ".";
 }
 
-std::string initial_status(std::string_view host, bool arabic) {
-  return (arabic ? std::string("اتصال آمن بـ") : std::string("Connecting securely to ")) +
+std::string initial_status(std::string_view host, Language language) {
+  return (language == Language::arabic ? std::string("اتصال آمن بـ")
+                                       : std::string("Connecting securely to ")) +
          std::string(host) + "…";
 }
 
-std::string download_status(std::string_view version, bool arabic) {
-  return (arabic ? std::string("جارٍ تنزيل Borelu ") : std::string("Downloading Borelu ")) +
+std::string download_status(std::string_view version, Language language) {
+  return (language == Language::arabic ? std::string("جارٍ تنزيل Borelu ")
+                                       : std::string("Downloading Borelu ")) +
          std::string(version);
 }
 

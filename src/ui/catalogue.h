@@ -85,14 +85,14 @@ inline constexpr std::string_view kDialogTitle = "Borelu";
 }  // namespace text
 
 // Texts built with a value.
-[[nodiscard]] std::string step_counter(int page, bool arabic);
-[[nodiscard]] std::string page1_bullet2(std::string_view host, bool arabic);
-[[nodiscard]] std::string initial_status(std::string_view host, bool arabic);
-[[nodiscard]] std::string download_status(std::string_view version, bool arabic);
+[[nodiscard]] std::string step_counter(int page, Language language);
+[[nodiscard]] std::string page1_bullet2(std::string_view host, Language language);
+[[nodiscard]] std::string initial_status(std::string_view host, Language language);
+[[nodiscard]] std::string download_status(std::string_view version, Language language);
 [[nodiscard]] std::string percentage(std::uint32_t percent);
 
 // The privacy and terms document shown on the wizard's second page: 36 lines, each ended by a
 // line feed.
-[[nodiscard]] std::string_view terms_document(bool arabic);
+[[nodiscard]] std::string_view terms_document(Language language);
 
 }  // namespace borelu::ui

@@ -180,12 +180,12 @@ int classify_failure(std::string_view text) {
   return kFallbackClass;
 }
 
-Explanation explain(std::string_view failure, bool arabic, std::string_view host,
+Explanation explain(std::string_view failure, Language language, std::string_view host,
                     std::string_view support_email) {
   const int number = classify_failure(failure);
   const FailureClass& chosen = classes()[static_cast<std::size_t>(number - 1)];
-  return Explanation{number, chosen.icon, std::string(pick(chosen.title, arabic)),
-                     fill(pick(chosen.body, arabic), host, support_email),
+  return Explanation{number, chosen.icon, std::string(pick(chosen.title, language)),
+                     fill(pick(chosen.body, language), host, support_email),
                      std::string(first_scalars(failure, kTechnicalDetailsMaxChars))};
 }
 

@@ -30,8 +30,8 @@ struct Explanation {
   std::string details;  // the failure text, cut to 2000 characters
 };
 
-[[nodiscard]] Explanation explain(std::string_view failure, bool arabic, std::string_view host,
-                                  std::string_view support_email);
+[[nodiscard]] Explanation explain(std::string_view failure, Language language,
+                                  std::string_view host, std::string_view support_email);
 
 // The English title of a class, for support tools.
 [[nodiscard]] std::string_view english_title(int number);

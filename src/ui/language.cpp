@@ -5,7 +5,7 @@
 namespace borelu::ui {
 namespace {
 
-std::atomic<bool> g_right_to_left{false};
+std::atomic<Language> g_language{Language::english};
 std::atomic<bool> g_language_set{false};
 
 }  // namespace
@@ -13,12 +13,12 @@ std::atomic<bool> g_language_set{false};
 void set_interface_language(std::string_view code) {
   // Written once per process: later calls leave the first choice in place.
   if (!g_language_set.exchange(true)) {
-    g_right_to_left.store(is_arabic(code));
+    g_language.store(language_of(code));
   }
 }
 
-bool right_to_left() {
-  return g_right_to_left.load();
+Language interface_language() {
+  return g_language.load();
 }
 
 }  // namespace borelu::ui

@@ -1,9 +1,11 @@
 #pragma once
 
-#include <string>
 #include <string_view>
 
 namespace borelu::ui {
+
+// The language every user-visible text is shown in.
+enum class Language { english, arabic };
 
 // One user-visible text in both languages, UTF-8.
 struct TextPair {
@@ -16,13 +18,22 @@ struct TextPair {
   return code == "ar";
 }
 
-[[nodiscard]] constexpr std::string_view pick(const TextPair& pair, bool arabic) {
-  return arabic ? pair.arabic : pair.english;
+[[nodiscard]] constexpr Language language_of(std::string_view code) {
+  return is_arabic(code) ? Language::arabic : Language::english;
 }
 
-// The process-wide right-to-left flag: set once, after the wizard closes with a result, from the
-// chosen language. Runs without a wizard leave it false, so their dialogs are English.
+// Arabic is laid out and read right to left; English left to right.
+[[nodiscard]] constexpr bool is_right_to_left(Language language) {
+  return language == Language::arabic;
+}
+
+[[nodiscard]] constexpr std::string_view pick(const TextPair& pair, Language language) {
+  return language == Language::arabic ? pair.arabic : pair.english;
+}
+
+// The process-wide interface language: set once, after the wizard closes with a result, from the
+// chosen language code. Runs without a wizard leave it English, so their dialogs are English.
 void set_interface_language(std::string_view code);
-[[nodiscard]] bool right_to_left();
+[[nodiscard]] Language interface_language();
 
 }  // namespace borelu::ui

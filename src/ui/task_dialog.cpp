@@ -26,16 +26,16 @@ struct DialogTexts {
 
 // One owner-less task dialog with an OK button, in the interface language and direction.
 void show(const DialogTexts& texts) {
-  const bool arabic = right_to_left();
+  const Language language = interface_language();
   const std::wstring title = win::widen(text::kDialogTitle);
   const std::wstring instruction = win::widen(texts.instruction);
   const std::wstring content = win::widen(texts.content);
   const std::wstring details = win::widen(texts.details.value_or(""));
-  const std::wstring expander = win::widen(pick(text::kTechnicalDetails, arabic));
+  const std::wstring expander = win::widen(pick(text::kTechnicalDetails, language));
 
   TASKDIALOGCONFIG config{};
   config.cbSize = sizeof config;
-  config.dwFlags = arabic ? TDF_RTL_LAYOUT : 0;
+  config.dwFlags = is_right_to_left(language) ? TDF_RTL_LAYOUT : 0;
   config.dwCommonButtons = TDCBF_OK_BUTTON;
   config.pszWindowTitle = title.c_str();
   config.pszMainIcon = texts.informational ? TD_INFORMATION_ICON : TD_ERROR_ICON;
@@ -52,14 +52,14 @@ void show(const DialogTexts& texts) {
 
 void explain_failure(std::string_view failure) {
   const Explanation explanation =
-      explain(failure, right_to_left(), manifest::UPDATE_HOST, SUPPORT_EMAIL);
+      explain(failure, interface_language(), manifest::UPDATE_HOST, SUPPORT_EMAIL);
   show({explanation.icon == DialogIcon::information, explanation.title, explanation.body,
         explanation.details});
 }
 
 void show_success_dialog() {
-  const bool arabic = right_to_left();
-  show({true, pick(text::kSuccessInstruction, arabic), pick(text::kSuccessContent, arabic),
+  const Language language = interface_language();
+  show({true, pick(text::kSuccessInstruction, language), pick(text::kSuccessContent, language),
         std::nullopt});
 }
 

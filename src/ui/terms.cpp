@@ -141,10 +141,10 @@ std::string joined(const std::array<std::string_view, 36>& lines) {
 
 }  // namespace
 
-std::string_view terms_document(bool arabic) {
+std::string_view terms_document(Language language) {
   static const std::string english = joined(kEnglish);
   static const std::string arabic_text = joined(kArabic);
-  return arabic ? arabic_text : english;
+  return language == Language::arabic ? arabic_text : english;
 }
 
 }  // namespace borelu::ui

@@ -26,8 +26,8 @@ TEST(Language, OnlyArIsArabic) {
   EXPECT_TRUE(is_arabic("ar"));
   for (const char* other : {"en", "AR", "ar-SA", "fr", "", " ar"})
     EXPECT_FALSE(is_arabic(other)) << other;
-  EXPECT_EQ(pick(text::kYes, true), "نعم");
-  EXPECT_EQ(pick(text::kYes, false), "Yes");
+  EXPECT_EQ(pick(text::kYes, Language::arabic), "نعم");
+  EXPECT_EQ(pick(text::kYes, Language::english), "Yes");
 }
 
 TEST(Catalogue, EveryArabicSlotIsArabic) {
@@ -72,19 +72,20 @@ TEST(Catalogue, EveryArabicSlotIsArabic) {
 }
 
 TEST(Catalogue, TextsBuiltWithAValue) {
-  EXPECT_EQ(step_counter(1, false), "Step 1 of 4");
-  EXPECT_EQ(step_counter(4, true), "الخطوة 4 من 4");
-  EXPECT_EQ(page1_bullet2("borelu.app", false),
+  EXPECT_EQ(step_counter(1, Language::english), "Step 1 of 4");
+  EXPECT_EQ(step_counter(4, Language::arabic), "الخطوة 4 من 4");
+  EXPECT_EQ(page1_bullet2("borelu.app", Language::english),
             "Setup downloads the latest verified release from borelu.app.");
-  EXPECT_EQ(initial_status("borelu.app", false), "Connecting securely to borelu.app…");
-  EXPECT_EQ(initial_status("borelu.app", true), "اتصال آمن بـborelu.app…");
-  EXPECT_EQ(download_status("1.4.2", true), "جارٍ تنزيل Borelu 1.4.2");
+  EXPECT_EQ(initial_status("borelu.app", Language::english), "Connecting securely to borelu.app…");
+  EXPECT_EQ(initial_status("borelu.app", Language::arabic), "اتصال آمن بـborelu.app…");
+  EXPECT_EQ(download_status("1.4.2", Language::arabic), "جارٍ تنزيل Borelu 1.4.2");
   EXPECT_EQ(percentage(37), "37%");
 }
 
 TEST(TermsDocument, ThirtySixLinesWithTheFixedStructureInBothLanguages) {
-  for (const bool arabic : {false, true}) {
-    const std::string_view document = terms_document(arabic);
+  for (const Language language : {Language::english, Language::arabic}) {
+    const bool arabic = language == Language::arabic;
+    const std::string_view document = terms_document(language);
     ASSERT_TRUE(document.ends_with('\n'));
     std::vector<std::string_view> lines;
     for (std::size_t start = 0; start < document.size();) {
@@ -111,7 +112,7 @@ TEST(TermsDocument, ThirtySixLinesWithTheFixedStructureInBothLanguages) {
         EXPECT_FALSE(has_latin_letter_outside_names(line)) << line;
     }
   }
-  EXPECT_TRUE(terms_document(false).starts_with("BORELU — PRIVACY & TERMS OF USE\n"));
+  EXPECT_TRUE(terms_document(Language::english).starts_with("BORELU — PRIVACY & TERMS OF USE\n"));
 }
 
 int class_of(std::string_view text) {
@@ -166,27 +167,29 @@ TEST(FailureClasses, OnlyTheTwoSpecialCapitalsLowerToAscii) {
 }
 
 TEST(FailureExplanation, IconsBodiesAndDetails) {
-  const auto permission = explain("Lock Borelu installation: Access denied. (os error 5)", false,
-                                  "borelu.app", "support@borelu.app");
+  const auto permission = explain("Lock Borelu installation: Access denied. (os error 5)",
+                                  Language::english, "borelu.app", "support@borelu.app");
   EXPECT_EQ(permission.number, 12);
   EXPECT_EQ(permission.icon, DialogIcon::error);
   EXPECT_EQ(permission.title, "Windows permission is required");
-  const auto cancelled = explain("Cancelled.", true, "borelu.app", "support@borelu.app");
+  const auto cancelled =
+      explain("Cancelled.", Language::arabic, "borelu.app", "support@borelu.app");
   EXPECT_EQ(cancelled.icon, DialogIcon::information);
   EXPECT_EQ(cancelled.title, "أُلغيت العملية");
-  const auto verify = explain("Invalid release metadata.", false, "borelu.app", "s");
+  const auto verify = explain("Invalid release metadata.", Language::english, "borelu.app", "s");
   EXPECT_EQ(
       verify.body,
       "Borelu stopped for your security. Download Setup again from borelu.app. Do not disable "
       "signature verification or run files from an unknown source.");
-  const auto fallback = explain(std::string(5000, 'x'), false, "h", "support@borelu.app");
+  const auto fallback =
+      explain(std::string(5000, 'x'), Language::english, "h", "support@borelu.app");
   EXPECT_EQ(fallback.details, std::string(2000, 'x'));
   EXPECT_NE(fallback.body.find("contact support@borelu.app."), std::string::npos);
   std::string arabic;
   for (int i = 0; i < 3000; ++i)
     arabic += "\xD8\xB9";
-  EXPECT_EQ(explain(arabic, false, "h", "s").details.size(), 4000u);
-  EXPECT_EQ(explain("", false, "h", "s").details, "");
+  EXPECT_EQ(explain(arabic, Language::english, "h", "s").details.size(), 4000u);
+  EXPECT_EQ(explain("", Language::english, "h", "s").details, "");
   for (int n = 1; n <= 14; ++n)
     EXPECT_FALSE(english_title(n).empty());
   EXPECT_EQ(icon_of(4), DialogIcon::information);
