@@ -2,7 +2,7 @@
 
 #include <deque>
 
-#include "../common/outcome.h"
+#include "outcome.h"
 #include "download/body_loop.h"
 #include "download/urls.h"
 

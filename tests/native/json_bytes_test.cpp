@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "../common/outcome.h"
+#include "outcome.h"
 #include "controller/failure_record_format.h"
 #include "manifest/json_value.h"
 #include "signed_document.h"

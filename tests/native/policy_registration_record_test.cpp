@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "../common/outcome.h"
+#include "outcome.h"
 #include "controller/failure_record_format.h"
 #include "core/utf.h"
 #include "registration_values.h"

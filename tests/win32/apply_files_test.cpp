@@ -6,7 +6,7 @@
 
 #include <regex>
 
-#include "../common/outcome.h"
+#include "outcome.h"
 #include "apply/rollback.h"
 #include "apply/stage_copy.h"
 #include "apply/work_folder.h"

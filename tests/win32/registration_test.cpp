@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "../common/outcome.h"
+#include "outcome.h"
 #include "manifest/installation.h"
 #include "manifest/update_host.h"
 #include "process_runner.h"

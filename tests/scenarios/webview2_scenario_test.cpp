@@ -7,7 +7,7 @@
 
 #include <filesystem>
 
-#include "../common/outcome.h"
+#include "outcome.h"
 #include "installed_state.h"
 #include "staged_release.h"
 #include "webview2/signature.h"

@@ -6,7 +6,7 @@
 
 #include <thread>
 
-#include "../common/outcome.h"
+#include "outcome.h"
 #include "apply/calling_application.h"
 #include "apply/install_lock.h"
 #include "core/hex.h"

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <regex>
 
-#include "../common/outcome.h"
+#include "outcome.h"
 #include "controller/staging.h"
 #include "core/hex.h"
 #include "core/path_text.h"

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "../common/outcome.h"
+#include "outcome.h"
 #include "controller/failure_record.h"
 #include "controller/failure_record_format.h"
 #include "core/path_text.h"

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "../common/outcome.h"
+#include "outcome.h"
 
 #include "apply/path_safety.h"
 #include "staged_release.h"

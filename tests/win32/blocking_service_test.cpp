@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "../common/outcome.h"
+#include "outcome.h"
 #include "apply/blocking_service.h"
 #include "core/path_text.h"
 #include "process_runner.h"

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "../common/outcome.h"
+#include "outcome.h"
 
 #include "apply/path_safety.h"
 #include "core/path_text.h"
