@@ -1,0 +1,172 @@
+#include "ui_driver.h"
+
+#include <thread>
+
+#include "win/text.h"
+
+namespace borelu::testing {
+namespace {
+
+std::string text_of(HWND window) {
+  wchar_t buffer[1024] = {};
+  const int length = GetWindowTextW(window, buffer, 1024);
+  return win::narrow(std::wstring_view(buffer, static_cast<std::size_t>(std::max(length, 0))));
+}
+
+std::wstring class_of(HWND window) {
+  wchar_t buffer[256] = {};
+  const int length = GetClassNameW(window, buffer, 256);
+  return std::wstring(buffer, static_cast<std::size_t>(std::max(length, 0)));
+}
+
+struct Search {
+  DWORD pid;
+  std::wstring_view className;
+  bool visibleOnly;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK find_top_level(HWND window, LPARAM parameter) {
+  auto* search = reinterpret_cast<Search*>(parameter);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (pid == search->pid && class_of(window) == search->className &&
+      (!search->visibleOnly || IsWindowVisible(window))) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND find_top_level_window(DWORD pid, std::wstring_view class_name, bool visible_only) {
+  Search search{pid, class_name, visible_only};
+  EnumWindows(find_top_level, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+void send(std::initializer_list<INPUT> inputs) {
+  std::vector<INPUT> list(inputs);
+  SendInput(static_cast<UINT>(list.size()), list.data(), sizeof(INPUT));
+  // Let the target's thread take the input from its queue.
+  std::this_thread::sleep_for(std::chrono::milliseconds(60));
+}
+
+void bring_to_front(HWND window) {
+  SetForegroundWindow(window);
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+}
+
+POINT middle_on_screen(HWND window, int control_id) {
+  const HWND control = GetDlgItem(window, control_id);
+  RECT rect{};
+  GetWindowRect(control, &rect);
+  return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+void move_pointer(POINT point) {
+  // Absolute coordinates are normalised to 0..65535 over the primary screen.
+  const int width = GetSystemMetrics(SM_CXSCREEN);
+  const int height = GetSystemMetrics(SM_CYSCREEN);
+  INPUT move{};
+  move.type = INPUT_MOUSE;
+  move.mi.dx = static_cast<LONG>((point.x * 65535 + width / 2) / (width - 1));
+  move.mi.dy = static_cast<LONG>((point.y * 65535 + height / 2) / (height - 1));
+  move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  send({move});
+}
+
+}  // namespace
+
+const ControlView* WindowView::control(int id) const {
+  for (const auto& c : controls) {
+    if (c.id == id)
+      return &c;
+  }
+  return nullptr;
+}
+
+std::optional<HWND> wait_for_window(DWORD pid, std::wstring_view class_name,
+                                    std::chrono::milliseconds timeout) {
+  HWND found = nullptr;
+  wait_until([&] { return (found = find_top_level_window(pid, class_name, true)) != nullptr; },
+             timeout);
+  if (found == nullptr)
+    return std::nullopt;
+  return found;
+}
+
+bool has_window(DWORD pid, std::wstring_view class_name) {
+  return find_top_level_window(pid, class_name, false) != nullptr;
+}
+
+WindowView read_window(HWND window) {
+  WindowView view;
+  view.window = window;
+  view.caption = text_of(window);
+  RECT client{};
+  GetClientRect(window, &client);
+  view.client = SIZE{client.right, client.bottom};
+  ClientToScreen(window, &view.clientOrigin);
+  GetWindowRect(window, &view.outer);
+
+  for (HWND child = GetWindow(window, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    ControlView control;
+    control.window = child;
+    control.id = GetDlgCtrlID(child);
+    control.className = class_of(child);
+    GetWindowRect(child, &control.rect);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&control.rect), 2);
+    control.enabled = IsWindowEnabled(child) != FALSE;
+    control.visible = IsWindowVisible(child) != FALSE;
+    control.text = text_of(child);
+    control.extendedStyle = GetWindowLongW(child, GWL_EXSTYLE);
+    view.controls.push_back(std::move(control));
+  }
+  // Controls are created in order and each new one goes below the earlier ones in Z order.
+  GUITHREADINFO thread{};
+  thread.cbSize = sizeof thread;
+  if (GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread) &&
+      thread.hwndFocus != nullptr && GetParent(thread.hwndFocus) == window) {
+    view.focusedId = GetDlgCtrlID(thread.hwndFocus);
+  }
+  return view;
+}
+
+bool wait_until(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() >= deadline)
+      return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
+}
+
+void click(HWND window, int control_id) {
+  bring_to_front(window);
+  move_pointer(middle_on_screen(window, control_id));
+  INPUT down{};
+  down.type = INPUT_MOUSE;
+  down.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  INPUT up = down;
+  up.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  send({down, up});
+}
+
+void hover(HWND window, int control_id) {
+  bring_to_front(window);
+  move_pointer(middle_on_screen(window, control_id));
+}
+
+void press_key(HWND window, WORD virtual_key) {
+  bring_to_front(window);
+  INPUT down{};
+  down.type = INPUT_KEYBOARD;
+  down.ki.wVk = virtual_key;
+  INPUT up = down;
+  up.ki.dwFlags = KEYEVENTF_KEYUP;
+  send({down, up});
+}
+
+}  // namespace borelu::testing
