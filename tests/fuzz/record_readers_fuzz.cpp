@@ -1,0 +1,31 @@
+// The small records read from files other accounts or processes may have written: the blocking
+// policy and the worker's failure record. Besides surviving any bytes, a failure record the
+// worker writes must read back as the message it was given, cut to 2000 characters.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "controller/failure_record_format.h"
+#include "core/utf.h"
+#include "manifest/json_value.h"
+#include "windows/policy.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view input(reinterpret_cast<const char*>(data), size);
+  (void)borelu::windows::parse_blocking_policy(input);
+  (void)borelu::controller::parse_failure_record(input, 4243, 0);
+
+  using namespace borelu::controller;
+  const std::string record = failure_record_json(4243, 1000, input);
+  const std::string_view kept = borelu::first_scalars(input, RECORD_MESSAGE_MAX_CHARS);
+  // Only a message that is text (valid UTF-8) makes a readable record.
+  if (borelu::manifest::parse_json(record) && !kept.empty() && record.size() <= RECORD_MAX_BYTES &&
+      kept.size() <= RECORD_READ_MESSAGE_MAX_BYTES) {
+    if (parse_failure_record(record, 4243, 1000) != kept) {
+      std::abort();
+    }
+  }
+  return 0;
+}
