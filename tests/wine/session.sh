@@ -46,6 +46,10 @@ case "$action" in
     # A crashing test program must end, not wait for Wine's debugger to be dismissed.
     /usr/lib/wine/wine64 reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
       /v Debugger /f >>"$dir/wineboot.log" 2>&1 || true
+    # Every text asks for the face "Segoe UI", which Wine lacks: draw it with DejaVu Sans,
+    # which has Latin and Arabic glyphs, so Arabic text shows as letters rather than boxes.
+    /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Segoe UI' \
+      /d 'DejaVu Sans' /f >>"$dir/wineboot.log" 2>&1
     echo "Wine prefix $WINEPREFIX ready on display $DISPLAY"
     ;;
   stop)
