@@ -93,4 +93,19 @@ DRAWITEMSTRUCT draw_item(HWND control, HDC dc, const theme::DeviceRect& rect, UI
   return item;
 }
 
+std::size_t free_gdi_slots() {
+  std::vector<HBRUSH> brushes;
+  while (brushes.size() < 200000) {
+    const HBRUSH brush = CreateSolidBrush(RGB(brushes.size() & 0xFF, 1, 2));
+    if (brush == nullptr) {
+      break;
+    }
+    brushes.push_back(brush);
+  }
+  for (const HBRUSH brush : brushes) {
+    DeleteObject(brush);
+  }
+  return brushes.size();
+}
+
 }  // namespace borelu::testing

@@ -63,4 +63,8 @@ class ControlBench {
 [[nodiscard]] DRAWITEMSTRUCT draw_item(HWND control, HDC dc, const theme::DeviceRect& rect,
                                        UINT state);
 
+// How many more GDI objects this process can create before its handle table is full: a count of
+// the objects alive that works under Wine too, whose GetGuiResources counts none.
+[[nodiscard]] std::size_t free_gdi_slots();
+
 }  // namespace borelu::testing

@@ -5,11 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
 #include "control_bench.h"
 #include "theme/canvas.h"
+#include "theme/choice_controls.h"
 #include "theme/fonts.h"
 #include "theme/hover.h"
 #include "theme/push_button.h"
@@ -23,7 +25,6 @@ namespace {
 struct Paint {
   int id;
   bool hovered;
-  friend bool operator==(const Paint&, const Paint&) = default;
 };
 
 std::vector<Paint> g_paints;
@@ -70,11 +71,18 @@ TEST(Hover, MovingStraightOntoAnotherButtonRepaintsBoth) {
   ASSERT_TRUE(install_hover_tracking(second));
   pump();
 
+  // The real pointer goes where the message says it is, so Wine's own leave tracking agrees
+  // with the messages sent; what it adds repeats them.
+  const auto put_pointer = [&](HWND window, int x, int y) {
+    POINT at{x, y};
+    ClientToScreen(window, &at);
+    SetCursorPos(at.x, at.y);
+  };
   const struct {
     HWND target;
     UINT message;
     HWND hot_after;
-    std::vector<Paint> repainted;  // in id order
+    std::map<int, bool> repainted;  // id: hovered in its last paint
   } steps[] = {
       {first, WM_MOUSEMOVE, first, {{101, true}}},
       {first, WM_MOUSEMOVE, first, {}},  // still on it: nothing to repaint
@@ -83,13 +91,20 @@ TEST(Hover, MovingStraightOntoAnotherButtonRepaintsBoth) {
       {second, WM_MOUSELEAVE, nullptr, {{102, false}}},
   };
   for (const auto& step : steps) {
+    if (step.message == WM_MOUSEMOVE) {
+      put_pointer(step.target, 75, 22);
+    } else if (step.hot_after == nullptr) {
+      put_pointer(host.get(), 390, 90);  // off both buttons
+    }
     g_paints.clear();
-    PostMessageW(step.target, step.message, 0, MAKELPARAM(5, 5));
+    PostMessageW(step.target, step.message, 0, MAKELPARAM(75, 22));
     pump();
     EXPECT_EQ(hot_control(), step.hot_after);
-    std::sort(g_paints.begin(), g_paints.end(),
-              [](const Paint& a, const Paint& b) { return a.id < b.id; });
-    EXPECT_EQ(g_paints, step.repainted) << "after message " << step.message;
+    std::map<int, bool> repainted;
+    for (const Paint& paint : g_paints) {
+      repainted[paint.id] = paint.hovered;
+    }
+    EXPECT_EQ(repainted, step.repainted) << "after message " << step.message;
   }
 }
 
@@ -150,6 +165,33 @@ TEST(PaintBuffer, EmptyItemRectanglePaintsNothingAndSurvives) {
       ASSERT_EQ(dib.pixel(x, y), palette::White) << x << "," << y;
     }
   }
+}
+
+TEST(PaintBuffer, NoGdiObjectOutlivesAPaint) {
+  testing::ControlBench bench;
+  const HWND button = bench.add(101, "");
+  const HWND card = bench.add(111, "العربية");
+  const HWND row = bench.add(113, "Create a desktop shortcut");
+  const WizardFonts fonts = create_wizard_fonts(1.5f);
+  testing::Dib dib(1100, 200, palette::Background);
+  const auto paint_all = [&] {
+    testing::ControlBench::move_onto(button);
+    draw_push_button(testing::draw_item(button, dib.dc(), {10, 10, 235, 76}, ODS_FOCUS), "Next",
+                     ButtonVariant::primary, fonts[WizardFont::body_semibold], 1.5f, false);
+    testing::ControlBench::leave(button);
+    for (const bool on : {false, true}) {
+      draw_choice_control(testing::draw_item(card, dib.dc(), {250, 10, 724, 166}, 0),
+                          ChoiceKind::arabic_card, on, ui::Language::arabic, 1.5f, fonts);
+      draw_choice_control(testing::draw_item(row, dib.dc(), {10, 100, 982, 181}, ODS_FOCUS),
+                          ChoiceKind::switch_row, on, ui::Language::english, 1.5f, fonts);
+    }
+  };
+  paint_all();  // GDI+ starts and the fonts are realised once
+  const std::size_t before = testing::free_gdi_slots();
+  for (int i = 0; i < 20; ++i) {
+    paint_all();
+  }
+  EXPECT_EQ(testing::free_gdi_slots(), before);
 }
 
 TEST(Canvas, AppIconDrawsNothingWithoutTheIconResource) {
