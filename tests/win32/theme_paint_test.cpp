@@ -1,5 +1,6 @@
 // The hover rule with real mouse messages, the fonts of both windows and what the test prefix
-// draws them with, empty paint rectangles, and a window placed for its logical client size.
+// draws them with, paint frames (empty rectangles, no object left behind), and a window placed
+// for its logical client size.
 
 #include <windows.h>
 
@@ -10,7 +11,6 @@
 #include <vector>
 
 #include "control_bench.h"
-#include "theme/canvas.h"
 #include "theme/choice_controls.h"
 #include "theme/fonts.h"
 #include "theme/hover.h"
@@ -192,12 +192,6 @@ TEST(PaintBuffer, NoGdiObjectOutlivesAPaint) {
     paint_all();
   }
   EXPECT_EQ(testing::free_gdi_slots(), before);
-}
-
-TEST(Canvas, AppIconDrawsNothingWithoutTheIconResource) {
-  testing::Dib dib(40, 40, palette::White);
-  draw_app_icon(dib.dc(), 2, 2, 36);  // this test program carries no icon resource 1
-  EXPECT_EQ(dib.pixel(20, 20), palette::White);
 }
 
 TEST(WindowPlacement, ClientAreaIsTheLogicalSizeAtTheSystemScaleAndCentred) {
