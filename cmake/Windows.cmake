@@ -65,11 +65,20 @@ add_library(borelu_setup STATIC
   src/ui/task_dialog.cpp
   src/entry.cpp
   src/standard_error.cpp
+  src/theme/canvas.cpp
+  src/theme/choice_controls.cpp
+  src/theme/dark_frame.cpp
+  src/theme/fonts.cpp
+  src/theme/gdiplus.cpp
+  src/theme/hover.cpp
+  src/theme/paint_buffer.cpp
+  src/theme/push_button.cpp
+  src/theme/window_placement.cpp
   src/webview2/signature.cpp
   src/webview2/webview2.cpp
   src/wizard_mode.cpp
 )
-target_link_libraries(borelu_setup PUBLIC borelu_win comctl32 wintrust)
+target_link_libraries(borelu_setup PUBLIC borelu_win comctl32 wintrust gdiplus dwmapi)
 borelu_target_defaults(borelu_setup)
 
 # Resources: the icon is drawn by the build from its source art.

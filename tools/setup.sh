@@ -9,7 +9,7 @@ packages=(
   nlohmann-json3-dev
   libgcrypt20-dev libgcrypt-mingw-w64-dev
   libgtest-dev googletest libbenchmark-dev
-  wine64 xvfb xauth
+  wine64 xvfb xauth fonts-dejavu-core
   python3 openssl osslsigncode
 )
 

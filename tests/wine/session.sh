@@ -41,6 +41,11 @@ case "$action" in
     # while it boots (errors 1055 and 1053). It is made persistent only once the new prefix is
     # set up, so the set-up's own server, with its early service manager, has ended.
     /usr/lib/wine/wine64 wineboot -i >"$dir/wineboot.log" 2>&1
+    # Every text asks for the face "Segoe UI", which Wine lacks: draw it with DejaVu Sans,
+    # which has Latin and Arabic glyphs, so Arabic text shows as letters rather than boxes. Written
+    # before the set-up's server ends, so nothing it starts outlives the set-up.
+    /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Segoe UI' \
+      /d 'DejaVu Sans' /f >>"$dir/wineboot.log" 2>&1
     "$wineserver" -w
     "$wineserver" -p </dev/null >/dev/null 2>&1
     # A crashing test program must end, not wait for Wine's debugger to be dismissed.

@@ -1,0 +1,215 @@
+// The hover rule with real mouse messages, the fonts of both windows and what the test prefix
+// draws them with, paint frames (empty rectangles, no object left behind), and a window placed
+// for its logical client size.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "control_bench.h"
+#include "theme/choice_controls.h"
+#include "theme/fonts.h"
+#include "theme/hover.h"
+#include "theme/push_button.h"
+#include "theme/window_placement.h"
+#include "win/window.h"
+
+namespace borelu::theme {
+namespace {
+
+// What one WM_DRAWITEM saw.
+struct Paint {
+  int id;
+  bool hovered;
+};
+
+std::vector<Paint> g_paints;
+
+LRESULT CALLBACK host_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_DRAWITEM) {
+    const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
+    g_paints.push_back({static_cast<int>(item.CtlID), button_state(item).hovered});
+    draw_push_button(item, "Next", ButtonVariant::primary, nullptr, 1.0f, false);
+    return TRUE;
+  }
+  if (message == WM_ERASEBKGND) {
+    return 1;
+  }
+  return DefWindowProcW(window, message, wparam, lparam);
+}
+
+// Delivers what is queued, WM_PAINT included, until nothing is left.
+void pump() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    DispatchMessageW(&msg);
+  }
+}
+
+TEST(Hover, MovingStraightOntoAnotherButtonRepaintsBoth) {
+  WNDCLASSW window_class{};
+  window_class.lpfnWndProc = host_proc;
+  window_class.hInstance = GetModuleHandleW(nullptr);
+  window_class.lpszClassName = L"Borelu.Test.HoverHost";
+  RegisterClassW(&window_class);
+  const win::Window host(CreateWindowExW(0, window_class.lpszClassName, L"", WS_POPUP | WS_VISIBLE,
+                                         0, 0, 400, 100, nullptr, nullptr,
+                                         GetModuleHandleW(nullptr), nullptr));
+  ASSERT_TRUE(host);
+  const auto button = [&](int id, int x) {
+    return CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, x, 20, 150, 44,
+                           host.get(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                           GetModuleHandleW(nullptr), nullptr);
+  };
+  const HWND first = button(101, 20);
+  const HWND second = button(102, 200);
+  ASSERT_TRUE(install_hover_tracking(first));
+  ASSERT_TRUE(install_hover_tracking(second));
+  pump();
+
+  // The real pointer goes where the message says it is, so Wine's own leave tracking agrees
+  // with the messages sent; what it adds repeats them.
+  const auto put_pointer = [&](HWND window, int x, int y) {
+    POINT at{x, y};
+    ClientToScreen(window, &at);
+    SetCursorPos(at.x, at.y);
+  };
+  const struct {
+    HWND target;
+    UINT message;
+    HWND hot_after;
+    std::map<int, bool> repainted;  // id: hovered in its last paint
+  } steps[] = {
+      {first, WM_MOUSEMOVE, first, {{101, true}}},
+      {first, WM_MOUSEMOVE, first, {}},  // still on it: nothing to repaint
+      {second, WM_MOUSEMOVE, second, {{101, false}, {102, true}}},
+      {first, WM_MOUSELEAVE, second, {{101, false}}},  // a late leave keeps the new hot button
+      {second, WM_MOUSELEAVE, nullptr, {{102, false}}},
+  };
+  for (const auto& step : steps) {
+    if (step.message == WM_MOUSEMOVE) {
+      put_pointer(step.target, 75, 22);
+    } else if (step.hot_after == nullptr) {
+      put_pointer(host.get(), 390, 90);  // off both buttons
+    }
+    g_paints.clear();
+    PostMessageW(step.target, step.message, 0, MAKELPARAM(75, 22));
+    pump();
+    EXPECT_EQ(hot_control(), step.hot_after);
+    std::map<int, bool> repainted;
+    for (const Paint& paint : g_paints) {
+      repainted[paint.id] = paint.hovered;
+    }
+    EXPECT_EQ(repainted, step.repainted) << "after message " << step.message;
+  }
+}
+
+TEST(Fonts, EveryRoleAtItsSizeAndWeightInSegoeUi) {
+  const float scale = 1.5f;
+  const WizardFonts wizard = create_wizard_fonts(scale);
+  const ProgressFonts progress = create_progress_fonts(scale);
+  const struct {
+    HFONT font;
+    LONG height;
+    LONG weight;
+  } cases[] = {
+      {wizard[WizardFont::body], -23, 400},          {wizard[WizardFont::small], -20, 400},
+      {wizard[WizardFont::body_semibold], -23, 600}, {wizard[WizardFont::card_title], -30, 600},
+      {wizard[WizardFont::page_title], -41, 600},    {wizard[WizardFont::brand], -29, 700},
+      {progress[ProgressFont::title], -27, 600},     {progress[ProgressFont::body], -21, 400},
+      {progress[ProgressFont::button], -23, 600},
+  };
+  for (const auto& c : cases) {
+    LOGFONTW font{};
+    ASSERT_EQ(GetObjectW(c.font, sizeof font, &font), static_cast<int>(sizeof font));
+    EXPECT_EQ(font.lfHeight, c.height);
+    EXPECT_EQ(font.lfWeight, c.weight);
+    EXPECT_EQ(std::wstring(font.lfFaceName), L"Segoe UI");
+    EXPECT_EQ(font.lfQuality, CLEARTYPE_QUALITY);
+    EXPECT_EQ(font.lfCharSet, DEFAULT_CHARSET);
+    EXPECT_FALSE(font.lfItalic || font.lfUnderline || font.lfStrikeOut);
+  }
+}
+
+// The test prefix maps "Segoe UI" to a face with Arabic letters: none of the texts' letters
+// would be drawn as the missing-glyph box.
+TEST(Fonts, SegoeUiDrawsArabicAndLatinLetters) {
+  const WizardFonts fonts = create_wizard_fonts(1.0f);
+  testing::Dib dib(4, 4, palette::Background);
+  SelectObject(dib.dc(), fonts[WizardFont::body]);
+  for (const std::wstring text : {L"العربية استخدم", L"English Borelu"}) {
+    std::vector<WORD> glyphs(text.size());
+    ASSERT_EQ(GetGlyphIndicesW(dib.dc(), text.c_str(), static_cast<int>(text.size()), glyphs.data(),
+                               GGI_MARK_NONEXISTING_GLYPHS),
+              text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      EXPECT_NE(glyphs[i], 0xFFFF) << "no glyph for U+" << std::hex << int{text[i]};
+    }
+  }
+}
+
+TEST(PaintBuffer, EmptyItemRectanglePaintsNothingAndSurvives) {
+  testing::ControlBench bench;
+  const HWND control = bench.add(101, "");
+  testing::Dib dib(8, 8, palette::White);
+  for (const DeviceRect empty : {DeviceRect{3, 3, 3, 3}, DeviceRect{3, 3, 3, 7}}) {
+    draw_push_button(testing::draw_item(control, dib.dc(), empty, ODS_FOCUS), "Next",
+                     ButtonVariant::primary, nullptr, 2.0f, false);
+  }
+  for (int y = 0; y < 8; ++y) {
+    for (int x = 0; x < 8; ++x) {
+      ASSERT_EQ(dib.pixel(x, y), palette::White) << x << "," << y;
+    }
+  }
+}
+
+TEST(PaintBuffer, NoGdiObjectOutlivesAPaint) {
+  testing::ControlBench bench;
+  const HWND button = bench.add(101, "");
+  const HWND card = bench.add(111, "العربية");
+  const HWND row = bench.add(113, "Create a desktop shortcut");
+  const WizardFonts fonts = create_wizard_fonts(1.5f);
+  testing::Dib dib(1100, 200, palette::Background);
+  const auto paint_all = [&] {
+    testing::ControlBench::move_onto(button);
+    draw_push_button(testing::draw_item(button, dib.dc(), {10, 10, 235, 76}, ODS_FOCUS), "Next",
+                     ButtonVariant::primary, fonts[WizardFont::body_semibold], 1.5f, false);
+    testing::ControlBench::leave(button);
+    for (const bool on : {false, true}) {
+      draw_choice_control(testing::draw_item(card, dib.dc(), {250, 10, 724, 166}, 0),
+                          ChoiceKind::arabic_card, on, ui::Language::arabic, 1.5f, fonts);
+      draw_choice_control(testing::draw_item(row, dib.dc(), {10, 100, 982, 181}, ODS_FOCUS),
+                          ChoiceKind::switch_row, on, ui::Language::english, 1.5f, fonts);
+    }
+  };
+  paint_all();  // GDI+ starts and the fonts are realised once
+  const std::size_t before = testing::free_gdi_slots();
+  for (int i = 0; i < 20; ++i) {
+    paint_all();
+  }
+  EXPECT_EQ(testing::free_gdi_slots(), before);
+}
+
+TEST(WindowPlacement, ClientAreaIsTheLogicalSizeAtTheSystemScaleAndCentred) {
+  constexpr DWORD kStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+  const std::uint32_t dpi = system_dpi();
+  const WindowPlacement placement = centred_placement(kWizardWidth, kWizardHeight, kStyle, dpi);
+  EXPECT_EQ(placement.scale, scale_for_dpi(dpi));
+  const win::Window window(CreateWindowExW(0, L"STATIC", L"", kStyle, placement.x, placement.y,
+                                           placement.width, placement.height, nullptr, nullptr,
+                                           GetModuleHandleW(nullptr), nullptr));
+  ASSERT_TRUE(window);
+  RECT client{};
+  GetClientRect(window.get(), &client);
+  EXPECT_EQ(client.right, scaled(kWizardWidth, placement.scale));
+  EXPECT_EQ(client.bottom, scaled(kWizardHeight, placement.scale));
+  EXPECT_EQ(placement.x, (GetSystemMetrics(SM_CXSCREEN) - placement.width) / 2);
+  EXPECT_EQ(placement.y, (GetSystemMetrics(SM_CYSCREEN) - placement.height) / 2);
+}
+
+}  // namespace
+}  // namespace borelu::theme
