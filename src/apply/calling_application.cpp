@@ -40,23 +40,23 @@ Result<std::string> file_sha256(std::string_view path) {
 // Empty when the process is the genuine installed application of the owner, else the finding.
 std::string identify(HANDLE process, std::string_view owner_sid,
                      std::string_view installation_folder) {
-  const auto policy = windows::read_blocking_policy();
+  const auto policy = blocking::read_blocking_policy();
   if (!policy) {
     return policy.error().text();
   }
-  const auto user = windows::process_user_sid(process);
+  const auto user = blocking::process_user_sid(process);
   if (!user) {
     return user.error().text();
   }
   if (*user != owner_sid) {
     return std::string(kUntrusted);
   }
-  const auto image = windows::process_image_path(process);
+  const auto image = blocking::process_image_path(process);
   if (!image) {
     return image.error().text();
   }
   const std::string application = join_path(installation_folder, "Borelu.exe");
-  if (!windows::same_file_path(*image, application)) {
+  if (!blocking::same_file_path(*image, application)) {
     return std::string(kUntrusted);
   }
   const auto digest = file_sha256(application);

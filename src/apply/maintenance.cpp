@@ -58,7 +58,7 @@ void remove_old_runners(std::string_view maintenance_folder, const std::string& 
   if (!reject_linked_path(runners)) {
     return;
   }
-  const auto self = windows::process_image_path(GetCurrentProcess());
+  const auto self = blocking::process_image_path(GetCurrentProcess());
   constexpr std::string_view kRunnerFile[] = {manifest::UPDATER_NAME};
   for (const std::string& name : folder_entries(runners)) {
     const std::string entry = join_path(runners, name);

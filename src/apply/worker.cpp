@@ -94,7 +94,7 @@ Status apply_locked(const WorkerRequest& request) {
 }  // namespace
 
 Status run_worker(const WorkerRequest& request) {
-  if (!windows::is_elevated() || !windows::is_valid_owner_sid(request.ownerSid)) {
+  if (!blocking::is_elevated() || !blocking::is_valid_owner_sid(request.ownerSid)) {
     return fail("Windows installation permission is required.");
   }
   auto lock = take_install_lock();

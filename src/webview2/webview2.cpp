@@ -142,7 +142,7 @@ std::string unfinished_message(DWORD exit_code) {
 }  // namespace
 
 bool is_webview2_present(std::string_view owner_sid) {
-  if (!windows::is_valid_owner_sid(owner_sid)) {
+  if (!blocking::is_valid_owner_sid(owner_sid)) {
     return false;
   }
   if (usable_value(HKEY_LOCAL_MACHINE, std::wstring(kClientKey),
@@ -154,7 +154,7 @@ bool is_webview2_present(std::string_view owner_sid) {
 }
 
 Status provide_webview2(std::string_view owner_sid, std::string_view work_folder) {
-  if (!windows::is_elevated()) {
+  if (!blocking::is_elevated()) {
     return fail("WebView2 setup requires the installer permission.");
   }
   if (auto plain = apply::reject_linked_path(work_folder); !plain) {

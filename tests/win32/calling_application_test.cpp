@@ -42,7 +42,7 @@ class CallingApplication : public ::testing::Test {
     application_ = join_path(folder_, "Borelu.exe");
     ASSERT_TRUE(CopyFileW(testing::program_path("BORELU_APPLICATION_DOUBLE").c_str(),
                           win::widen(application_).c_str(), FALSE));
-    owner_ = *windows::process_user_sid(GetCurrentProcess());
+    owner_ = *blocking::process_user_sid(GetCurrentProcess());
   }
   void TearDown() override {
     DeleteFileW(win::widen(join_path(folder_, "blocking-policy.json")).c_str());

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace borelu::windows {
+namespace borelu::blocking {
 
 bool is_valid_owner_sid(std::string_view text) {
   return (text.starts_with("S-1-5-21-") || text.starts_with("S-1-12-1-")) &&
@@ -11,4 +11,4 @@ bool is_valid_owner_sid(std::string_view text) {
          });
 }
 
-}  // namespace borelu::windows
+}  // namespace borelu::blocking

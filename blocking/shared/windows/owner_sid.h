@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-namespace borelu::windows {
+namespace borelu::blocking {
 
 inline constexpr std::size_t kMaxOwnerSidLength = 183;
 
@@ -10,4 +10,4 @@ inline constexpr std::size_t kMaxOwnerSidLength = 183;
 // accounts), at most 183 characters of "S", "-" and digits. Service and well-known SIDs fail.
 [[nodiscard]] bool is_valid_owner_sid(std::string_view text);
 
-}  // namespace borelu::windows
+}  // namespace borelu::blocking
