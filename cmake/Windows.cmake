@@ -7,7 +7,9 @@ add_library(borelu_win STATIC
   shared/manifest/installation.cpp
   shared/win/command_line.cpp
   shared/win/files.cpp
+  shared/win/process.cpp
   shared/win/random.cpp
+  shared/win/security.cpp
   shared/win/system_error.cpp
   shared/win/text.cpp
 )

@@ -8,6 +8,7 @@
 #include "apply/path_safety.h"
 #include "apply/stage_copy.h"
 #include "apply/version_gate.h"
+#include "core/scope_exit.h"
 #include "manifest/installation.h"
 #include "webview2/webview2.h"
 #include "windows/owner_sid.h"
@@ -30,10 +31,7 @@ Status apply_locked(const WorkerRequest& request) {
     return std::unexpected(work.error());
   }
   run.work = *work;
-  struct Tidy {
-    const WorkFolder& work;
-    ~Tidy() { tidy_work_folder(work); }
-  } tidy{run.work};
+  const ScopeExit tidy([&] { tidy_work_folder(run.work); });
 
   auto staged = copy_stage_to_work(request.stageDir, run.work.path);
   if (!staged) {

@@ -16,6 +16,7 @@
 #include "webview2/signature.h"
 #include "win/files.h"
 #include "win/handles.h"
+#include "win/process.h"
 #include "win/system_error.h"
 #include "win/text.h"
 #include "windows/owner_sid.h"
@@ -91,22 +92,17 @@ Status check_copy(HANDLE file) {
 
 // Starts the bootstrapper and polls it until it ends or runs too long; returns its exit code.
 Result<DWORD> run_bootstrapper(const std::wstring& path) {
-  std::wstring command = L"\"" + path + L"\" /silent /install";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  if (!CreateProcessW(path.c_str(), command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
-                      nullptr, nullptr, &startup, &info)) {
-    return fail("Start Microsoft WebView2 setup: " + win::system_error_text(GetLastError()));
+  const auto child = win::start_process(L"\"" + path + L"\" /silent /install", CREATE_NO_WINDOW,
+                                        nullptr, path.c_str());
+  if (!child) {
+    return fail("Start Microsoft WebView2 setup: " + child.error().text());
   }
-  const win::Handle process(info.hProcess);
-  const win::Handle thread(info.hThread);
   const auto started = std::chrono::steady_clock::now();
   for (;;) {
-    const DWORD waited = WaitForSingleObject(process.get(), 0);
+    const DWORD waited = WaitForSingleObject(child->process.get(), 0);
     if (waited == WAIT_OBJECT_0) {
       DWORD exit_code = 0;
-      if (!GetExitCodeProcess(process.get(), &exit_code)) {
+      if (!GetExitCodeProcess(child->process.get(), &exit_code)) {
         return std::unexpected(win::last_os_failure());
       }
       return exit_code;

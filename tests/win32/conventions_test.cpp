@@ -83,6 +83,46 @@ TEST(Handles, FileHandlesTreatMinusOneAsEmptyAndMovesTransferOwnership) {
   EXPECT_FALSE(GetHandleInformation(raw, &flags));
 }
 
+// A COM object that only counts its references. COM objects are never deleted through IUnknown,
+// which therefore has no virtual destructor.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+class Counted final : public IUnknown {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override {
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
+  ULONG STDMETHODCALLTYPE Release() override { return --references; }
+  ULONG references = 1;
+};
+#pragma GCC diagnostic pop
+
+// What a COM function does with its out parameter: one reference for the caller.
+void hand_out(Counted& object, IUnknown** out) {
+  object.AddRef();
+  *out = &object;
+}
+
+TEST(ComPtr, OutParametersReleaseWhatWasHeldAndTheOwnerReleasesWhatItGot) {
+  Counted first;
+  Counted second;
+  {
+    ComPtr<IUnknown> owner;
+    hand_out(first, reinterpret_cast<IUnknown**>(owner.put_void()));
+    EXPECT_EQ(owner.get(), &first);
+    EXPECT_EQ(first.references, 2u);
+    hand_out(second, owner.put());
+    EXPECT_EQ(first.references, 1u) << "the reference held before was not released";
+    EXPECT_EQ(owner.get(), &second);
+    ComPtr<IUnknown> moved(std::move(owner));
+    EXPECT_FALSE(owner);  // NOLINT(bugprone-use-after-move): the moved-from state is the point
+    EXPECT_EQ(second.references, 2u);
+  }
+  EXPECT_EQ(second.references, 1u) << "the owner did not release its reference";
+}
+
 TEST(Random, NamesAreLowerCaseHexAndDiffer) {
   std::set<std::string> seen;
   const std::regex form("^[0-9a-f]{32}$");
