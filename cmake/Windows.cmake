@@ -50,6 +50,7 @@ set_source_files_properties(${CMAKE_BINARY_DIR}/resources/embedded_bootstrapper.
 add_library(borelu_setup STATIC
   ${CMAKE_BINARY_DIR}/resources/embedded_bootstrapper.cpp
   ${BORELU_BOOTSTRAPPER_DIGEST}
+  src/apply/artifact_file.cpp
   src/apply/blocking_service.cpp
   src/apply/calling_application.cpp
   src/apply/install_lock.cpp

@@ -7,10 +7,12 @@
 #include <span>
 
 #include "core/failure.h"
+#include "core/read_chunk.h"
 
 namespace borelu::download {
 
-inline constexpr std::size_t READ_CHUNK = 65536;
+// A body is read in the same pieces as every file.
+using borelu::READ_CHUNK;
 inline constexpr std::chrono::seconds BODY_DEADLINE{180};
 
 // 0 running, 1 cancel requested, 2 elevation started (no longer cancellable).

@@ -5,6 +5,7 @@
 #include "core/hex.h"
 #include "core/path_text.h"
 #include "crypto/sha256.h"
+#include "win/files.h"
 #include "win/handles.h"
 #include "win/system_error.h"
 #include "win/text.h"
@@ -24,17 +25,14 @@ Result<std::string> file_sha256(std::string_view path) {
     return std::unexpected(win::last_os_failure());
   }
   crypto::Sha256 digest;
-  std::string buffer(64 * 1024, '\0');
-  while (true) {
-    DWORD got = 0;
-    if (!ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
-      return std::unexpected(win::last_os_failure());
-    }
-    if (got == 0) {
-      return to_lower_hex(digest.finish());
-    }
-    digest.update(std::span(reinterpret_cast<const unsigned char*>(buffer.data()), got));
+  auto read = win::read_pieces(file.get(), [&](std::span<const unsigned char> piece) -> Status {
+    digest.update(piece);
+    return {};
+  });
+  if (!read) {
+    return std::unexpected(read.error());
   }
+  return to_lower_hex(digest.finish());
 }
 
 // Empty when the process is the genuine installed application of the owner, else the finding.

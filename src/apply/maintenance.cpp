@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "apply/artifact_file.h"
 #include "apply/maintenance_names.h"
 #include "apply/path_safety.h"
-#include "apply/stage_copy.h"
 #include "core/path_text.h"
 #include "manifest/installation.h"
 #include "manifest/records.h"

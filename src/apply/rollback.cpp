@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
+#include "apply/artifact_file.h"
 #include "apply/path_safety.h"
-#include "apply/stage_copy.h"
 #include "apply/work_folder.h"
 #include "core/path_text.h"
 #include "manifest/installation.h"
@@ -25,18 +25,12 @@ Status copy_through(HANDLE source, std::string_view target) {
   if (!copy) {
     return std::unexpected(win::last_os_failure());
   }
-  std::string buffer(64 * 1024, '\0');
-  while (true) {
-    DWORD got = 0;
-    if (!ReadFile(source, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
-      return std::unexpected(win::last_os_failure());
-    }
-    if (got == 0) {
-      break;
-    }
-    if (auto written = win::write_all(copy.get(), std::string_view(buffer.data(), got)); !written) {
-      return written;
-    }
+  auto copied = win::read_pieces(source, [&](std::span<const unsigned char> piece) {
+    return win::write_all(
+        copy.get(), std::string_view(reinterpret_cast<const char*>(piece.data()), piece.size()));
+  });
+  if (!copied) {
+    return copied;
   }
   if (!FlushFileBuffers(copy.get())) {
     return std::unexpected(win::last_os_failure());

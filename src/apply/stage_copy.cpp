@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "apply/artifact_file.h"
 #include "apply/path_safety.h"
 #include "core/path_text.h"
 #include "download/urls.h"
@@ -25,7 +26,7 @@ Status copy_checked(std::string_view stage_folder, std::string_view work_folder,
   if (!copy) {
     return std::unexpected(win::last_os_failure());
   }
-  if (auto checked = win::check_through(source->get(), artifact, copy.get()); !checked) {
+  if (auto checked = check_artifact_through(source->get(), artifact, copy.get()); !checked) {
     return checked;
   }
   if (!FlushFileBuffers(copy.get())) {
@@ -65,17 +66,6 @@ Result<StagedRelease> copy_stage_to_work(std::string_view stage_folder,
     return std::unexpected(written.error());
   }
   return StagedRelease{std::move(*bytes), std::move(*release)};
-}
-
-Status check_file_against_artifact(std::string_view path, const manifest::Artifact& artifact) {
-  const win::FileHandle file(CreateFileW(win::widen(path).c_str(), GENERIC_READ,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                         nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN,
-                                         nullptr));
-  if (!file) {
-    return std::unexpected(win::last_os_failure());
-  }
-  return win::check_through(file.get(), artifact, nullptr);
 }
 
 }  // namespace borelu::apply

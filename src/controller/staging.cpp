@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "apply/artifact_file.h"
 #include "apply/path_safety.h"
 #include "core/path_text.h"
 #include "download/https.h"
@@ -52,17 +53,6 @@ bool same_components(std::string_view a, std::string_view b) {
     return parts;
   };
   return split(a) == split(b);
-}
-
-// Reads the downloaded file back and checks it against the signed size and digest.
-Status check_downloaded(std::string_view path, const manifest::Artifact& artifact) {
-  const win::FileHandle file(CreateFileW(win::widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                         nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN,
-                                         nullptr));
-  if (!file) {
-    return std::unexpected(win::last_os_failure());
-  }
-  return win::check_through(file.get(), artifact, nullptr);
 }
 
 // Renames with replacement; where that is refused, renames through the open file instead.
@@ -147,7 +137,7 @@ Status download_all(std::string_view stage, const manifest::Release& release,
       return std::unexpected(win::last_os_failure());
     }
     part.reset();
-    if (auto checked = check_downloaded(part_path, artifact); !checked) {
+    if (auto checked = apply::check_file_against_artifact(part_path, artifact); !checked) {
       return checked;
     }
     if (auto renamed = rename_replacing(part_path, final_path); !renamed) {

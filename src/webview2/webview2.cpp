@@ -10,7 +10,7 @@
 #include "apply/path_safety.h"
 #include "core/hex.h"
 #include "core/path_text.h"
-#include "crypto/sha256.h"
+#include "manifest/artifact_check.h"
 #include "webview2/embedded_bootstrapper.h"
 #include "webview2/runtime_version.h"
 #include "webview2/signature.h"
@@ -28,7 +28,6 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr DWORD kVersionBufferBytes = 256;
-constexpr std::size_t kReadPiece = 65536;
 constexpr auto kPollInterval = 200ms;
 constexpr auto kRunLimit = 480s;
 constexpr DWORD kSandboxExitCode = 0x80040902;
@@ -66,25 +65,17 @@ Status write_bootstrapper(const std::string& path) {
 
 // Reads the copy through the handle that keeps writers out and compares it with the embedded file.
 Status check_copy(HANDLE file) {
-  crypto::Sha256 digest;
-  std::vector<unsigned char> piece(kReadPiece);
-  std::uint64_t total = 0;
-  for (;;) {
-    DWORD got = 0;
-    if (!ReadFile(file, piece.data(), static_cast<DWORD>(piece.size()), &got, nullptr)) {
-      return std::unexpected(win::last_os_failure());
-    }
-    if (got == 0) {
-      break;
-    }
-    total += got;
-    if (total > EMBEDDED_BOOTSTRAPPER_SIZE) {
+  manifest::ContentCheck check(EMBEDDED_BOOTSTRAPPER_SIZE, EMBEDDED_BOOTSTRAPPER_SHA256);
+  auto read = win::read_pieces(file, [&](std::span<const unsigned char> piece) -> Status {
+    if (!check.feed(piece)) {
       return fail("WebView2 installer integrity check failed.");
     }
-    digest.update({piece.data(), got});
+    return {};
+  });
+  if (!read) {
+    return read;
   }
-  if (total != EMBEDDED_BOOTSTRAPPER_SIZE ||
-      to_lower_hex(digest.finish()) != EMBEDDED_BOOTSTRAPPER_SHA256) {
+  if (!check.matches()) {
     return fail("WebView2 bootstrapper integrity check failed. Run a fresh BoreluSetup.");
   }
   return {};

@@ -6,12 +6,13 @@
 
 #include <regex>
 
-#include "outcome.h"
+#include "apply/artifact_file.h"
 #include "apply/rollback.h"
 #include "apply/stage_copy.h"
 #include "apply/work_folder.h"
 #include "core/path_text.h"
 #include "manifest/installation.h"
+#include "outcome.h"
 #include "process_runner.h"
 #include "registration.h"
 #include "staged_release.h"
