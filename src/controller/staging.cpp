@@ -95,8 +95,9 @@ void remove_staged(std::string_view stage, const manifest::Release& release) {
 }
 
 Status download_all(std::string_view stage, const manifest::Release& release,
-                    std::string_view metadata, const download::CancelState& cancel,
+                    std::string_view metadata, const CancelState& cancel,
                     const ProgressReporter& progress) {
+  const download::CancelCheck cancelled = [&cancel] { return cancel.cancel_requested(); };
   std::uint64_t total = 0;
   for (const auto& artifact : release.files) {
     total += artifact.bytes;
@@ -129,7 +130,7 @@ Status download_all(std::string_view stage, const manifest::Release& release,
           progress(percent, download::downloading_line(release.version, percent));
           return {};
         },
-        &cancel);
+        cancelled);
     if (!fetched) {
       return fetched;
     }
@@ -169,7 +170,7 @@ Result<std::string> create_stage() {
 }
 
 Status download_release(std::string_view stage, const manifest::Release& release,
-                        std::string_view metadata, const download::CancelState& cancel,
+                        std::string_view metadata, const CancelState& cancel,
                         const ProgressReporter& progress) {
   auto outcome = download_all(stage, release, metadata, cancel, progress);
   if (!outcome) {
