@@ -38,7 +38,7 @@ std::vector<RegistryValue> uninstall_values(const manifest::Release& release,
                                             std::string_view installation_folder,
                                             std::string_view updater_runner,
                                             std::string_view update_host) {
-  const std::string application = join_path(installation_folder, "Borelu.exe");
+  const std::string application = join_path(installation_folder, manifest::APPLICATION_FILE);
   return {
       {"DisplayName", kRegSz, reg_sz("Borelu")},
       {"Publisher", kRegSz, reg_sz("Quendravolte")},

@@ -8,6 +8,7 @@
 
 #include "apply/installer_result.h"
 #include "core/path_text.h"
+#include "manifest/file_names.h"
 #include "win/process.h"
 #include "win/system_error.h"
 #include "win/text.h"
@@ -64,7 +65,7 @@ Status run_service_installer(std::string_view work_folder, std::string_view owne
   }
   input->write.reset();  // standard input is empty
 
-  const std::wstring command = L"\"" + win::widen(join_path(work_folder, "BoreluService.exe")) +
+  const std::wstring command = L"\"" + win::widen(join_path(work_folder, manifest::SERVICE_FILE)) +
                                L"\" --install --owner-sid " + win::widen(owner_sid);
   const win::StandardHandles standard{input->read.get(), output->write.get(), error->write.get()};
   const auto child = win::start_process(command, CREATE_NO_WINDOW, &standard);

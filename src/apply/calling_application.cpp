@@ -5,6 +5,7 @@
 #include "core/hex.h"
 #include "core/path_text.h"
 #include "crypto/sha256.h"
+#include "manifest/file_names.h"
 #include "win/files.h"
 #include "win/handles.h"
 #include "win/system_error.h"
@@ -53,7 +54,7 @@ Status identify(HANDLE process, std::string_view owner_sid, std::string_view ins
   if (!image) {
     return std::unexpected(image.error());
   }
-  const std::string application = join_path(installation_folder, "Borelu.exe");
+  const std::string application = join_path(installation_folder, manifest::APPLICATION_FILE);
   if (!blocking::same_file_path(*image, application)) {
     return fail(std::string(kUntrusted));
   }

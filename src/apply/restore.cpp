@@ -5,6 +5,7 @@
 #include "apply/apply_run.h"
 #include "apply/blocking_service.h"
 #include "core/path_text.h"
+#include "manifest/file_names.h"
 #include "registration.h"
 #include "win/files.h"
 #include "win/system_error.h"
@@ -34,7 +35,8 @@ Failure restore_installation(ApplyRun& run, Failure failure) {
     }
   }
   if (auto startup = registration::set_startup_entry(
-          run.ownerSid, run.snapshot.hadStartup, join_path(run.installationFolder, "Borelu.exe"));
+          run.ownerSid, run.snapshot.hadStartup,
+          join_path(run.installationFolder, manifest::APPLICATION_FILE));
       !startup) {
     return startup.error();
   }

@@ -17,8 +17,6 @@
 namespace borelu::apply {
 namespace {
 
-constexpr std::string_view kSetupOptionsFile = "setup-options.json";
-
 Status copy_through(HANDLE source, std::string_view target) {
   const win::FileHandle copy(CreateFileW(win::widen(target).c_str(), GENERIC_WRITE, 0, nullptr,
                                          CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -99,7 +97,7 @@ Status commit_records(std::string_view installation_folder, std::string_view rel
     }
   }
   if (preferences) {
-    const std::string options_path = join_path(installation_folder, kSetupOptionsFile);
+    const std::string options_path = join_path(installation_folder, options::SETUP_OPTIONS_FILE);
     if (auto checked = reject_linked_path(options_path); !checked) {
       return checked;
     }
@@ -107,7 +105,8 @@ Status commit_records(std::string_view installation_folder, std::string_view rel
       return written;
     }
     if (auto startup = registration::set_startup_entry(
-            owner_sid, preferences->startup, join_path(installation_folder, "Borelu.exe"));
+            owner_sid, preferences->startup,
+            join_path(installation_folder, manifest::APPLICATION_FILE));
         !startup) {
       return startup;
     }

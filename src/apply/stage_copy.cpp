@@ -5,7 +5,7 @@
 #include "apply/artifact_file.h"
 #include "apply/path_safety.h"
 #include "core/path_text.h"
-#include "download/urls.h"
+#include "manifest/file_names.h"
 #include "win/files.h"
 #include "win/handles.h"
 #include "win/system_error.h"
@@ -42,7 +42,7 @@ Result<StagedRelease> copy_stage_to_work(std::string_view stage_folder,
   if (auto checked = reject_linked_path(stage_folder); !checked) {
     return std::unexpected(checked.error());
   }
-  auto metadata_file = open_regular_file(join_path(stage_folder, download::STAGED_METADATA));
+  auto metadata_file = open_regular_file(join_path(stage_folder, manifest::STAGED_METADATA));
   if (!metadata_file) {
     return std::unexpected(metadata_file.error());
   }
@@ -61,7 +61,7 @@ Result<StagedRelease> copy_stage_to_work(std::string_view stage_folder,
     }
   }
   if (auto written =
-          win::write_whole_file(join_path(work_folder, download::STAGED_METADATA), *bytes);
+          win::write_whole_file(join_path(work_folder, manifest::STAGED_METADATA), *bytes);
       !written) {
     return std::unexpected(written.error());
   }

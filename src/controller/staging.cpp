@@ -90,7 +90,7 @@ void remove_staged(std::string_view stage, const manifest::Release& release) {
     DeleteFileW(win::widen(final_path).c_str());
     DeleteFileW(win::widen(final_path + std::string(download::PART_SUFFIX)).c_str());
   }
-  DeleteFileW(win::widen(join_path(stage, download::STAGED_METADATA)).c_str());
+  DeleteFileW(win::widen(join_path(stage, manifest::STAGED_METADATA)).c_str());
   RemoveDirectoryW(win::widen(stage).c_str());
 }
 
@@ -145,7 +145,7 @@ Status download_all(std::string_view stage, const manifest::Release& release,
       return renamed;
     }
   }
-  return win::write_whole_file(join_path(stage, download::STAGED_METADATA), metadata);
+  return win::write_whole_file(join_path(stage, manifest::STAGED_METADATA), metadata);
 }
 
 }  // namespace
@@ -186,10 +186,10 @@ void remove_stage_after_success(std::string_view stage) {
       !same_components(*parent, *updates) || !apply::reject_linked_path(stage)) {
     return;
   }
-  for (const std::string_view name :
-       {"Borelu.exe", "BoreluService.exe", "BoreluUpdater.exe", "release.json"}) {
+  for (const std::string_view name : manifest::APPROVED_EXECUTABLES) {
     DeleteFileW(win::widen(join_path(stage, name)).c_str());
   }
+  DeleteFileW(win::widen(join_path(stage, manifest::STAGED_METADATA)).c_str());
   RemoveDirectoryW(win::widen(stage).c_str());
 }
 

@@ -147,7 +147,7 @@ Status provide_webview2(std::string_view owner_sid, std::string_view work_folder
   if (auto plain = apply::reject_linked_path(work_folder); !plain) {
     return plain;
   }
-  const std::string path = join_path(work_folder, kBootstrapperName);
+  const std::string path = join_path(work_folder, BOOTSTRAPPER_FILE);
   if (auto written = write_bootstrapper(path); !written) {
     return written;
   }
