@@ -15,7 +15,7 @@ namespace borelu::win {
 
 // File operations without a step label: failures carry only the system error text.
 
-inline constexpr std::size_t kNoReadLimit = static_cast<std::size_t>(-1);
+inline constexpr std::size_t NO_READ_LIMIT = static_cast<std::size_t>(-1);
 
 // Takes one piece of what is read.
 using PieceSink = std::function<Status(std::span<const unsigned char> piece)>;
@@ -24,14 +24,14 @@ using PieceSink = std::function<Status(std::span<const unsigned char> piece)>;
 // pieces of at most READ_CHUNK bytes, handing each to `take`. A read error (as its system error
 // text) or a failure of `take` ends it.
 [[nodiscard]] Status read_pieces(HANDLE file, const PieceSink& take,
-                                 std::size_t limit = kNoReadLimit);
+                                 std::size_t limit = NO_READ_LIMIT);
 
 // What can be read through an open handle from its current position, up to `limit` bytes.
-[[nodiscard]] Result<std::string> read_all(HANDLE file, std::size_t limit = kNoReadLimit);
+[[nodiscard]] Result<std::string> read_all(HANDLE file, std::size_t limit = NO_READ_LIMIT);
 
 // The whole file (or its first `limit` bytes), opened for reading with other readers allowed.
 [[nodiscard]] Result<std::string> read_whole_file(std::string_view path,
-                                                  std::size_t limit = kNoReadLimit);
+                                                  std::size_t limit = NO_READ_LIMIT);
 
 // Writes all of `bytes` through an open handle.
 [[nodiscard]] Status write_all(HANDLE file, std::string_view bytes);

@@ -38,7 +38,7 @@ Result<std::optional<win::ServiceHandle>> open_blocking_service() {
   if (!manager) {
     return std::unexpected(win::last_os_failure("Open service manager"));
   }
-  win::ServiceHandle service(OpenServiceW(manager.get(), kServiceName.data(), kServiceAccess));
+  win::ServiceHandle service(OpenServiceW(manager.get(), SERVICE_NAME.data(), kServiceAccess));
   if (!service) {
     if (GetLastError() == ERROR_SERVICE_DOES_NOT_EXIST) {
       return std::optional<win::ServiceHandle>();
@@ -78,7 +78,7 @@ Status run_service_installer(std::string_view work_folder, std::string_view owne
   error->write.reset();
 
   std::thread output_reader([&] { (void)win::drain_pipe(output->read.get(), 0); });
-  const std::string standard_error = win::drain_pipe(error->read.get(), kInstallerErrorBytes);
+  const std::string standard_error = win::drain_pipe(error->read.get(), INSTALLER_ERROR_BYTES);
   output_reader.join();
 
   DWORD exit_code = 0;

@@ -99,7 +99,7 @@ Result<win::FileHandle> open_regular_file(std::string_view path) {
 }
 
 Status protect_path(std::string_view path) {
-  const auto descriptor = win::security_descriptor(kProtectedDescriptor);
+  const auto descriptor = win::security_descriptor(PROTECTED_DESCRIPTOR);
   if (!descriptor) {
     return std::unexpected(descriptor.error());
   }

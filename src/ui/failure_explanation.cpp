@@ -167,7 +167,7 @@ int classify_failure(std::string_view text) {
       }
     }
   }
-  return kFallbackClass;
+  return FALLBACK_CLASS;
 }
 
 Explanation explain(std::string_view failure, Language language, std::string_view host,
@@ -177,7 +177,7 @@ Explanation explain(std::string_view failure, Language language, std::string_vie
   return Explanation{number, chosen.icon, std::string(pick(chosen.title, language)),
                      fill_placeholders(pick(chosen.body, language),
                                        {{"{host}", host}, {"{support}", support_email}}),
-                     std::string(first_scalars(failure, kTechnicalDetailsMaxChars))};
+                     std::string(first_scalars(failure, TECHNICAL_DETAILS_MAX_CHARS))};
 }
 
 std::string_view english_title(int number) {

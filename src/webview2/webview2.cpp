@@ -114,7 +114,7 @@ std::string unfinished_message(DWORD exit_code) {
   DWORD installer_error = 0;
   DWORD size = sizeof installer_error;
   const LSTATUS read =
-      RegGetValueW(HKEY_LOCAL_MACHINE, std::wstring(kStateKey).c_str(), L"InstallerError",
+      RegGetValueW(HKEY_LOCAL_MACHINE, std::wstring(STATE_KEY).c_str(), L"InstallerError",
                    RRF_RT_REG_DWORD | RRF_SUBKEY_WOW6432KEY, nullptr, &installer_error, &size);
   if (exit_code == kSandboxExitCode && read == ERROR_SUCCESS &&
       installer_error == kSandboxInstallerError) {
@@ -132,11 +132,11 @@ bool is_webview2_present(std::string_view owner_sid) {
   if (!blocking::is_valid_owner_sid(owner_sid)) {
     return false;
   }
-  if (usable_value(HKEY_LOCAL_MACHINE, std::wstring(kClientKey),
+  if (usable_value(HKEY_LOCAL_MACHINE, std::wstring(CLIENT_KEY),
                    RRF_RT_REG_SZ | RRF_SUBKEY_WOW6432KEY)) {
     return true;
   }
-  return usable_value(HKEY_USERS, win::widen(owner_sid) + L"\\" + std::wstring(kClientKey),
+  return usable_value(HKEY_USERS, win::widen(owner_sid) + L"\\" + std::wstring(CLIENT_KEY),
                       RRF_RT_REG_SZ);
 }
 

@@ -93,7 +93,7 @@ TEST_F(WorkerScenario, FirstInstallationThenAFailedRepairChangesNothing) {
   ASSERT_EQ(installed.exitCode, 0u) << installed.standardError;
   EXPECT_EQ(installed.standardError, "");
   const std::string folder = *manifest::installation_folder();
-  for (const char* name : kReleaseNames) {
+  for (const char* name : RELEASE_NAMES) {
     EXPECT_EQ(read_text(join_path(folder, name)), read_text(join_path(stage_, name))) << name;
   }
   EXPECT_EQ(read_text(join_path(folder, "installed-release.json")),

@@ -13,7 +13,7 @@
 
 namespace borelu::testing {
 
-inline constexpr const char* kReleaseNames[] = {"Borelu.exe", "BoreluService.exe",
+inline constexpr const char* RELEASE_NAMES[] = {"Borelu.exe", "BoreluService.exe",
                                                 "BoreluUpdater.exe"};
 
 inline std::string temp_folder(const std::string& name) {
@@ -33,7 +33,7 @@ inline std::string make_stage(const std::string& folder, const std::string& vers
   const std::string source =
       version == "1.4.2" ? host + "\\releases\\1.4.2" : host + "\\..\\stages\\" + version;
   (void)win::create_directories(folder);
-  for (const char* name : kReleaseNames) {
+  for (const char* name : RELEASE_NAMES) {
     (void)win::write_whole_file(join_path(folder, name), read_text(join_path(source, name)));
   }
   (void)win::write_whole_file(join_path(folder, "release.json"),

@@ -24,9 +24,9 @@ namespace {
 
 using testing::outcome;
 
-using testing::kReleaseNames;
 using testing::make_stage;
 using testing::read_text;
+using testing::RELEASE_NAMES;
 using testing::remove_folder;
 using testing::temp_folder;
 
@@ -74,7 +74,7 @@ TEST_F(ApplyFiles, TheStageIsCopiedCheckedByteForByte) {
   ASSERT_TRUE(staged) << outcome(staged);
   EXPECT_EQ(staged->bytes, read(join_path(stage_, "release.json")));
   EXPECT_EQ(staged->release.version, "1.4.2");
-  for (const char* name : kReleaseNames) {
+  for (const char* name : RELEASE_NAMES) {
     EXPECT_EQ(read(join_path(work_.path, name)), read(join_path(stage_, name))) << name;
   }
   EXPECT_EQ(read(join_path(work_.path, "release.json")), staged->bytes);
@@ -136,7 +136,7 @@ TEST_F(ApplyFiles, CommitWritesRecordsAfterCheckingTheInstalledFiles) {
   ASSERT_TRUE(staged);
   const std::string installed = *manifest::installation_folder();
   ASSERT_TRUE(win::create_directories(installed));
-  for (const char* name : kReleaseNames) {
+  for (const char* name : RELEASE_NAMES) {
     ASSERT_TRUE(win::write_whole_file(join_path(installed, name), read(join_path(stage_, name))));
   }
   const std::string owner = "S-1-5-21-0-0-0-1000";

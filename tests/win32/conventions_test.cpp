@@ -151,12 +151,12 @@ TEST(ReadPieces, PiecesOfAtMostOneChunkInOrderUpToTheLimit) {
         limit);
     return std::tuple(status ? std::string("success") : status.error().text(), sizes, joined);
   };
-  EXPECT_EQ(read(kNoReadLimit),
+  EXPECT_EQ(read(NO_READ_LIMIT),
             std::tuple("success", std::vector<std::size_t>{READ_CHUNK, READ_CHUNK, 5}, content));
   EXPECT_EQ(read(READ_CHUNK + 1), std::tuple("success", std::vector<std::size_t>{READ_CHUNK, 1},
                                              content.substr(0, READ_CHUNK + 1)));
-  EXPECT_EQ(std::get<0>(read(kNoReadLimit, 1)), "full");
-  EXPECT_EQ(std::get<1>(read(kNoReadLimit, 1)).size(), 1u);
+  EXPECT_EQ(std::get<0>(read(NO_READ_LIMIT, 1)), "full");
+  EXPECT_EQ(std::get<1>(read(NO_READ_LIMIT, 1)).size(), 1u);
   DeleteFileW(widen(path).c_str());
 }
 

@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include "outcome.h"
 #include "manifest/installation.h"
 #include "manifest/update_host.h"
+#include "outcome.h"
 #include "process_runner.h"
 #include "registration.h"
 #include "registration_values.h"
@@ -72,7 +72,7 @@ TEST_F(UninstallEntry, EveryValueHasItsTypeDataAndByteCount) {
     const auto stored = read_value(HKEY_LOCAL_MACHINE, std::string(UNINSTALL_KEY), value.name,
                                    RRF_RT_ANY | RRF_NOEXPAND | RRF_SUBKEY_WOW6464KEY);
     ASSERT_EQ(stored.status, ERROR_SUCCESS) << value.name;
-    EXPECT_EQ(stored.type, value.type) << value.name;
+    EXPECT_EQ(stored.type, static_cast<DWORD>(value.type)) << value.name;
     EXPECT_EQ(stored.data, value.data) << value.name;
   }
   const auto display = read_value(HKEY_LOCAL_MACHINE, std::string(UNINSTALL_KEY), "DisplayVersion",
