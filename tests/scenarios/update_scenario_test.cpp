@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "crypto/sha256.h"
 #include "installed_state.h"
 #include "manifest/records.h"
 #include "staged_release.h"
@@ -63,8 +62,7 @@ std::vector<std::string> entries(const fs::path& folder) {
 }
 
 std::string runner_name(const std::string& stage) {
-  const std::string bytes = read_text(join_path(stage, "BoreluUpdater.exe"));
-  return crypto::sha256_hex({reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()});
+  return file_sha256(join_path(stage, "BoreluUpdater.exe"));
 }
 
 void plant(const fs::path& file) {

@@ -10,18 +10,16 @@
 
 #include "apply/blocking_service.h"
 #include "core/path_text.h"
-#include "crypto/sha256.h"
 #include "manifest/installation.h"
 #include "process_runner.h"
 #include "registration.h"
+#include "test_prefix.h"
 #include "webview2/runtime_version.h"
 #include "win/files.h"
 #include "win/handles.h"
 #include "win/text.h"
 
 namespace borelu::testing {
-
-inline const std::string OWNER_SID = "S-1-5-21-0-0-0-1000";
 
 inline ProcessOutcome run_worker_process(const std::string& stage, const std::string& tail,
                                          const std::string& owner = OWNER_SID,
@@ -49,14 +47,6 @@ inline std::string service_state() {
              : "state " + std::to_string(status.dwCurrentState);
 }
 
-// The SHA-256 of a file's content, or "<absent>": short enough to print when states differ.
-inline std::string file_digest(const std::string& path) {
-  const auto bytes = win::read_whole_file(path);
-  return bytes ? crypto::sha256_hex(
-                     {reinterpret_cast<const unsigned char*>(bytes->data()), bytes->size()})
-               : "<absent>";
-}
-
 // Everything a failed run must leave as it was.
 struct InstalledState {
   std::vector<std::string> files;  // digests, in the order of the rollback names
@@ -70,7 +60,7 @@ struct InstalledState {
     for (const char* name :
          {"Borelu.exe", "BoreluService.exe", "BoreluUpdater.exe", "blocking-policy.json",
           "installed-release.json", "setup-options.json"}) {
-      state.files.push_back(file_digest(join_path(folder, name)));
+      state.files.push_back(file_sha256(join_path(folder, name)));
     }
     state.startup = registration::startup_entry_present(OWNER_SID);
     win::RegistryKey key;

@@ -8,6 +8,7 @@
 
 #include "core/path_text.h"
 #include "process_runner.h"
+#include "test_prefix.h"
 #include "win/files.h"
 #include "win/text.h"
 
@@ -15,16 +16,6 @@ namespace borelu::testing {
 
 inline constexpr const char* RELEASE_NAMES[] = {"Borelu.exe", "BoreluService.exe",
                                                 "BoreluUpdater.exe"};
-
-inline std::string temp_folder(const std::string& name) {
-  wchar_t buffer[MAX_PATH + 1];
-  const DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
-  return win::narrow(std::wstring_view(buffer, length)) + name;
-}
-
-inline std::string read_text(const std::string& path) {
-  return win::read_whole_file(path).value_or("<unreadable>");
-}
 
 // A stage holding the three files and "release.json" of the fixture host's release 1.4.2, or of
 // one of the other signed versions it prepared (1.4.1, 1.4.3, 1.9.9, 1.10.0).

@@ -139,7 +139,7 @@ TEST_F(ApplyFiles, CommitWritesRecordsAfterCheckingTheInstalledFiles) {
   for (const char* name : RELEASE_NAMES) {
     ASSERT_TRUE(win::write_whole_file(join_path(installed, name), read(join_path(stage_, name))));
   }
-  const std::string owner = "S-1-5-21-0-0-0-1000";
+  const std::string owner = testing::OWNER_SID;
   const options::SetupOptions preferences{"ar", true, false, true, "2026-10-19"};
   ASSERT_TRUE(commit_records(installed, staged->bytes, staged->release, preferences, owner));
   EXPECT_EQ(read(join_path(installed, "installed-release.json")), staged->bytes);
