@@ -107,5 +107,10 @@ target_link_libraries(BoreluSetup PRIVATE borelu_setup)
 target_link_options(BoreluSetup PRIVATE -municode)
 borelu_target_defaults(BoreluSetup)
 
+# The third-party notices travel beside the program, in the build folder and in an installation.
+configure_file(resources/THIRD-PARTY-NOTICES.txt ${CMAKE_BINARY_DIR}/THIRD-PARTY-NOTICES.txt COPYONLY)
+install(TARGETS BoreluSetup RUNTIME DESTINATION .)
+install(FILES resources/THIRD-PARTY-NOTICES.txt DESTINATION .)
+
 # Test programs that show task dialogs need common controls 6 like the program itself.
 file(WRITE ${CMAKE_BINARY_DIR}/resources/test_manifest.rc "1 24 \"${BORELU_MANIFEST_FILE}\"\n")
