@@ -20,10 +20,6 @@ borelu_target_defaults(borelu_win)
 # The WebView2 bootstrapper the program carries: Microsoft's in a release build, our own signed
 # double in a test build. Its size and SHA-256 are computed from the file at build time.
 if(BORELU_TEST_BUILD)
-  add_executable(borelu_double_webview2_bootstrapper tools/doubles/webview2_bootstrapper.cpp)
-  target_link_options(borelu_double_webview2_bootstrapper PRIVATE -municode -s)
-  target_include_directories(borelu_double_webview2_bootstrapper PRIVATE ${CMAKE_SOURCE_DIR}/src)
-  borelu_target_defaults(borelu_double_webview2_bootstrapper)
   set(BORELU_BOOTSTRAPPER_FILE ${CMAKE_BINARY_DIR}/resources/MicrosoftEdgeWebview2Setup.exe)
   add_custom_command(
     OUTPUT ${BORELU_BOOTSTRAPPER_FILE}
