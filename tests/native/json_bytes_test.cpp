@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "outcome.h"
 #include "controller/failure_record_format.h"
 #include "manifest/json_value.h"
+#include "outcome.h"
 #include "signed_document.h"
 #include "windows/policy.h"
 

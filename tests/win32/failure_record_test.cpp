@@ -4,11 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include "outcome.h"
 #include "controller/failure_record.h"
 #include "controller/failure_record_format.h"
 #include "core/path_text.h"
 #include "manifest/installation.h"
+#include "outcome.h"
 #include "win/files.h"
 #include "win/text.h"
 #include "windows/policy.h"
