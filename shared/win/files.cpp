@@ -67,6 +67,22 @@ Status write_all(HANDLE file, std::string_view bytes) {
   return {};
 }
 
+Result<FileHandle> create_new_file(std::string_view path) {
+  FileHandle file(CreateFileW(widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    return std::unexpected(last_os_failure());
+  }
+  return file;
+}
+
+Status flush_to_disk(HANDLE file) {
+  if (!FlushFileBuffers(file)) {
+    return std::unexpected(last_os_failure());
+  }
+  return {};
+}
+
 Status write_whole_file(std::string_view path, std::string_view bytes) {
   const FileHandle file(CreateFileW(widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));

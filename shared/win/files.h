@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "core/failure.h"
+#include "win/handles.h"
 
 namespace borelu::win {
 
@@ -35,6 +36,12 @@ using PieceSink = std::function<Status(std::span<const unsigned char> piece)>;
 
 // Writes all of `bytes` through an open handle.
 [[nodiscard]] Status write_all(HANDLE file, std::string_view bytes);
+
+// Creates a file that must not exist yet and opens it for writing, shared with nobody.
+[[nodiscard]] Result<FileHandle> create_new_file(std::string_view path);
+
+// Flushes what was written through the handle to the disk.
+[[nodiscard]] Status flush_to_disk(HANDLE file);
 
 // Creates or truncates the file and writes `bytes` whole.
 [[nodiscard]] Status write_whole_file(std::string_view path, std::string_view bytes);

@@ -18,22 +18,18 @@ namespace borelu::apply {
 namespace {
 
 Status copy_through(HANDLE source, std::string_view target) {
-  const win::FileHandle copy(CreateFileW(win::widen(target).c_str(), GENERIC_WRITE, 0, nullptr,
-                                         CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const auto copy = win::create_new_file(target);
   if (!copy) {
-    return std::unexpected(win::last_os_failure());
+    return std::unexpected(copy.error());
   }
   auto copied = win::read_pieces(source, [&](std::span<const unsigned char> piece) {
     return win::write_all(
-        copy.get(), std::string_view(reinterpret_cast<const char*>(piece.data()), piece.size()));
+        copy->get(), std::string_view(reinterpret_cast<const char*>(piece.data()), piece.size()));
   });
   if (!copied) {
     return copied;
   }
-  if (!FlushFileBuffers(copy.get())) {
-    return std::unexpected(win::last_os_failure());
-  }
-  return {};
+  return win::flush_to_disk(copy->get());
 }
 
 Status write_protected(std::string_view path, std::string_view bytes) {

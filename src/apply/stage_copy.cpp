@@ -21,16 +21,15 @@ Status copy_checked(std::string_view stage_folder, std::string_view work_folder,
     return std::unexpected(source.error());
   }
   const std::string target = join_path(work_folder, artifact.name);
-  const win::FileHandle copy(CreateFileW(win::widen(target).c_str(), GENERIC_WRITE, 0, nullptr,
-                                         CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const auto copy = win::create_new_file(target);
   if (!copy) {
-    return std::unexpected(win::last_os_failure());
+    return std::unexpected(copy.error());
   }
-  if (auto checked = check_artifact_through(source->get(), artifact, copy.get()); !checked) {
+  if (auto checked = check_artifact_through(source->get(), artifact, copy->get()); !checked) {
     return checked;
   }
-  if (!FlushFileBuffers(copy.get())) {
-    return std::unexpected(win::last_os_failure());
+  if (auto flushed = win::flush_to_disk(copy->get()); !flushed) {
+    return flushed;
   }
   return protect_path(target);
 }

@@ -134,8 +134,8 @@ Status download_all(std::string_view stage, const manifest::Release& release,
     if (!fetched) {
       return fetched;
     }
-    if (!FlushFileBuffers(part.get())) {
-      return std::unexpected(win::last_os_failure());
+    if (auto flushed = win::flush_to_disk(part.get()); !flushed) {
+      return flushed;
     }
     part.reset();
     if (auto checked = apply::check_file_against_artifact(part_path, artifact); !checked) {

@@ -45,21 +45,20 @@ bool usable_value(HKEY root, const std::wstring& key, DWORD flags) {
 
 // Writes the embedded file new, flushed and protected.
 Status write_bootstrapper(const std::string& path) {
-  win::FileHandle file(CreateFileW(win::widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+  auto file = win::create_new_file(path);
   if (!file) {
-    return std::unexpected(win::last_os_failure());
+    return std::unexpected(file.error());
   }
   const auto bytes = embedded_bootstrapper();
   if (auto written = win::write_all(
-          file.get(), std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+          file->get(), std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
       !written) {
     return written;
   }
-  if (!FlushFileBuffers(file.get())) {
-    return std::unexpected(win::last_os_failure());
+  if (auto flushed = win::flush_to_disk(file->get()); !flushed) {
+    return flushed;
   }
-  file.reset();
+  file->reset();
   return apply::protect_path(path);
 }
 
