@@ -17,14 +17,14 @@ using testing::outcome;
 struct FakeBody {
   std::deque<std::string> pieces;
   std::chrono::steady_clock::duration now{};
-  std::vector<std::chrono::steady_clock::duration> advance_per_read;  // clock step after read i
+  std::vector<std::chrono::steady_clock::duration> advancePerRead;  // clock step after read i
   std::size_t reads = 0;
   std::string received;
 
   BodyReader reader() {
     return [this](std::span<unsigned char> buffer) -> Result<std::size_t> {
-      if (reads < advance_per_read.size())
-        now += advance_per_read[reads];
+      if (reads < advancePerRead.size())
+        now += advancePerRead[reads];
       ++reads;
       if (pieces.empty())
         return 0;
@@ -65,12 +65,12 @@ TEST(BodyLoop, OneByteOverTheLimitFailsBeforeItIsDelivered) {
 TEST(BodyLoop, ExactlyTheDeadlineIsStillAllowed) {
   FakeBody on_time;
   on_time.pieces = {"a", "b"};
-  on_time.advance_per_read = {0s, 180s};  // the check before the third read sees exactly 180 s
+  on_time.advancePerRead = {0s, 180s};  // the check before the third read sees exactly 180 s
   EXPECT_TRUE(read_body(on_time.reader(), 10, on_time.sink(), on_time.clock(), {}));
 
   FakeBody late;
   late.pieces = {"a", "b"};
-  late.advance_per_read = {0s, 180s + 1ns};
+  late.advancePerRead = {0s, 180s + 1ns};
   EXPECT_EQ(outcome(read_body(late.reader(), 10, late.sink(), late.clock(), {})),
             "Download timed out. Try again later.");
   EXPECT_EQ(late.received, "ab");

@@ -79,7 +79,7 @@ TEST(JsonBytes, EveryByteValueAtEveryPlace) {
 
   struct Place {
     std::size_t position;
-    bool inside_string;
+    bool insideString;
   };
   std::vector<Place> places;
   bool in_string = false;
