@@ -7,7 +7,9 @@ add_library(borelu_win STATIC
   shared/manifest/installation.cpp
   shared/win/command_line.cpp
   shared/win/files.cpp
+  shared/win/process.cpp
   shared/win/random.cpp
+  shared/win/security.cpp
   shared/win/system_error.cpp
   shared/win/text.cpp
 )
@@ -18,10 +20,6 @@ borelu_target_defaults(borelu_win)
 # The WebView2 bootstrapper the program carries: Microsoft's in a release build, our own signed
 # double in a test build. Its size and SHA-256 are computed from the file at build time.
 if(BORELU_TEST_BUILD)
-  add_executable(borelu_double_webview2_bootstrapper tools/doubles/webview2_bootstrapper.cpp)
-  target_link_options(borelu_double_webview2_bootstrapper PRIVATE -municode -s)
-  target_include_directories(borelu_double_webview2_bootstrapper PRIVATE ${CMAKE_SOURCE_DIR}/src)
-  borelu_target_defaults(borelu_double_webview2_bootstrapper)
   set(BORELU_BOOTSTRAPPER_FILE ${CMAKE_BINARY_DIR}/resources/MicrosoftEdgeWebview2Setup.exe)
   add_custom_command(
     OUTPUT ${BORELU_BOOTSTRAPPER_FILE}
@@ -48,6 +46,7 @@ set_source_files_properties(${CMAKE_BINARY_DIR}/resources/embedded_bootstrapper.
 add_library(borelu_setup STATIC
   ${CMAKE_BINARY_DIR}/resources/embedded_bootstrapper.cpp
   ${BORELU_BOOTSTRAPPER_DIGEST}
+  src/apply/artifact_file.cpp
   src/apply/blocking_service.cpp
   src/apply/calling_application.cpp
   src/apply/install_lock.cpp
@@ -112,6 +111,11 @@ add_executable(BoreluSetup WIN32
 target_link_libraries(BoreluSetup PRIVATE borelu_setup)
 target_link_options(BoreluSetup PRIVATE -municode)
 borelu_target_defaults(BoreluSetup)
+
+# The third-party notices travel beside the program, in the build folder and in an installation.
+configure_file(resources/THIRD-PARTY-NOTICES.txt ${CMAKE_BINARY_DIR}/THIRD-PARTY-NOTICES.txt COPYONLY)
+install(TARGETS BoreluSetup RUNTIME DESTINATION .)
+install(FILES resources/THIRD-PARTY-NOTICES.txt DESTINATION .)
 
 # Test programs that show task dialogs need common controls 6 like the program itself.
 file(WRITE ${CMAKE_BINARY_DIR}/resources/test_manifest.rc "1 24 \"${BORELU_MANIFEST_FILE}\"\n")

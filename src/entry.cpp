@@ -22,7 +22,7 @@ int run_worker_mode(std::span<const std::string> arguments) {
   if (const auto outcome = apply::run_worker(*request); !outcome) {
     // Only an elevated worker may write the record: the folder is the administrators'. What
     // goes wrong while writing it has nowhere else to go and is dropped.
-    if (windows::is_elevated()) {
+    if (blocking::is_elevated()) {
       (void)controller::write_failure_record(outcome.error().text());
     }
     write_standard_error_line(outcome.error().text());

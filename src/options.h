@@ -15,6 +15,9 @@ inline constexpr std::array<std::string_view, 6> ACCEPTED_POLICY_VERSIONS{
 // The terms version the wizard records when the user accepts the terms.
 inline constexpr std::string_view TERMS_VERSION = "2026-10-19";
 
+// Where the worker keeps the preferences, in the installation folder.
+inline constexpr std::string_view SETUP_OPTIONS_FILE = "setup-options.json";
+
 inline constexpr std::string_view kValidationMessage =
     "Choose a supported language and accept the current terms before installing.";
 

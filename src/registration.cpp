@@ -17,8 +17,8 @@ std::unexpected<Failure> registry_failure(std::string_view label, LSTATUS code) 
 }
 
 LSTATUS set_value(HKEY key, const RegistryValue& value) {
-  return RegSetValueExW(key, win::widen(value.name).c_str(), 0, value.type, value.data.data(),
-                        static_cast<DWORD>(value.data.size()));
+  return RegSetValueExW(key, win::widen(value.name).c_str(), 0, static_cast<DWORD>(value.type),
+                        value.data.data(), static_cast<DWORD>(value.data.size()));
 }
 
 }  // namespace
@@ -65,7 +65,7 @@ Status set_startup_entry(std::string_view owner_sid, bool present,
     return registry_failure("Open startup setting", opened);
   }
   const std::wstring name = win::widen(RUN_VALUE);
-  const LSTATUS saved = present ? set_value(key.get(), {std::string(RUN_VALUE), kRegSz,
+  const LSTATUS saved = present ? set_value(key.get(), {std::string(RUN_VALUE), ValueType::string,
                                                         reg_sz(startup_command(application_path))})
                                 : RegDeleteValueW(key.get(), name.c_str());
   key.reset();

@@ -38,18 +38,19 @@ std::vector<RegistryValue> uninstall_values(const manifest::Release& release,
                                             std::string_view installation_folder,
                                             std::string_view updater_runner,
                                             std::string_view update_host) {
-  const std::string application = join_path(installation_folder, "Borelu.exe");
+  const std::string application = join_path(installation_folder, manifest::APPLICATION_FILE);
   return {
-      {"DisplayName", kRegSz, reg_sz("Borelu")},
-      {"Publisher", kRegSz, reg_sz("Quendravolte")},
-      {"DisplayVersion", kRegSz, reg_sz(release.version)},
-      {"InstallLocation", kRegSz, reg_sz(installation_folder)},
-      {"DisplayIcon", kRegSz, reg_sz(application + ",0")},
-      {"URLInfoAbout", kRegSz, reg_sz("https://" + std::string(update_host))},
-      {"UninstallString", kRegSz, reg_sz("\"" + std::string(updater_runner) + "\" --uninstall")},
-      {"NoModify", kRegDword, reg_dword(1)},
-      {"NoRepair", kRegDword, reg_dword(1)},
-      {"EstimatedSize", kRegDword, reg_dword(estimated_size_kib(release.files))},
+      {"DisplayName", ValueType::string, reg_sz("Borelu")},
+      {"Publisher", ValueType::string, reg_sz("Quendravolte")},
+      {"DisplayVersion", ValueType::string, reg_sz(release.version)},
+      {"InstallLocation", ValueType::string, reg_sz(installation_folder)},
+      {"DisplayIcon", ValueType::string, reg_sz(application + ",0")},
+      {"URLInfoAbout", ValueType::string, reg_sz("https://" + std::string(update_host))},
+      {"UninstallString", ValueType::string,
+       reg_sz("\"" + std::string(updater_runner) + "\" --uninstall")},
+      {"NoModify", ValueType::dword, reg_dword(1)},
+      {"NoRepair", ValueType::dword, reg_dword(1)},
+      {"EstimatedSize", ValueType::dword, reg_dword(estimated_size_kib(release.files))},
   };
 }
 

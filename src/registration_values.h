@@ -14,13 +14,13 @@ inline constexpr std::string_view UNINSTALL_KEY =
 inline constexpr std::string_view RUN_KEY = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline constexpr std::string_view RUN_VALUE = "Borelu";
 
-inline constexpr std::uint32_t kRegSz = 1;     // REG_SZ
-inline constexpr std::uint32_t kRegDword = 4;  // REG_DWORD
+// The registry value types written here, numbered as Windows numbers them (REG_SZ, REG_DWORD).
+enum class ValueType : std::uint32_t { string = 1, dword = 4 };
 
 // One registry value as it is stored: its name, type and exact data bytes.
 struct RegistryValue {
   std::string name;
-  std::uint32_t type = 0;
+  ValueType type = ValueType::string;
   std::vector<unsigned char> data;
 };
 

@@ -9,8 +9,8 @@ trap 'tests/fixture_host/session.sh stop >/dev/null; tests/wine/session.sh stop 
 big=$BORELU_WINE_DIR/big
 mkdir -p "$big"
 for double in application service_installer updater; do
-  cp "$build/tests/borelu_double_$double.exe" "$big/$double.exe"
+  cp "$build/tools/borelu_double_$double.exe" "$big/$double.exe"
   truncate -s 25165824 "$big/$double.exe"
 done
-tests/fixture_host/session.sh start "$build/tests/trust_test_ca.exe" "tests/wine/run.sh $build/tools/borelu-release.exe" \
+tests/fixture_host/session.sh start "$build/tools/trust_test_ca.exe" "tests/wine/run.sh $build/tools/borelu-release.exe" \
   "$big/application.exe" "$big/service_installer.exe" "$big/updater.exe" >/dev/null

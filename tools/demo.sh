@@ -21,13 +21,13 @@ wine() { tests/wine/run.sh "$@"; }
 
 echo
 echo "1. Update host with a signed test release:"
-tests/fixture_host/session.sh start "$build/tests/trust_test_ca.exe" "tests/wine/run.sh $build/tools/borelu-release.exe" \
-  "$build/tests/borelu_double_application.exe" "$build/tests/borelu_double_service_installer.exe" \
-  "$build/tests/borelu_double_updater.exe"
+tests/fixture_host/session.sh start "$build/tools/trust_test_ca.exe" "tests/wine/run.sh $build/tools/borelu-release.exe" \
+  "$build/tools/borelu_double_application.exe" "$build/tools/borelu_double_service_installer.exe" \
+  "$build/tools/borelu_double_updater.exe"
 
 echo
 echo "2. Verified download into a staging folder:"
-stage=$(wine "$build/tests/borelu_stage_release.exe" | tr -d '\r')
+stage=$(wine "$build/tools/borelu_stage_release.exe" | tr -d '\r')
 echo "  stage: $stage"
 
 echo

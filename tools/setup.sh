@@ -10,7 +10,7 @@ packages=(
   libgcrypt20-dev libgcrypt-mingw-w64-dev
   libgtest-dev googletest libbenchmark-dev
   wine64 xvfb xauth fonts-dejavu-core
-  python3 openssl osslsigncode
+  python3 openssl osslsigncode clang-format
 )
 
 missing=()

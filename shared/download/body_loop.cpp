@@ -5,12 +5,12 @@
 namespace borelu::download {
 
 Status read_body(const BodyReader& reader, std::uint64_t limit, const BodySink& sink,
-                 const Clock& clock, const CancelState* cancel) {
+                 const Clock& clock, const CancelCheck& cancelled) {
   std::vector<unsigned char> buffer(READ_CHUNK);
   const auto start = clock();
   std::uint64_t total = 0;
   for (bool first = true;; first = false) {
-    if (cancel != nullptr && !first && cancel->load() == 1) {
+    if (cancelled && !first && cancelled()) {
       return fail("Cancelled.");
     }
     if (clock() - start > BODY_DEADLINE) {

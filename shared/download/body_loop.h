@@ -1,20 +1,21 @@
 #pragma once
 
-#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <span>
 
 #include "core/failure.h"
+#include "core/read_chunk.h"
 
 namespace borelu::download {
 
-inline constexpr std::size_t READ_CHUNK = 65536;
+// A body is read in the same pieces as every file.
+using borelu::READ_CHUNK;
 inline constexpr std::chrono::seconds BODY_DEADLINE{180};
 
-// 0 running, 1 cancel requested, 2 elevation started (no longer cancellable).
-using CancelState = std::atomic<std::int64_t>;
+// Whether the user has asked to cancel; empty where nothing can cancel (the metadata request).
+using CancelCheck = std::function<bool()>;
 
 // Reads up to `buffer.size()` bytes of the body; 0 means the body is complete.
 using BodyReader = std::function<Result<std::size_t>(std::span<unsigned char> buffer)>;
@@ -24,9 +25,9 @@ using BodySink = std::function<Status(std::span<const unsigned char> chunk)>;
 using Clock = std::function<std::chrono::steady_clock::duration()>;
 
 // Reads a response body in chunks of at most 64 KiB into `sink`: at most `limit` bytes in all,
-// within 180 s of the start (exactly 180 s still allowed). With a cancel state (file downloads),
+// within 180 s of the start (exactly 180 s still allowed). With a cancel check (file downloads),
 // a cancel request is honoured before every read but the first.
 [[nodiscard]] Status read_body(const BodyReader& reader, std::uint64_t limit, const BodySink& sink,
-                               const Clock& clock, const CancelState* cancel);
+                               const Clock& clock, const CancelCheck& cancelled);
 
 }  // namespace borelu::download

@@ -21,7 +21,7 @@ constexpr int kReceiveTimeout = 20000;
 }  // namespace
 
 Status https_get(std::string_view object_path, std::uint64_t limit, const BodySink& sink,
-                 const CancelState* cancel) {
+                 const CancelCheck& cancelled) {
   // Closed in reverse order of opening on every path: the members are destroyed that way.
   const win::InternetHandle session(WinHttpOpen(win::widen(USER_AGENT).c_str(),
                                                 WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY,
@@ -36,15 +36,18 @@ Status https_get(std::string_view object_path, std::uint64_t limit, const BodySi
   if (!connection) {
     return std::unexpected(win::last_os_failure("Connect to Borelu"));
   }
-  const win::InternetHandle request(WinHttpOpenRequest(
-      connection.get(), L"GET", win::widen(object_path).c_str(), nullptr, WINHTTP_NO_REFERER,
-      WINHTTP_DEFAULT_ACCEPT_TYPES, WINHTTP_FLAG_SECURE));
+  const win::InternetHandle request(
+      WinHttpOpenRequest(connection.get(), L"GET", win::widen(object_path).c_str(), nullptr,
+                         WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, WINHTTP_FLAG_SECURE));
   if (!request) {
     return std::unexpected(win::last_os_failure("Open download"));
   }
-  DWORD disabled = WINHTTP_DISABLE_COOKIES | WINHTTP_DISABLE_REDIRECTS | WINHTTP_DISABLE_AUTHENTICATION;
-  static_assert((WINHTTP_DISABLE_COOKIES | WINHTTP_DISABLE_REDIRECTS | WINHTTP_DISABLE_AUTHENTICATION) == 7);
-  if (!WinHttpSetOption(request.get(), WINHTTP_OPTION_DISABLE_FEATURE, &disabled, sizeof disabled)) {
+  DWORD disabled =
+      WINHTTP_DISABLE_COOKIES | WINHTTP_DISABLE_REDIRECTS | WINHTTP_DISABLE_AUTHENTICATION;
+  static_assert(
+      (WINHTTP_DISABLE_COOKIES | WINHTTP_DISABLE_REDIRECTS | WINHTTP_DISABLE_AUTHENTICATION) == 7);
+  if (!WinHttpSetOption(request.get(), WINHTTP_OPTION_DISABLE_FEATURE, &disabled,
+                        sizeof disabled)) {
     return std::unexpected(win::last_os_failure("Protect download connection"));
   }
   const std::wstring headers = win::widen(EXTRA_HEADERS);
@@ -70,18 +73,18 @@ Status https_get(std::string_view object_path, std::uint64_t limit, const BodySi
     return static_cast<std::size_t>(got);
   };
   const Clock clock = [] { return std::chrono::steady_clock::now().time_since_epoch(); };
-  return read_body(reader, limit, sink, clock, cancel);
+  return read_body(reader, limit, sink, clock, cancelled);
 }
 
 Result<std::string> fetch_metadata() {
   std::string body;
-  const auto fetched = https_get(
-      manifest::METADATA_PATH, manifest::MAX_METADATA_BYTES,
-      [&](std::span<const unsigned char> chunk) -> Status {
-        body.append(reinterpret_cast<const char*>(chunk.data()), chunk.size());
-        return {};
-      },
-      nullptr);
+  const auto fetched =
+      https_get(manifest::METADATA_PATH, manifest::MAX_METADATA_BYTES,
+                [&](std::span<const unsigned char> chunk) -> Status {
+                  body.append(reinterpret_cast<const char*>(chunk.data()), chunk.size());
+                  return {};
+                },
+                {});
   if (!fetched) {
     return std::unexpected(fetched.error());
   }

@@ -13,7 +13,7 @@ namespace borelu::download {
 // time-outs, no cookies, no redirects, no authentication. Only status 200 is accepted; the body
 // streams into `sink` under the limits of `read_body`.
 [[nodiscard]] Status https_get(std::string_view object_path, std::uint64_t limit,
-                               const BodySink& sink, const CancelState* cancel);
+                               const BodySink& sink, const CancelCheck& cancelled);
 
 // The release metadata document, at most 32768 bytes, not yet verified.
 [[nodiscard]] Result<std::string> fetch_metadata();

@@ -23,7 +23,8 @@ bool is_stage_name(std::string_view name) {
 }
 
 std::string downloading_line(std::string_view version, std::uint32_t percent) {
-  return "Downloading Borelu " + std::string(version) + " \xE2\x80\x94 " + std::to_string(percent) + "%";
+  return "Downloading Borelu " + std::string(version) + " \xE2\x80\x94 " + std::to_string(percent) +
+         "%";
 }
 
 std::uint32_t percent_of(std::uint64_t done, std::uint64_t total) {

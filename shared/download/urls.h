@@ -13,7 +13,6 @@ inline constexpr std::uint16_t HTTPS_PORT = 443;
 inline constexpr std::string_view UPDATES_SUBDIR = "BoreluTauri/updates";
 inline constexpr std::string_view STAGE_PREFIX = "BoreluUpdate-";
 inline constexpr std::string_view PART_SUFFIX = ".part";
-inline constexpr std::string_view STAGED_METADATA = "release.json";
 
 // The object path of an artifact URL on the update host: the URL must begin with "https://",
 // the host and "/", compared byte for byte; the path is the rest from that "/".

@@ -4,17 +4,28 @@
 
 namespace borelu::manifest {
 
-Status ArtifactCheck::feed(std::span<const unsigned char> piece) {
+bool ContentCheck::feed(std::span<const unsigned char> piece) {
   total_ += piece.size();
-  if (total_ > artifact_.bytes) {
-    return fail("Downloaded file exceeds its signed size.");
+  if (total_ > bytes_) {
+    return false;
   }
   digest_.update(piece);
+  return true;
+}
+
+bool ContentCheck::matches() {
+  return total_ == bytes_ && to_lower_hex(digest_.finish()) == sha256_;
+}
+
+Status ArtifactCheck::feed(std::span<const unsigned char> piece) {
+  if (!content_.feed(piece)) {
+    return fail("Downloaded file exceeds its signed size.");
+  }
   return {};
 }
 
 Status ArtifactCheck::finish() {
-  if (total_ != artifact_.bytes || to_lower_hex(digest_.finish()) != artifact_.sha256) {
+  if (!content_.matches()) {
     return fail(artifact_.name + " failed SHA-256/size verification.");
   }
   return {};

@@ -45,7 +45,7 @@ Result<Release> read_installed_release() {
 }
 
 Result<std::string> updater_runner_path(const std::vector<Artifact>& files) {
-  if (std::ranges::none_of(files, [](const Artifact& a) { return a.name == UPDATER_NAME; })) {
+  if (std::ranges::none_of(files, [](const Artifact& a) { return a.name == UPDATER_FILE; })) {
     return fail("Missing updater.");
   }
   const auto maintenance = maintenance_folder_path();

@@ -23,17 +23,17 @@ class TreeBuilder final : public nlohmann::json_sax<nlohmann::json> {
     JsonValue v;
     if (value < 0) {
       v.kind = JsonValue::Kind::negative_integer;
-      v.negative_integer = value;
+      v.negativeInteger = value;
     } else {  // "-0" is the integer zero
       v.kind = JsonValue::Kind::unsigned_integer;
-      v.unsigned_integer = static_cast<std::uint64_t>(value);
+      v.unsignedInteger = static_cast<std::uint64_t>(value);
     }
     return add(std::move(v));
   }
   bool number_unsigned(number_unsigned_t value) override {
     JsonValue v;
     v.kind = JsonValue::Kind::unsigned_integer;
-    v.unsigned_integer = value;
+    v.unsignedInteger = value;
     return add(std::move(v));
   }
   bool number_float(number_float_t, const string_t& spelling) override {
@@ -70,7 +70,7 @@ class TreeBuilder final : public nlohmann::json_sax<nlohmann::json> {
 
  private:
   bool open(JsonValue::Kind kind) {
-    if (open_.size() >= kMaxJsonDepth) {
+    if (open_.size() >= MAX_JSON_DEPTH) {
       return false;
     }
     JsonValue v;
@@ -118,10 +118,10 @@ bool write_canonical(const JsonValue& value, std::string& out) {
       out += value.boolean ? "true" : "false";
       return true;
     case JsonValue::Kind::unsigned_integer:
-      out += std::to_string(value.unsigned_integer);
+      out += std::to_string(value.unsignedInteger);
       return true;
     case JsonValue::Kind::negative_integer:
-      out += std::to_string(value.negative_integer);
+      out += std::to_string(value.negativeInteger);
       return true;
     case JsonValue::Kind::other_number:
       return false;

@@ -27,11 +27,11 @@ struct JsonValue {
 
   Kind kind = Kind::null;
   bool boolean = false;
-  std::uint64_t unsigned_integer = 0;  // Kind::unsigned_integer
-  std::int64_t negative_integer = 0;   // Kind::negative_integer (always below zero)
-  std::string text;                    // Kind::string, or the spelling of Kind::other_number
-  std::vector<JsonValue> items;        // Kind::array
-  std::vector<JsonMember> members;     // Kind::object, document order, repeats kept
+  std::uint64_t unsignedInteger = 0;  // Kind::unsigned_integer
+  std::int64_t negativeInteger = 0;   // Kind::negative_integer (always below zero)
+  std::string text;                   // Kind::string, or the spelling of Kind::other_number
+  std::vector<JsonValue> items;       // Kind::array
+  std::vector<JsonMember> members;    // Kind::object, document order, repeats kept
 
   [[nodiscard]] bool is_object() const { return kind == Kind::object; }
   [[nodiscard]] bool is_array() const { return kind == Kind::array; }
@@ -43,7 +43,7 @@ struct JsonMember {
   JsonValue value;
 };
 
-inline constexpr std::size_t kMaxJsonDepth = 128;
+inline constexpr std::size_t MAX_JSON_DEPTH = 128;
 
 // Parses exactly one JSON value: UTF-8 without byte-order mark, only space, tab, CR and LF
 // around it, nesting at most 128 levels. Nothing on any malformed input; the reason is not

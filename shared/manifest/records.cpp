@@ -18,12 +18,12 @@ Result<std::string> maintenance_folder_beside(std::string_view installation_fold
 Result<std::string> updater_runner_in(std::string_view maintenance_folder,
                                       const std::vector<Artifact>& files) {
   const auto updater =
-      std::ranges::find_if(files, [](const Artifact& a) { return a.name == UPDATER_NAME; });
+      std::ranges::find_if(files, [](const Artifact& a) { return a.name == UPDATER_FILE; });
   if (updater == files.end()) {
     return fail("Missing updater.");
   }
   return join_path(join_path(join_path(maintenance_folder, RUNNERS_FOLDER), updater->sha256),
-                   UPDATER_NAME);
+                   UPDATER_FILE);
 }
 
 std::string last_update_json(std::string_view rollback_folder, std::string_view version) {

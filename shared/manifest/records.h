@@ -5,16 +5,10 @@
 #include <vector>
 
 #include "core/failure.h"
+#include "manifest/file_names.h"
 #include "manifest/release.h"
 
 namespace borelu::manifest {
-
-inline constexpr std::string_view INSTALLATION_FOLDER_NAME = "Borelu";
-inline constexpr std::string_view MAINTENANCE_FOLDER_NAME = "BoreluMaintenance";
-inline constexpr std::string_view INSTALLED_RELEASE_FILE = "installed-release.json";
-inline constexpr std::string_view LAST_UPDATE_FILE = "last-update.json";
-inline constexpr std::string_view RUNNERS_FOLDER = "runners";
-inline constexpr std::string_view UPDATER_NAME = "BoreluUpdater.exe";
 
 inline constexpr std::string_view kNoInstalledRelease =
     "Run BoreluSetup once to enable automatic updates.";

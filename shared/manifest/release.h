@@ -9,6 +9,7 @@
 
 #include "build_config.h"
 #include "core/failure.h"
+#include "manifest/file_names.h"
 
 namespace borelu::manifest {
 
@@ -21,8 +22,8 @@ inline constexpr std::uint64_t MIN_ARTIFACT_BYTES = 1024;
 inline constexpr std::uint64_t MAX_ARTIFACT_BYTES = 25165824;
 
 // In this order: the order decides which failure is reported first.
-inline constexpr std::array<std::string_view, 3> APPROVED_EXECUTABLES{
-    "Borelu.exe", "BoreluService.exe", "BoreluUpdater.exe"};
+inline constexpr std::array<std::string_view, 3> APPROVED_EXECUTABLES{APPLICATION_FILE,
+                                                                      SERVICE_FILE, UPDATER_FILE};
 
 // The release signer's public key as a small JSON document (112 bytes).
 #define BORELU_KEY_DOCUMENT(key) \

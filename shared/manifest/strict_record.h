@@ -52,7 +52,7 @@ template <std::size_t N>
   if (value.kind != JsonValue::Kind::unsigned_integer) {
     return std::nullopt;
   }
-  return value.unsigned_integer;
+  return value.unsignedInteger;
 }
 
 [[nodiscard]] inline std::optional<std::uint32_t> read_u32(const JsonValue& value) {

@@ -8,7 +8,7 @@
 namespace borelu::manifest {
 
 // The one host the program ever contacts, fixed at build time.
-inline constexpr std::string_view UPDATE_HOST = build::kUpdateHost;
+inline constexpr std::string_view UPDATE_HOST = build::UPDATE_HOST;
 
 inline constexpr std::string_view METADATA_PATH = "/updates/latest.json";
 

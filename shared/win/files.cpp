@@ -2,27 +2,46 @@
 
 #include <algorithm>
 
+#include <vector>
+
 #include "core/path_text.h"
-#include "manifest/artifact_check.h"
+#include "core/read_chunk.h"
 #include "win/handles.h"
 #include "win/system_error.h"
 #include "win/text.h"
 
 namespace borelu::win {
 
-Result<std::string> read_all(HANDLE file, std::size_t limit) {
-  std::string content;
-  char buffer[64 * 1024];
-  while (content.size() < limit) {
+Status read_pieces(HANDLE file, const PieceSink& take, std::size_t limit) {
+  std::vector<unsigned char> buffer(READ_CHUNK);
+  for (std::size_t total = 0; total < limit;) {
     DWORD got = 0;
-    const auto wanted = static_cast<DWORD>(std::min(sizeof buffer, limit - content.size()));
-    if (!ReadFile(file, buffer, wanted, &got, nullptr)) {
+    const auto wanted = static_cast<DWORD>(std::min(buffer.size(), limit - total));
+    if (!ReadFile(file, buffer.data(), wanted, &got, nullptr)) {
       return std::unexpected(last_os_failure());
     }
     if (got == 0) {
-      return content;
+      break;
     }
-    content.append(buffer, got);
+    total += got;
+    if (auto taken = take(std::span(buffer).first(got)); !taken) {
+      return taken;
+    }
+  }
+  return {};
+}
+
+Result<std::string> read_all(HANDLE file, std::size_t limit) {
+  std::string content;
+  auto read = read_pieces(
+      file,
+      [&](std::span<const unsigned char> piece) -> Status {
+        content.append(reinterpret_cast<const char*>(piece.data()), piece.size());
+        return {};
+      },
+      limit);
+  if (!read) {
+    return std::unexpected(read.error());
   }
   return content;
 }
@@ -44,6 +63,22 @@ Status write_all(HANDLE file, std::string_view bytes) {
       return std::unexpected(last_os_failure());
     }
     bytes.remove_prefix(written);
+  }
+  return {};
+}
+
+Result<FileHandle> create_new_file(std::string_view path) {
+  FileHandle file(CreateFileW(widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    return std::unexpected(last_os_failure());
+  }
+  return file;
+}
+
+Status flush_to_disk(HANDLE file) {
+  if (!FlushFileBuffers(file)) {
+    return std::unexpected(last_os_failure());
   }
   return {};
 }
@@ -97,29 +132,6 @@ bool same_final_path(std::wstring_view first, std::wstring_view second) {
     }
   }
   return true;
-}
-
-Status check_through(HANDLE source, const manifest::Artifact& artifact, HANDLE copy) {
-  manifest::ArtifactCheck check(artifact);
-  std::string buffer(64 * 1024, '\0');
-  while (true) {
-    DWORD got = 0;
-    if (!ReadFile(source, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
-      return std::unexpected(last_os_failure());
-    }
-    if (got == 0) {
-      return check.finish();
-    }
-    const auto piece = std::span(reinterpret_cast<const unsigned char*>(buffer.data()), got);
-    if (auto fed = check.feed(piece); !fed) {
-      return fed;
-    }
-    if (copy != nullptr) {
-      if (auto written = write_all(copy, std::string_view(buffer.data(), got)); !written) {
-        return written;
-      }
-    }
-  }
 }
 
 DWORD path_attributes(std::string_view path) {

@@ -2,28 +2,46 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "core/failure.h"
-#include "manifest/release.h"
+#include "win/handles.h"
 
 namespace borelu::win {
 
 // File operations without a step label: failures carry only the system error text.
 
-inline constexpr std::size_t kNoReadLimit = static_cast<std::size_t>(-1);
+inline constexpr std::size_t NO_READ_LIMIT = static_cast<std::size_t>(-1);
+
+// Takes one piece of what is read.
+using PieceSink = std::function<Status(std::span<const unsigned char> piece)>;
+
+// Reads through an open handle from its current position to the end, or to `limit` bytes, in
+// pieces of at most READ_CHUNK bytes, handing each to `take`. A read error (as its system error
+// text) or a failure of `take` ends it.
+[[nodiscard]] Status read_pieces(HANDLE file, const PieceSink& take,
+                                 std::size_t limit = NO_READ_LIMIT);
 
 // What can be read through an open handle from its current position, up to `limit` bytes.
-[[nodiscard]] Result<std::string> read_all(HANDLE file, std::size_t limit = kNoReadLimit);
+[[nodiscard]] Result<std::string> read_all(HANDLE file, std::size_t limit = NO_READ_LIMIT);
 
 // The whole file (or its first `limit` bytes), opened for reading with other readers allowed.
 [[nodiscard]] Result<std::string> read_whole_file(std::string_view path,
-                                                  std::size_t limit = kNoReadLimit);
+                                                  std::size_t limit = NO_READ_LIMIT);
 
 // Writes all of `bytes` through an open handle.
 [[nodiscard]] Status write_all(HANDLE file, std::string_view bytes);
+
+// Creates a file that must not exist yet and opens it for writing, shared with nobody.
+[[nodiscard]] Result<FileHandle> create_new_file(std::string_view path);
+
+// Flushes what was written through the handle to the disk.
+[[nodiscard]] Status flush_to_disk(HANDLE file);
 
 // Creates or truncates the file and writes `bytes` whole.
 [[nodiscard]] Status write_whole_file(std::string_view path, std::string_view bytes);
@@ -37,10 +55,6 @@ inline constexpr std::size_t kNoReadLimit = static_cast<std::size_t>(-1);
 
 // Whether two final paths name the same place: ASCII letters folded, everything else exact.
 [[nodiscard]] bool same_final_path(std::wstring_view first, std::wstring_view second);
-
-// Reads `source` to its end in 64 KiB pieces, checking it against the artifact's signed size and
-// digest, and writes every piece to `copy` when one is given.
-[[nodiscard]] Status check_through(HANDLE source, const manifest::Artifact& artifact, HANDLE copy);
 
 // The path's attributes, or INVALID_FILE_ATTRIBUTES with the thread's last error set.
 [[nodiscard]] DWORD path_attributes(std::string_view path);

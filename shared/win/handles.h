@@ -55,69 +55,38 @@ class Owned {
   value_type value_ = Traits::invalid();
 };
 
-struct HandleTraits {
-  using type = HANDLE;
-  static type invalid() noexcept { return nullptr; }
-  static void close(type h) noexcept { CloseHandle(h); }
+// What an owner holds when it holds nothing: null for most kinds, INVALID_HANDLE_VALUE for the
+// kinds whose functions signal failure with it (files, tool-help snapshots, find handles).
+enum class Empty { null, minus_one };
+
+// The traits of one kind of resource, in one line: its type, the function that releases it and
+// its empty value.
+template <class T, auto Close, Empty E = Empty::null>
+struct ReleasedBy {
+  using type = T;
+  static type invalid() noexcept {
+    if constexpr (E == Empty::minus_one) {
+      return INVALID_HANDLE_VALUE;
+    } else {
+      return nullptr;
+    }
+  }
+  static void close(type value) noexcept { Close(value); }
 };
 
-// Files and tool-help snapshots signal failure with INVALID_HANDLE_VALUE rather than null.
-struct FileHandleTraits {
-  using type = HANDLE;
-  static type invalid() noexcept { return INVALID_HANDLE_VALUE; }
-  static void close(type h) noexcept { CloseHandle(h); }
-};
-
-struct FindHandleTraits {
-  using type = HANDLE;
-  static type invalid() noexcept { return INVALID_HANDLE_VALUE; }
-  static void close(type h) noexcept { FindClose(h); }
-};
-
-struct RegistryKeyTraits {
-  using type = HKEY;
-  static type invalid() noexcept { return nullptr; }
-  static void close(type h) noexcept { RegCloseKey(h); }
-};
-
-struct ServiceHandleTraits {
-  using type = SC_HANDLE;
-  static type invalid() noexcept { return nullptr; }
-  static void close(type h) noexcept { CloseServiceHandle(h); }
-};
-
-struct InternetHandleTraits {
-  using type = HINTERNET;
-  static type invalid() noexcept { return nullptr; }
-  static void close(type h) noexcept { WinHttpCloseHandle(h); }
-};
-
+using HandleTraits = ReleasedBy<HANDLE, CloseHandle>;
+using FileHandleTraits = ReleasedBy<HANDLE, CloseHandle, Empty::minus_one>;
+using FindHandleTraits = ReleasedBy<HANDLE, FindClose, Empty::minus_one>;
+using RegistryKeyTraits = ReleasedBy<HKEY, RegCloseKey>;
+using ServiceHandleTraits = ReleasedBy<SC_HANDLE, CloseServiceHandle>;
+using InternetHandleTraits = ReleasedBy<HINTERNET, WinHttpCloseHandle>;
 // Memory from LocalAlloc: FormatMessageW buffers, CommandLineToArgvW, security descriptors and
 // SID strings.
-struct LocalMemoryTraits {
-  using type = HLOCAL;
-  static type invalid() noexcept { return nullptr; }
-  static void close(type h) noexcept { LocalFree(h); }
-};
-
-struct CoTaskMemoryTraits {
-  using type = void*;
-  static type invalid() noexcept { return nullptr; }
-  static void close(type p) noexcept { CoTaskMemFree(p); }
-};
-
-struct ModuleTraits {
-  using type = HMODULE;
-  static type invalid() noexcept { return nullptr; }
-  static void close(type h) noexcept { FreeLibrary(h); }
-};
-
+using LocalMemoryTraits = ReleasedBy<HLOCAL, LocalFree>;
+using CoTaskMemoryTraits = ReleasedBy<void*, CoTaskMemFree>;
+using ModuleTraits = ReleasedBy<HMODULE, FreeLibrary>;
 template <class Gdi>
-struct GdiObjectTraits {
-  using type = Gdi;
-  static type invalid() noexcept { return nullptr; }
-  static void close(type h) noexcept { DeleteObject(h); }
-};
+using GdiObjectTraits = ReleasedBy<Gdi, DeleteObject>;
 
 using Handle = Owned<HandleTraits>;
 using FileHandle = Owned<FileHandleTraits>;
@@ -159,10 +128,15 @@ class ComPtr {
     }
   }
 
-  [[nodiscard]] void** put_void() noexcept {
+  // For functions that return an interface through a typed out parameter; releases the current
+  // one first.
+  [[nodiscard]] Interface** put() noexcept {
     reset();
-    return reinterpret_cast<void**>(&ptr_);
+    return &ptr_;
   }
+
+  // The same, for functions that take the out parameter as void** with an interface id.
+  [[nodiscard]] void** put_void() noexcept { return reinterpret_cast<void**>(put()); }
 
  private:
   Interface* ptr_ = nullptr;

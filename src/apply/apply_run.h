@@ -6,6 +6,7 @@
 
 #include "apply/rollback.h"
 #include "apply/work_folder.h"
+#include "core/failure.h"
 #include "manifest/release.h"
 
 namespace borelu::apply {
@@ -23,9 +24,9 @@ struct ApplyRun {
   std::vector<std::string> savedNames;
 };
 
-// Puts the previous installation back after a failed apply and returns the message to report:
-// the apply's own message when everything was restored, otherwise what stopped the restore (the
-// rollback copy is then kept for an administrator).
-[[nodiscard]] std::string restore_installation(ApplyRun& run, std::string failure);
+// Puts the previous installation back after a failed apply and returns the failure to report:
+// the apply's own when everything was restored, otherwise what stopped the restore (the rollback
+// copy is then kept for an administrator).
+[[nodiscard]] Failure restore_installation(ApplyRun& run, Failure failure);
 
 }  // namespace borelu::apply

@@ -8,6 +8,8 @@
 
 #include "apply/installer_result.h"
 #include "core/path_text.h"
+#include "manifest/file_names.h"
+#include "win/process.h"
 #include "win/system_error.h"
 #include "win/text.h"
 
@@ -18,39 +20,6 @@ constexpr DWORD kServiceAccess = DELETE | SERVICE_QUERY_STATUS | SERVICE_START |
 static_assert(kServiceAccess == 0x00010034);
 constexpr auto kStopLimit = std::chrono::seconds(30);
 constexpr auto kStopPoll = std::chrono::milliseconds(100);
-
-struct Pipe {
-  win::Handle read;
-  win::Handle write;
-};
-
-Result<Pipe> child_pipe(bool child_reads) {
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE read = nullptr;
-  HANDLE write = nullptr;
-  if (!CreatePipe(&read, &write, &inherit, 0)) {
-    return std::unexpected(win::last_os_failure());
-  }
-  Pipe pipe{win::Handle(read), win::Handle(write)};
-  // Only the child's end is inherited.
-  SetHandleInformation(child_reads ? pipe.write.get() : pipe.read.get(), HANDLE_FLAG_INHERIT, 0);
-  return pipe;
-}
-
-// Reads a pipe to its end, keeping at most `keep` bytes.
-std::string drain(HANDLE pipe, std::size_t keep) {
-  std::string kept;
-  char buffer[4096];
-  DWORD got = 0;
-  while (ReadFile(pipe, buffer, sizeof buffer, &got, nullptr) && got > 0) {
-    kept.append(buffer, std::min<std::size_t>(got, keep - std::min(keep, kept.size())));
-  }
-  return kept;
-}
-
-}  // namespace
-
-namespace {
 
 // Runs `act` on the service when it exists; an absent service needs nothing done.
 template <class Act>
@@ -69,7 +38,7 @@ Result<std::optional<win::ServiceHandle>> open_blocking_service() {
   if (!manager) {
     return std::unexpected(win::last_os_failure("Open service manager"));
   }
-  win::ServiceHandle service(OpenServiceW(manager.get(), kServiceName.data(), kServiceAccess));
+  win::ServiceHandle service(OpenServiceW(manager.get(), SERVICE_NAME.data(), kServiceAccess));
   if (!service) {
     if (GetLastError() == ERROR_SERVICE_DOES_NOT_EXIST) {
       return std::optional<win::ServiceHandle>();
@@ -88,41 +57,33 @@ Result<bool> probe_blocking_service() {
 }
 
 Status run_service_installer(std::string_view work_folder, std::string_view owner_sid) {
-  auto input = child_pipe(true);
-  auto output = child_pipe(false);
-  auto error = child_pipe(false);
+  auto input = win::child_pipe(win::ChildEnd::reads);
+  auto output = win::child_pipe(win::ChildEnd::writes);
+  auto error = win::child_pipe(win::ChildEnd::writes);
   if (!input || !output || !error) {
     return std::unexpected(!input ? input.error() : !output ? output.error() : error.error());
   }
   input->write.reset();  // standard input is empty
 
-  std::wstring command = L"\"" + win::widen(join_path(work_folder, "BoreluService.exe")) +
-                         L"\" --install --owner-sid " + win::widen(owner_sid);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = input->read.get();
-  startup.hStdOutput = output->write.get();
-  startup.hStdError = error->write.get();
-  PROCESS_INFORMATION info{};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                      nullptr, &startup, &info)) {
-    return std::unexpected(win::last_os_failure());
+  const std::wstring command = L"\"" + win::widen(join_path(work_folder, manifest::SERVICE_FILE)) +
+                               L"\" --install --owner-sid " + win::widen(owner_sid);
+  const win::StandardHandles standard{input->read.get(), output->write.get(), error->write.get()};
+  const auto child = win::start_process(command, CREATE_NO_WINDOW, &standard);
+  if (!child) {
+    return std::unexpected(child.error());
   }
-  const win::Handle process(info.hProcess);
-  const win::Handle thread(info.hThread);
   // Our copies of the child's ends are closed, so the pipes end when the child's do.
   input->read.reset();
   output->write.reset();
   error->write.reset();
 
-  std::thread output_reader([&] { (void)drain(output->read.get(), 0); });
-  const std::string standard_error = drain(error->read.get(), kInstallerErrorBytes);
+  std::thread output_reader([&] { (void)win::drain_pipe(output->read.get(), 0); });
+  const std::string standard_error = win::drain_pipe(error->read.get(), INSTALLER_ERROR_BYTES);
   output_reader.join();
 
   DWORD exit_code = 0;
-  if (WaitForSingleObject(process.get(), INFINITE) != WAIT_OBJECT_0 ||
-      !GetExitCodeProcess(process.get(), &exit_code)) {
+  if (WaitForSingleObject(child->process.get(), INFINITE) != WAIT_OBJECT_0 ||
+      !GetExitCodeProcess(child->process.get(), &exit_code)) {
     return std::unexpected(win::last_os_failure());
   }
   if (exit_code == 0) {

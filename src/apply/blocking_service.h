@@ -8,7 +8,7 @@
 
 namespace borelu::apply {
 
-inline constexpr std::wstring_view kServiceName = L"BoreluBlocking";
+inline constexpr std::wstring_view SERVICE_NAME = L"BoreluBlocking";
 
 // The blocking service, opened for query, start, stop and delete; nothing when it does not exist.
 [[nodiscard]] Result<std::optional<win::ServiceHandle>> open_blocking_service();

@@ -5,6 +5,8 @@
 #include "core/hex.h"
 #include "core/path_text.h"
 #include "crypto/sha256.h"
+#include "manifest/file_names.h"
+#include "win/files.h"
 #include "win/handles.h"
 #include "win/system_error.h"
 #include "win/text.h"
@@ -24,46 +26,46 @@ Result<std::string> file_sha256(std::string_view path) {
     return std::unexpected(win::last_os_failure());
   }
   crypto::Sha256 digest;
-  std::string buffer(64 * 1024, '\0');
-  while (true) {
-    DWORD got = 0;
-    if (!ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
-      return std::unexpected(win::last_os_failure());
-    }
-    if (got == 0) {
-      return to_lower_hex(digest.finish());
-    }
-    digest.update(std::span(reinterpret_cast<const unsigned char*>(buffer.data()), got));
+  auto read = win::read_pieces(file.get(), [&](std::span<const unsigned char> piece) -> Status {
+    digest.update(piece);
+    return {};
+  });
+  if (!read) {
+    return std::unexpected(read.error());
   }
+  return to_lower_hex(digest.finish());
 }
 
-// Empty when the process is the genuine installed application of the owner, else the finding.
-std::string identify(HANDLE process, std::string_view owner_sid,
-                     std::string_view installation_folder) {
-  const auto policy = windows::read_blocking_policy();
+// Success when the process is the genuine installed application of the owner; otherwise the
+// failure is the finding.
+Status identify(HANDLE process, std::string_view owner_sid, std::string_view installation_folder) {
+  const auto policy = blocking::read_blocking_policy();
   if (!policy) {
-    return policy.error().text();
+    return std::unexpected(policy.error());
   }
-  const auto user = windows::process_user_sid(process);
+  const auto user = blocking::process_user_sid(process);
   if (!user) {
-    return user.error().text();
+    return std::unexpected(user.error());
   }
   if (*user != owner_sid) {
-    return std::string(kUntrusted);
+    return fail(std::string(kUntrusted));
   }
-  const auto image = windows::process_image_path(process);
+  const auto image = blocking::process_image_path(process);
   if (!image) {
-    return image.error().text();
+    return std::unexpected(image.error());
   }
-  const std::string application = join_path(installation_folder, "Borelu.exe");
-  if (!windows::same_file_path(*image, application)) {
-    return std::string(kUntrusted);
+  const std::string application = join_path(installation_folder, manifest::APPLICATION_FILE);
+  if (!blocking::same_file_path(*image, application)) {
+    return fail(std::string(kUntrusted));
   }
   const auto digest = file_sha256(application);
   if (!digest) {
-    return digest.error().text();
+    return std::unexpected(digest.error());
   }
-  return *digest == policy->client_sha256 ? std::string() : std::string(kUntrusted);
+  if (*digest != policy->client_sha256) {
+    return fail(std::string(kUntrusted));
+  }
+  return {};
 }
 
 }  // namespace
@@ -89,8 +91,8 @@ Status check_calling_application(std::uint32_t parent_pid, std::string_view owne
   if (running != WAIT_TIMEOUT) {
     return std::unexpected(win::last_os_failure("Check Borelu shutdown"));
   }
-  const std::string finding = identify(process.get(), owner_sid, installation_folder);
-  if (finding.empty()) {
+  const Status trusted = identify(process.get(), owner_sid, installation_folder);
+  if (trusted) {
     const DWORD ended =
         WaitForSingleObject(process.get(), static_cast<DWORD>(shutdown_wait.count()));
     if (ended == WAIT_OBJECT_0) {
@@ -105,7 +107,7 @@ Status check_calling_application(std::uint32_t parent_pid, std::string_view owne
   if (WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0) {
     return {};
   }
-  return fail(finding);
+  return trusted;
 }
 
 }  // namespace borelu::apply

@@ -5,10 +5,10 @@
 namespace borelu::apply {
 
 std::string installer_error_details(std::string_view standard_error) {
-  const std::u16string decoded = utf8_to_utf16(standard_error.substr(0, kInstallerErrorBytes));
+  const std::u16string decoded = utf8_to_utf16(standard_error.substr(0, INSTALLER_ERROR_BYTES));
   std::string details;
   std::size_t characters = 0;
-  for (std::size_t i = 0; i < decoded.size() && characters < kInstallerErrorChars;
+  for (std::size_t i = 0; i < decoded.size() && characters < INSTALLER_ERROR_CHARS;
        ++i, ++characters) {
     char32_t scalar = decoded[i];
     if (scalar >= 0xD800 && scalar <= 0xDBFF && i + 1 < decoded.size()) {

@@ -6,8 +6,8 @@
 
 namespace borelu::apply {
 
-inline constexpr std::size_t kInstallerErrorBytes = 4096;
-inline constexpr std::size_t kInstallerErrorChars = 600;
+inline constexpr std::size_t INSTALLER_ERROR_BYTES = 4096;
+inline constexpr std::size_t INSTALLER_ERROR_CHARS = 600;
 
 // The details of a failed service installer, from what it wrote on standard error: the first
 // 4096 bytes decoded as UTF-8 (bad sequences become U+FFFD), at most 600 characters, control

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "apply/artifact_file.h"
 #include "apply/maintenance_names.h"
 #include "apply/path_safety.h"
-#include "apply/stage_copy.h"
 #include "core/path_text.h"
 #include "manifest/installation.h"
 #include "manifest/records.h"
@@ -58,11 +58,11 @@ void remove_old_runners(std::string_view maintenance_folder, const std::string& 
   if (!reject_linked_path(runners)) {
     return;
   }
-  const auto self = windows::process_image_path(GetCurrentProcess());
-  constexpr std::string_view kRunnerFile[] = {manifest::UPDATER_NAME};
+  const auto self = blocking::process_image_path(GetCurrentProcess());
+  constexpr std::string_view kRunnerFile[] = {manifest::UPDATER_FILE};
   for (const std::string& name : folder_entries(runners)) {
     const std::string entry = join_path(runners, name);
-    const std::string runner = join_path(entry, manifest::UPDATER_NAME);
+    const std::string runner = join_path(entry, manifest::UPDATER_FILE);
     if (!is_runner_folder_name(name) || runner == current_runner || (self && runner == *self)) {
       continue;
     }
@@ -80,7 +80,7 @@ Status provide_updater_runner(const manifest::Release& release, const WorkFolder
   // With a runner path there is an updater, and the path ends in "runners", its digest and the
   // file name.
   const manifest::Artifact& updater =
-      *std::ranges::find(release.files, manifest::UPDATER_NAME, &manifest::Artifact::name);
+      *std::ranges::find(release.files, manifest::UPDATER_FILE, &manifest::Artifact::name);
   const std::string folder = parent_path(*runner).value_or("");
   const std::string runners = parent_path(folder).value_or("");
   if (auto plain = reject_linked_path(folder); !plain) {
@@ -97,7 +97,7 @@ Status provide_updater_runner(const manifest::Release& release, const WorkFolder
   }
   const std::wstring target = win::widen(*runner);
   if (GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES) {
-    const std::wstring source = win::widen(join_path(work.path, manifest::UPDATER_NAME));
+    const std::wstring source = win::widen(join_path(work.path, manifest::UPDATER_FILE));
     if (!CopyFileExW(source.c_str(), target.c_str(), nullptr, nullptr, nullptr,
                      COPY_FILE_FAIL_IF_EXISTS)) {
       return std::unexpected(win::last_os_failure());

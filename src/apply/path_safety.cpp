@@ -1,12 +1,11 @@
 #include "apply/path_safety.h"
 
-#include <sddl.h>
-
 #include <optional>
 
 #include "core/path_text.h"
 #include "manifest/installation.h"
 #include "win/files.h"
+#include "win/security.h"
 #include "win/system_error.h"
 #include "win/text.h"
 
@@ -100,17 +99,15 @@ Result<win::FileHandle> open_regular_file(std::string_view path) {
 }
 
 Status protect_path(std::string_view path) {
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(
-          kProtectedDescriptor.data(), SDDL_REVISION_1, &descriptor, nullptr)) {
-    return std::unexpected(win::last_os_failure("Build access policy"));
+  const auto descriptor = win::security_descriptor(PROTECTED_DESCRIPTOR);
+  if (!descriptor) {
+    return std::unexpected(descriptor.error());
   }
-  const win::LocalMemory owner(descriptor);
   constexpr SECURITY_INFORMATION kWhat = OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION |
                                          DACL_SECURITY_INFORMATION |
                                          PROTECTED_DACL_SECURITY_INFORMATION;
   static_assert(kWhat == 0x80000007);
-  if (!SetFileSecurityW(win::widen(path).c_str(), kWhat, descriptor)) {
+  if (!SetFileSecurityW(win::widen(path).c_str(), kWhat, descriptor->get())) {
     return std::unexpected(win::last_os_failure("Protect installed files"));
   }
   return {};

@@ -10,7 +10,7 @@ namespace borelu::apply {
 
 // Owner and group Administrators; a protected DACL with full access for LocalSystem and
 // Administrators and read/execute for Users, inherited by files and sub-folders.
-inline constexpr std::wstring_view kProtectedDescriptor =
+inline constexpr std::wstring_view PROTECTED_DESCRIPTOR =
     L"O:BAG:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;GRGX;;;BU)";
 
 inline constexpr std::string_view kLinkedPath =

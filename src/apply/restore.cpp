@@ -5,6 +5,7 @@
 #include "apply/apply_run.h"
 #include "apply/blocking_service.h"
 #include "core/path_text.h"
+#include "manifest/file_names.h"
 #include "registration.h"
 #include "win/files.h"
 #include "win/system_error.h"
@@ -12,10 +13,10 @@
 
 namespace borelu::apply {
 
-std::string restore_installation(ApplyRun& run, std::string failure) {
+Failure restore_installation(ApplyRun& run, Failure failure) {
   run.work.keepRollback = true;
   if (auto stopped = stop_blocking_service(); !stopped) {
-    return stopped.error().text();
+    return stopped.error();
   }
   for (const std::string_view name : ROLLBACK_NAMES) {
     const std::wstring target = win::widen(join_path(run.installationFolder, name));
@@ -28,23 +29,25 @@ std::string restore_installation(ApplyRun& run, std::string failure) {
       restored = DeleteFileW(target.c_str());
     }
     if (!restored) {
-      return failure + " Recovery failed: " + win::system_error_text(GetLastError()) +
-             ". Run BoreluSetup again.";
+      const DWORD error = GetLastError();
+      return Failure(failure.text() + " Recovery failed: " + win::system_error_text(error) +
+                     ". Run BoreluSetup again.");
     }
   }
   if (auto startup = registration::set_startup_entry(
-          run.ownerSid, run.snapshot.hadStartup, join_path(run.installationFolder, "Borelu.exe"));
+          run.ownerSid, run.snapshot.hadStartup,
+          join_path(run.installationFolder, manifest::APPLICATION_FILE));
       !startup) {
-    return startup.error().text();
+    return startup.error();
   }
   const auto uninstall = run.snapshot.previousRelease
                              ? registration::register_uninstall_entry(*run.snapshot.previousRelease)
                              : registration::remove_uninstall_entry();
   if (!uninstall) {
-    return uninstall.error().text();
+    return uninstall.error();
   }
   if (auto service = restore_blocking_service(run.serviceExisted); !service) {
-    return service.error().text();
+    return service.error();
   }
   run.work.keepRollback = false;
   return failure;

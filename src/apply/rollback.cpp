@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
+#include "apply/artifact_file.h"
 #include "apply/path_safety.h"
-#include "apply/stage_copy.h"
 #include "apply/work_folder.h"
 #include "core/path_text.h"
 #include "manifest/installation.h"
@@ -17,31 +17,19 @@
 namespace borelu::apply {
 namespace {
 
-constexpr std::string_view kSetupOptionsFile = "setup-options.json";
-
 Status copy_through(HANDLE source, std::string_view target) {
-  const win::FileHandle copy(CreateFileW(win::widen(target).c_str(), GENERIC_WRITE, 0, nullptr,
-                                         CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const auto copy = win::create_new_file(target);
   if (!copy) {
-    return std::unexpected(win::last_os_failure());
+    return std::unexpected(copy.error());
   }
-  std::string buffer(64 * 1024, '\0');
-  while (true) {
-    DWORD got = 0;
-    if (!ReadFile(source, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
-      return std::unexpected(win::last_os_failure());
-    }
-    if (got == 0) {
-      break;
-    }
-    if (auto written = win::write_all(copy.get(), std::string_view(buffer.data(), got)); !written) {
-      return written;
-    }
+  auto copied = win::read_pieces(source, [&](std::span<const unsigned char> piece) {
+    return win::write_all(
+        copy->get(), std::string_view(reinterpret_cast<const char*>(piece.data()), piece.size()));
+  });
+  if (!copied) {
+    return copied;
   }
-  if (!FlushFileBuffers(copy.get())) {
-    return std::unexpected(win::last_os_failure());
-  }
-  return {};
+  return win::flush_to_disk(copy->get());
 }
 
 Status write_protected(std::string_view path, std::string_view bytes) {
@@ -105,7 +93,7 @@ Status commit_records(std::string_view installation_folder, std::string_view rel
     }
   }
   if (preferences) {
-    const std::string options_path = join_path(installation_folder, kSetupOptionsFile);
+    const std::string options_path = join_path(installation_folder, options::SETUP_OPTIONS_FILE);
     if (auto checked = reject_linked_path(options_path); !checked) {
       return checked;
     }
@@ -113,7 +101,8 @@ Status commit_records(std::string_view installation_folder, std::string_view rel
       return written;
     }
     if (auto startup = registration::set_startup_entry(
-            owner_sid, preferences->startup, join_path(installation_folder, "Borelu.exe"));
+            owner_sid, preferences->startup,
+            join_path(installation_folder, manifest::APPLICATION_FILE));
         !startup) {
       return startup;
     }

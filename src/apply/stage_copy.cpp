@@ -2,9 +2,10 @@
 
 #include <windows.h>
 
+#include "apply/artifact_file.h"
 #include "apply/path_safety.h"
 #include "core/path_text.h"
-#include "download/urls.h"
+#include "manifest/file_names.h"
 #include "win/files.h"
 #include "win/handles.h"
 #include "win/system_error.h"
@@ -20,16 +21,15 @@ Status copy_checked(std::string_view stage_folder, std::string_view work_folder,
     return std::unexpected(source.error());
   }
   const std::string target = join_path(work_folder, artifact.name);
-  const win::FileHandle copy(CreateFileW(win::widen(target).c_str(), GENERIC_WRITE, 0, nullptr,
-                                         CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const auto copy = win::create_new_file(target);
   if (!copy) {
-    return std::unexpected(win::last_os_failure());
+    return std::unexpected(copy.error());
   }
-  if (auto checked = win::check_through(source->get(), artifact, copy.get()); !checked) {
+  if (auto checked = check_artifact_through(source->get(), artifact, copy->get()); !checked) {
     return checked;
   }
-  if (!FlushFileBuffers(copy.get())) {
-    return std::unexpected(win::last_os_failure());
+  if (auto flushed = win::flush_to_disk(copy->get()); !flushed) {
+    return flushed;
   }
   return protect_path(target);
 }
@@ -41,7 +41,7 @@ Result<StagedRelease> copy_stage_to_work(std::string_view stage_folder,
   if (auto checked = reject_linked_path(stage_folder); !checked) {
     return std::unexpected(checked.error());
   }
-  auto metadata_file = open_regular_file(join_path(stage_folder, download::STAGED_METADATA));
+  auto metadata_file = open_regular_file(join_path(stage_folder, manifest::STAGED_METADATA));
   if (!metadata_file) {
     return std::unexpected(metadata_file.error());
   }
@@ -60,22 +60,11 @@ Result<StagedRelease> copy_stage_to_work(std::string_view stage_folder,
     }
   }
   if (auto written =
-          win::write_whole_file(join_path(work_folder, download::STAGED_METADATA), *bytes);
+          win::write_whole_file(join_path(work_folder, manifest::STAGED_METADATA), *bytes);
       !written) {
     return std::unexpected(written.error());
   }
   return StagedRelease{std::move(*bytes), std::move(*release)};
-}
-
-Status check_file_against_artifact(std::string_view path, const manifest::Artifact& artifact) {
-  const win::FileHandle file(CreateFileW(win::widen(path).c_str(), GENERIC_READ,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                         nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN,
-                                         nullptr));
-  if (!file) {
-    return std::unexpected(win::last_os_failure());
-  }
-  return win::check_through(file.get(), artifact, nullptr);
 }
 
 }  // namespace borelu::apply

@@ -19,8 +19,4 @@ struct StagedRelease {
 [[nodiscard]] Result<StagedRelease> copy_stage_to_work(std::string_view stage_folder,
                                                        std::string_view work_folder);
 
-// Checks a file in place against its signed size and SHA-256.
-[[nodiscard]] Status check_file_against_artifact(std::string_view path,
-                                                 const manifest::Artifact& artifact);
-
 }  // namespace borelu::apply

@@ -38,7 +38,7 @@ Status check_owner_and_version(Operation operation, std::string_view owner_sid,
     return plain;
   }
   // An unreadable policy means there is no owner to protect yet.
-  if (const auto policy = windows::read_blocking_policy();
+  if (const auto policy = blocking::read_blocking_policy();
       policy && policy->owner_sid != owner_sid) {
     return fail("This Borelu installation belongs to a different Windows user.");
   }

@@ -6,17 +6,21 @@
 #include <string_view>
 
 #include "core/failure.h"
+#include "manifest/file_names.h"
+#include "options.h"
+#include "webview2/webview2.h"
+#include "windows/policy.h"
 
 namespace borelu::apply {
 
 // What the worker may ever delete from its work folder and from the rollback folder; the order
 // is the order of processing.
 inline constexpr std::array<std::string_view, 5> WORK_FOLDER_CONTENT{
-    "Borelu.exe", "BoreluService.exe", "BoreluUpdater.exe", "release.json",
-    "MicrosoftEdgeWebview2Setup.exe"};
+    manifest::APPLICATION_FILE, manifest::SERVICE_FILE, manifest::UPDATER_FILE,
+    manifest::STAGED_METADATA, webview2::BOOTSTRAPPER_FILE};
 inline constexpr std::array<std::string_view, 6> ROLLBACK_NAMES{
-    "Borelu.exe",           "BoreluService.exe",      "BoreluUpdater.exe",
-    "blocking-policy.json", "installed-release.json", "setup-options.json"};
+    manifest::APPLICATION_FILE, manifest::SERVICE_FILE,           manifest::UPDATER_FILE,
+    blocking::POLICY_FILE,      manifest::INSTALLED_RELEASE_FILE, options::SETUP_OPTIONS_FILE};
 inline constexpr std::string_view ROLLBACK_FOLDER = "rollback";
 inline constexpr std::string_view WORK_PREFIX = "work-";
 

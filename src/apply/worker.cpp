@@ -8,6 +8,7 @@
 #include "apply/path_safety.h"
 #include "apply/stage_copy.h"
 #include "apply/version_gate.h"
+#include "core/scope_exit.h"
 #include "manifest/installation.h"
 #include "webview2/webview2.h"
 #include "windows/owner_sid.h"
@@ -16,25 +17,11 @@
 namespace borelu::apply {
 namespace {
 
-// Steps 4 to 14, once the lock is held; the work folder is tidied on every way out.
-Status apply_locked(const WorkerRequest& request) {
-  ApplyRun run;
-  run.ownerSid = request.ownerSid;
-  auto maintenance = prepare_maintenance_folder();
-  if (!maintenance) {
-    return std::unexpected(maintenance.error());
-  }
-  run.maintenanceFolder = *maintenance;
-  auto work = create_work_folder(run.maintenanceFolder);
-  if (!work) {
-    return std::unexpected(work.error());
-  }
-  run.work = *work;
-  struct Tidy {
-    const WorkFolder& work;
-    ~Tidy() { tidy_work_folder(work); }
-  } tidy{run.work};
-
+// Everything that comes before the first change to the installation: the checked copy of the
+// stage, the owner and version rules, the calling application, the WebView2 runtime, what a
+// restore will need, the updater's runner and the rollback copy. A failure here leaves the
+// installation folder, the service and the registration as they were.
+Status prepare_apply(const WorkerRequest& request, ApplyRun& run) {
   auto staged = copy_stage_to_work(request.stageDir, run.work.path);
   if (!staged) {
     return std::unexpected(staged.error());
@@ -78,23 +65,50 @@ Status apply_locked(const WorkerRequest& request) {
     return std::unexpected(saved.error());
   }
   run.savedNames = std::move(*saved);
+  return {};
+}
 
+// The point of no return: the service installer puts the release in place and the records are
+// committed. Any failure from here on restores the previous installation from the rollback copy.
+Status apply_under_rollback(const WorkerRequest& request, ApplyRun& run) {
   Status applied = run_service_installer(run.work.path, run.ownerSid);
   if (applied) {
     applied = commit_records(run.installationFolder, run.releaseBytes, run.release,
                              request.preferences, run.ownerSid);
   }
   if (!applied) {
-    return fail(restore_installation(run, applied.error().text()));
+    return std::unexpected(restore_installation(run, std::move(applied.error())));
   }
   finish_successful_apply(run.release, run.maintenanceFolder, run.work);
   return {};
 }
 
+// The run once the install lock is held, in its own work folder, which is tidied on every way out.
+Status apply_locked(const WorkerRequest& request) {
+  ApplyRun run;
+  run.ownerSid = request.ownerSid;
+  auto maintenance = prepare_maintenance_folder();
+  if (!maintenance) {
+    return std::unexpected(maintenance.error());
+  }
+  run.maintenanceFolder = *maintenance;
+  auto work = create_work_folder(run.maintenanceFolder);
+  if (!work) {
+    return std::unexpected(work.error());
+  }
+  run.work = *work;
+  const ScopeExit tidy([&] { tidy_work_folder(run.work); });
+
+  if (auto prepared = prepare_apply(request, run); !prepared) {
+    return prepared;
+  }
+  return apply_under_rollback(request, run);
+}
+
 }  // namespace
 
 Status run_worker(const WorkerRequest& request) {
-  if (!windows::is_elevated() || !windows::is_valid_owner_sid(request.ownerSid)) {
+  if (!blocking::is_elevated() || !blocking::is_valid_owner_sid(request.ownerSid)) {
     return fail("Windows installation permission is required.");
   }
   auto lock = take_install_lock();

@@ -51,8 +51,8 @@ Status write_failure_record(std::string_view message) {
   if (auto written = win::write_all(file.get(), record); !written) {
     return written;
   }
-  if (!FlushFileBuffers(file.get())) {
-    return std::unexpected(win::last_os_failure());
+  if (auto flushed = win::flush_to_disk(file.get()); !flushed) {
+    return flushed;
   }
   file.reset();
   return apply::protect_path(path);

@@ -25,7 +25,7 @@ std::optional<std::uint64_t> unsigned_member(const manifest::JsonValue& object,
   if (value == nullptr || value->kind != manifest::JsonValue::Kind::unsigned_integer) {
     return std::nullopt;
   }
-  return value->unsigned_integer;
+  return value->unsignedInteger;
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 #include "controller/install_run.h"
 
 #include "controller/progress_text.h"
+#include "core/path_text.h"
+#include "manifest/file_names.h"
+#include "ui/catalogue.h"
 #include "worker_request.h"
 
 namespace borelu::controller {
@@ -9,10 +12,6 @@ namespace {
 constexpr std::string_view kCancelled = "Cancelled.";
 constexpr std::uint32_t kElevationDeclined = 1223;  // ERROR_CANCELLED
 
-constexpr std::string_view kVerifiedLine = "Verified. Waiting for Windows installation permission…";
-constexpr std::string_view kInstallingLine =
-    "Installing Borelu and preparing Microsoft WebView2 if needed. This may take a few minutes...";
-
 Result<std::uint64_t> millis_since_1970(std::chrono::system_clock::time_point now) {
   const auto since = now.time_since_epoch();
   if (since < std::chrono::system_clock::duration::zero()) {
@@ -20,11 +19,6 @@ Result<std::uint64_t> millis_since_1970(std::chrono::system_clock::time_point no
   }
   return static_cast<std::uint64_t>(
       std::chrono::duration_cast<std::chrono::milliseconds>(since).count());
-}
-
-bool begin_elevation(download::CancelState& cancel) {
-  std::int64_t running = 0;
-  return cancel.compare_exchange_strong(running, 2);
 }
 
 // After the worker ended: first launch, then shortcuts and clean-up on success, or the worker's
@@ -36,7 +30,7 @@ Status finish(const InstallInput& input, InstallEffects& effects, WorkerProcess&
   if (!folder) {
     return std::unexpected(folder.error());
   }
-  const std::string application = *folder + "\\Borelu.exe";
+  const std::string application = join_path(*folder, manifest::APPLICATION_FILE);
   // A failed worker has restored the previous installation: start that one when it can run.
   if (effects.is_regular_file(application) &&
       (exit_code == 0 || effects.webview2_present(owner_sid))) {
@@ -64,9 +58,8 @@ Status finish(const InstallInput& input, InstallEffects& effects, WorkerProcess&
 
 }  // namespace
 
-Status run_install(const InstallInput& input, InstallEffects& effects,
-                   download::CancelState& cancel, const MessageSender& sender,
-                   const manifest::TrustAnchor& anchor) {
+Status run_install(const InstallInput& input, InstallEffects& effects, CancelState& cancel,
+                   const MessageSender& sender, const manifest::TrustAnchor& anchor) {
   const auto report = [&](std::uint32_t percent, std::string_view english) {
     report_progress(sender, percent, english, input.language);
   };
@@ -79,7 +72,7 @@ Status run_install(const InstallInput& input, InstallEffects& effects,
   if (!release) {
     return std::unexpected(release.error());
   }
-  if (cancel.load() == 1) {
+  if (cancel.cancel_requested()) {
     return fail(std::string(kCancelled));
   }
   const auto stage = effects.create_stage();
@@ -94,10 +87,10 @@ Status run_install(const InstallInput& input, InstallEffects& effects,
   }
 
   // The point of no return: from here on the window cannot cancel.
-  if (!begin_elevation(cancel)) {
+  if (!cancel.begin_elevation()) {
     return fail(std::string(kCancelled));
   }
-  report(100, kVerifiedLine);
+  report(100, ui::text::kVerified.english);
 
   const auto start_millis = millis_since_1970(effects.now());
   if (!start_millis) {
@@ -128,9 +121,9 @@ Status run_install(const InstallInput& input, InstallEffects& effects,
     }
     return fail("Start Borelu installation worker: " + worker.error().system_text);
   }
-  report(100, kInstallingLine);
+  report(100, ui::text::kInstalling.english);
 
-  if (!(*worker)->wait(kWorkerWaitMillis)) {
+  if (!(*worker)->wait(WORKER_WAIT_MILLIS)) {
     return fail("Installer is still running. Wait before opening Borelu again.");
   }
   return finish(input, effects, **worker, *stage, *owner_sid, *start_millis);

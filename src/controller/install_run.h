@@ -10,14 +10,13 @@
 #include "controller/controller_message.h"
 #include "controller/staging.h"
 #include "core/failure.h"
-#include "download/body_loop.h"
 #include "manifest/release.h"
 #include "options.h"
 #include "ui/language.h"
 
 namespace borelu::controller {
 
-inline constexpr std::uint32_t kWorkerWaitMillis = 900000;  // 15 minutes
+inline constexpr std::uint32_t WORKER_WAIT_MILLIS = 900000;  // 15 minutes
 
 // The elevated worker once started: its process, closed when this goes away.
 class WorkerProcess {
@@ -46,7 +45,7 @@ class InstallEffects {
   [[nodiscard]] virtual Status download_release(std::string_view stage,
                                                 const manifest::Release& release,
                                                 std::string_view metadata,
-                                                const download::CancelState& cancel,
+                                                const CancelState& cancel,
                                                 const ProgressReporter& progress) = 0;
   [[nodiscard]] virtual std::chrono::system_clock::time_point now() = 0;
   [[nodiscard]] virtual Result<std::string> owner_sid() = 0;
@@ -72,7 +71,7 @@ struct InstallInput {
 // and shortcuts. Reports progress through `sender`; returns the run's result (the caller sends
 // it as `Finished`). The release is trusted only as `anchor` verifies it.
 [[nodiscard]] Status run_install(const InstallInput& input, InstallEffects& effects,
-                                 download::CancelState& cancel, const MessageSender& sender,
+                                 CancelState& cancel, const MessageSender& sender,
                                  const manifest::TrustAnchor& anchor);
 
 }  // namespace borelu::controller

@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "apply/artifact_file.h"
 #include "apply/path_safety.h"
 #include "core/path_text.h"
 #include "download/https.h"
@@ -54,17 +55,6 @@ bool same_components(std::string_view a, std::string_view b) {
   return split(a) == split(b);
 }
 
-// Reads the downloaded file back and checks it against the signed size and digest.
-Status check_downloaded(std::string_view path, const manifest::Artifact& artifact) {
-  const win::FileHandle file(CreateFileW(win::widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                         nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN,
-                                         nullptr));
-  if (!file) {
-    return std::unexpected(win::last_os_failure());
-  }
-  return win::check_through(file.get(), artifact, nullptr);
-}
-
 // Renames with replacement; where that is refused, renames through the open file instead.
 Status rename_replacing(std::string_view from, std::string_view to) {
   const std::wstring source = win::widen(from);
@@ -100,13 +90,14 @@ void remove_staged(std::string_view stage, const manifest::Release& release) {
     DeleteFileW(win::widen(final_path).c_str());
     DeleteFileW(win::widen(final_path + std::string(download::PART_SUFFIX)).c_str());
   }
-  DeleteFileW(win::widen(join_path(stage, download::STAGED_METADATA)).c_str());
+  DeleteFileW(win::widen(join_path(stage, manifest::STAGED_METADATA)).c_str());
   RemoveDirectoryW(win::widen(stage).c_str());
 }
 
 Status download_all(std::string_view stage, const manifest::Release& release,
-                    std::string_view metadata, const download::CancelState& cancel,
+                    std::string_view metadata, const CancelState& cancel,
                     const ProgressReporter& progress) {
+  const download::CancelCheck cancelled = [&cancel] { return cancel.cancel_requested(); };
   std::uint64_t total = 0;
   for (const auto& artifact : release.files) {
     total += artifact.bytes;
@@ -139,22 +130,22 @@ Status download_all(std::string_view stage, const manifest::Release& release,
           progress(percent, download::downloading_line(release.version, percent));
           return {};
         },
-        &cancel);
+        cancelled);
     if (!fetched) {
       return fetched;
     }
-    if (!FlushFileBuffers(part.get())) {
-      return std::unexpected(win::last_os_failure());
+    if (auto flushed = win::flush_to_disk(part.get()); !flushed) {
+      return flushed;
     }
     part.reset();
-    if (auto checked = check_downloaded(part_path, artifact); !checked) {
+    if (auto checked = apply::check_file_against_artifact(part_path, artifact); !checked) {
       return checked;
     }
     if (auto renamed = rename_replacing(part_path, final_path); !renamed) {
       return renamed;
     }
   }
-  return win::write_whole_file(join_path(stage, download::STAGED_METADATA), metadata);
+  return win::write_whole_file(join_path(stage, manifest::STAGED_METADATA), metadata);
 }
 
 }  // namespace
@@ -179,7 +170,7 @@ Result<std::string> create_stage() {
 }
 
 Status download_release(std::string_view stage, const manifest::Release& release,
-                        std::string_view metadata, const download::CancelState& cancel,
+                        std::string_view metadata, const CancelState& cancel,
                         const ProgressReporter& progress) {
   auto outcome = download_all(stage, release, metadata, cancel, progress);
   if (!outcome) {
@@ -195,10 +186,10 @@ void remove_stage_after_success(std::string_view stage) {
       !same_components(*parent, *updates) || !apply::reject_linked_path(stage)) {
     return;
   }
-  for (const std::string_view name :
-       {"Borelu.exe", "BoreluService.exe", "BoreluUpdater.exe", "release.json"}) {
+  for (const std::string_view name : manifest::APPROVED_EXECUTABLES) {
     DeleteFileW(win::widen(join_path(stage, name)).c_str());
   }
+  DeleteFileW(win::widen(join_path(stage, manifest::STAGED_METADATA)).c_str());
   RemoveDirectoryW(win::widen(stage).c_str());
 }
 

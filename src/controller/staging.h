@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "controller/cancel_state.h"
 #include "core/failure.h"
-#include "download/body_loop.h"
 #include "manifest/release.h"
 
 namespace borelu::controller {
@@ -21,8 +21,7 @@ using ProgressReporter = std::function<void(std::uint32_t percent, const std::st
 // is read back and checked against its signed size and SHA-256 before it takes its name, then
 // stages the metadata as "release.json". On failure everything staged is removed first.
 [[nodiscard]] Status download_release(std::string_view stage, const manifest::Release& release,
-                                      std::string_view metadata,
-                                      const download::CancelState& cancel,
+                                      std::string_view metadata, const CancelState& cancel,
                                       const ProgressReporter& progress);
 
 // Removes a stage after a successful installation, only when it is one of ours: a stage name

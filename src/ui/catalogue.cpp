@@ -2,6 +2,18 @@
 
 namespace borelu::ui {
 
+std::string fill_placeholders(std::string_view text,
+                              std::initializer_list<Placeholder> placeholders) {
+  std::string filled(text);
+  for (const Placeholder& placeholder : placeholders) {
+    for (auto at = filled.find(placeholder.name); at != std::string::npos;
+         at = filled.find(placeholder.name, at + placeholder.value.size())) {
+      filled.replace(at, placeholder.name.size(), placeholder.value);
+    }
+  }
+  return filled;
+}
+
 std::string step_counter(int page, Language language) {
   const bool arabic = language == Language::arabic;
   return (arabic ? "الخطوة " : "Step ") + std::to_string(page) + (arabic ? " من " : " of ") + "4";

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -84,6 +85,16 @@ inline constexpr std::string_view kDialogTitle = "Borelu";
 
 }  // namespace text
 
+// A name in braces in a text ("{host}") and what it stands for.
+struct Placeholder {
+  std::string_view name;
+  std::string_view value;
+};
+
+// `text` with every placeholder's name replaced by its value, wherever it occurs.
+[[nodiscard]] std::string fill_placeholders(std::string_view text,
+                                            std::initializer_list<Placeholder> placeholders);
+
 // Texts built with a value.
 [[nodiscard]] std::string step_counter(int page, Language language);
 [[nodiscard]] std::string page1_bullet2(std::string_view host, Language language);
@@ -92,7 +103,7 @@ inline constexpr std::string_view kDialogTitle = "Borelu";
 [[nodiscard]] std::string percentage(std::uint32_t percent);
 
 // The privacy and terms document shown on the wizard's second page: 36 lines, each ended by a
-// line feed.
+// line feed. It names the update host of the build, the support address and the privacy page.
 [[nodiscard]] std::string_view terms_document(Language language);
 
 }  // namespace borelu::ui

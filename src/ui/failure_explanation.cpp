@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/utf.h"
+#include "ui/catalogue.h"
 
 namespace borelu::ui {
 namespace {
@@ -135,17 +136,6 @@ const std::array<FailureClass, 14>& classes() {
   return table;
 }
 
-std::string fill(std::string_view body, std::string_view host, std::string_view support) {
-  std::string text(body);
-  for (const auto& [placeholder, value] :
-       {std::pair<std::string_view, std::string_view>{"{host}", host}, {"{support}", support}}) {
-    if (const auto at = text.find(placeholder); at != std::string::npos) {
-      text.replace(at, placeholder.size(), value);
-    }
-  }
-  return text;
-}
-
 }  // namespace
 
 std::string lower_for_keywords(std::string_view text) {
@@ -177,7 +167,7 @@ int classify_failure(std::string_view text) {
       }
     }
   }
-  return kFallbackClass;
+  return FALLBACK_CLASS;
 }
 
 Explanation explain(std::string_view failure, Language language, std::string_view host,
@@ -185,8 +175,9 @@ Explanation explain(std::string_view failure, Language language, std::string_vie
   const int number = classify_failure(failure);
   const FailureClass& chosen = classes()[static_cast<std::size_t>(number - 1)];
   return Explanation{number, chosen.icon, std::string(pick(chosen.title, language)),
-                     fill(pick(chosen.body, language), host, support_email),
-                     std::string(first_scalars(failure, kTechnicalDetailsMaxChars))};
+                     fill_placeholders(pick(chosen.body, language),
+                                       {{"{host}", host}, {"{support}", support_email}}),
+                     std::string(first_scalars(failure, TECHNICAL_DETAILS_MAX_CHARS))};
 }
 
 std::string_view english_title(int number) {

@@ -9,8 +9,8 @@ namespace borelu::ui {
 
 enum class DialogIcon { information, error };
 
-inline constexpr std::size_t kTechnicalDetailsMaxChars = 2000;
-inline constexpr int kFallbackClass = 14;
+inline constexpr std::size_t TECHNICAL_DETAILS_MAX_CHARS = 2000;
+inline constexpr int FALLBACK_CLASS = 14;
 
 // The failure text lower-cased for keyword matching. Keywords are ASCII, and under full Unicode
 // lower-casing only A-Z, U+0130 (to "i" and a combining dot) and U+212A (Kelvin sign, to "k")
@@ -23,7 +23,7 @@ inline constexpr int kFallbackClass = 14;
 [[nodiscard]] int classify_failure(std::string_view text);
 
 struct Explanation {
-  int number = kFallbackClass;
+  int number = FALLBACK_CLASS;
   DialogIcon icon = DialogIcon::error;
   std::string title;
   std::string body;

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "manifest/update_host.h"
 #include "ui/catalogue.h"
 
 namespace borelu::ui {
@@ -15,7 +16,7 @@ constexpr std::array<std::string_view, 36> kEnglish{
     "BORELU — PRIVACY & TERMS OF USE",
     "Version: 19 October 2026",
     "Publisher: Quendravolte",
-    "Contact: support@borelu.app",
+    "Contact: {support}",
     "",
     "1. Your study data",
     "Borelu is made for quiet, focused study. Your sessions, notes, schedules and statistics are "
@@ -41,7 +42,7 @@ constexpr std::array<std::string_view, 36> kEnglish{
     "replies to your requests.",
     "",
     "3. Updates and prerequisites",
-    "Borelu downloads updates only from borelu.app and installs them only after checking the "
+    "Borelu downloads updates only from {host} and installs them only after checking the "
     "publisher's digital signature. If Microsoft WebView2 is missing, Setup installs it from "
     "Microsoft, whose own terms apply to that component.",
     "",
@@ -69,18 +70,18 @@ constexpr std::array<std::string_view, 36> kEnglish{
     "applies. Earlier versions remain available on request.",
     "",
     "8. Contact and data requests",
-    "To ask about your data, receive a copy of it or have it deleted, write to support@borelu.app. "
+    "To ask about your data, receive a copy of it or have it deleted, write to {support}. "
     "We "
     "answer within 30 days.",
     "",
-    "The full privacy policy is published at https://borelu.app/privacy.",
+    "The full privacy policy is published at {privacy}.",
 };
 
 constexpr std::array<std::string_view, 36> kArabic{
     "Borelu — الخصوصية وشروط الاستخدام",
     "الإصدار: 19 أكتوبر 2026",
     "الناشر: Quendravolte",
-    "للتواصل: support@borelu.app",
+    "للتواصل: {support}",
     "",
     "1. بيانات دراستك",
     "صُمّم Borelu للدراسة الهادئة والمركّزة. تُحفظ جلساتك وملاحظاتك وجداولك وإحصاءاتك على هذا "
@@ -101,7 +102,7 @@ constexpr std::array<std::string_view, 36> kArabic{
     "طلباتك.",
     "",
     "3. التحديثات والمتطلبات المسبقة",
-    "لا ينزّل Borelu التحديثات إلا من borelu.app، ولا يثبّتها إلا بعد التحقق من التوقيع الرقمي "
+    "لا ينزّل Borelu التحديثات إلا من {host}، ولا يثبّتها إلا بعد التحقق من التوقيع الرقمي "
     "للناشر. وإذا لم يكن Microsoft WebView2 مثبّتًا، يثبّته المثبّت من Microsoft، وتسري على هذا "
     "المكوّن شروط Microsoft الخاصة به.",
     "",
@@ -124,16 +125,20 @@ constexpr std::array<std::string_view, 36> kArabic{
     "السابقة متاحة عند الطلب.",
     "",
     "8. التواصل وطلبات البيانات",
-    "للاستفسار عن بياناتك أو الحصول على نسخة منها أو حذفها، راسلنا على support@borelu.app. ونرد "
+    "للاستفسار عن بياناتك أو الحصول على نسخة منها أو حذفها، راسلنا على {support}. ونرد "
     "خلال 30 يومًا.",
     "",
-    "سياسة الخصوصية الكاملة منشورة على https://borelu.app/privacy.",
+    "سياسة الخصوصية الكاملة منشورة على {privacy}.",
 };
 
+// The lines joined, each ended by a line feed, with the build's update host and the contact
+// addresses filled in.
 std::string joined(const std::array<std::string_view, 36>& lines) {
   std::string text;
   for (const std::string_view line : lines) {
-    text += line;
+    text += fill_placeholders(line, {{"{host}", manifest::UPDATE_HOST},
+                                     {"{support}", SUPPORT_EMAIL},
+                                     {"{privacy}", PRIVACY_PAGE}});
     text.push_back('\n');
   }
   return text;

@@ -8,9 +8,9 @@ namespace borelu::webview2 {
 
 // Where the runtime's installer registers it: "pv" under the client key (machine-wide in the
 // 32-bit view, or under a user's hive), "InstallerError" under the state key.
-inline constexpr std::wstring_view kClientKey =
+inline constexpr std::wstring_view CLIENT_KEY =
     L"Software\\Microsoft\\EdgeUpdate\\Clients\\{F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}";
-inline constexpr std::wstring_view kStateKey =
+inline constexpr std::wstring_view STATE_KEY =
     L"Software\\Microsoft\\EdgeUpdate\\ClientState\\{F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}";
 
 // Whether the raw data of a "pv" registry value names an installed runtime: a terminated UTF-16

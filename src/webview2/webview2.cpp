@@ -10,12 +10,13 @@
 #include "apply/path_safety.h"
 #include "core/hex.h"
 #include "core/path_text.h"
-#include "crypto/sha256.h"
+#include "manifest/artifact_check.h"
 #include "webview2/embedded_bootstrapper.h"
 #include "webview2/runtime_version.h"
 #include "webview2/signature.h"
 #include "win/files.h"
 #include "win/handles.h"
+#include "win/process.h"
 #include "win/system_error.h"
 #include "win/text.h"
 #include "windows/owner_sid.h"
@@ -27,7 +28,6 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr DWORD kVersionBufferBytes = 256;
-constexpr std::size_t kReadPiece = 65536;
 constexpr auto kPollInterval = 200ms;
 constexpr auto kRunLimit = 480s;
 constexpr DWORD kSandboxExitCode = 0x80040902;
@@ -45,45 +45,36 @@ bool usable_value(HKEY root, const std::wstring& key, DWORD flags) {
 
 // Writes the embedded file new, flushed and protected.
 Status write_bootstrapper(const std::string& path) {
-  win::FileHandle file(CreateFileW(win::widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+  auto file = win::create_new_file(path);
   if (!file) {
-    return std::unexpected(win::last_os_failure());
+    return std::unexpected(file.error());
   }
   const auto bytes = embedded_bootstrapper();
   if (auto written = win::write_all(
-          file.get(), std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+          file->get(), std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
       !written) {
     return written;
   }
-  if (!FlushFileBuffers(file.get())) {
-    return std::unexpected(win::last_os_failure());
+  if (auto flushed = win::flush_to_disk(file->get()); !flushed) {
+    return flushed;
   }
-  file.reset();
+  file->reset();
   return apply::protect_path(path);
 }
 
 // Reads the copy through the handle that keeps writers out and compares it with the embedded file.
 Status check_copy(HANDLE file) {
-  crypto::Sha256 digest;
-  std::vector<unsigned char> piece(kReadPiece);
-  std::uint64_t total = 0;
-  for (;;) {
-    DWORD got = 0;
-    if (!ReadFile(file, piece.data(), static_cast<DWORD>(piece.size()), &got, nullptr)) {
-      return std::unexpected(win::last_os_failure());
-    }
-    if (got == 0) {
-      break;
-    }
-    total += got;
-    if (total > EMBEDDED_BOOTSTRAPPER_SIZE) {
+  manifest::ContentCheck check(EMBEDDED_BOOTSTRAPPER_SIZE, EMBEDDED_BOOTSTRAPPER_SHA256);
+  auto read = win::read_pieces(file, [&](std::span<const unsigned char> piece) -> Status {
+    if (!check.feed(piece)) {
       return fail("WebView2 installer integrity check failed.");
     }
-    digest.update({piece.data(), got});
+    return {};
+  });
+  if (!read) {
+    return read;
   }
-  if (total != EMBEDDED_BOOTSTRAPPER_SIZE ||
-      to_lower_hex(digest.finish()) != EMBEDDED_BOOTSTRAPPER_SHA256) {
+  if (!check.matches()) {
     return fail("WebView2 bootstrapper integrity check failed. Run a fresh BoreluSetup.");
   }
   return {};
@@ -91,22 +82,17 @@ Status check_copy(HANDLE file) {
 
 // Starts the bootstrapper and polls it until it ends or runs too long; returns its exit code.
 Result<DWORD> run_bootstrapper(const std::wstring& path) {
-  std::wstring command = L"\"" + path + L"\" /silent /install";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  if (!CreateProcessW(path.c_str(), command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
-                      nullptr, nullptr, &startup, &info)) {
-    return fail("Start Microsoft WebView2 setup: " + win::system_error_text(GetLastError()));
+  const auto child = win::start_process(L"\"" + path + L"\" /silent /install", CREATE_NO_WINDOW,
+                                        nullptr, path.c_str());
+  if (!child) {
+    return fail("Start Microsoft WebView2 setup: " + child.error().text());
   }
-  const win::Handle process(info.hProcess);
-  const win::Handle thread(info.hThread);
   const auto started = std::chrono::steady_clock::now();
   for (;;) {
-    const DWORD waited = WaitForSingleObject(process.get(), 0);
+    const DWORD waited = WaitForSingleObject(child->process.get(), 0);
     if (waited == WAIT_OBJECT_0) {
       DWORD exit_code = 0;
-      if (!GetExitCodeProcess(process.get(), &exit_code)) {
+      if (!GetExitCodeProcess(child->process.get(), &exit_code)) {
         return std::unexpected(win::last_os_failure());
       }
       return exit_code;
@@ -127,7 +113,7 @@ std::string unfinished_message(DWORD exit_code) {
   DWORD installer_error = 0;
   DWORD size = sizeof installer_error;
   const LSTATUS read =
-      RegGetValueW(HKEY_LOCAL_MACHINE, std::wstring(kStateKey).c_str(), L"InstallerError",
+      RegGetValueW(HKEY_LOCAL_MACHINE, std::wstring(STATE_KEY).c_str(), L"InstallerError",
                    RRF_RT_REG_DWORD | RRF_SUBKEY_WOW6432KEY, nullptr, &installer_error, &size);
   if (exit_code == kSandboxExitCode && read == ERROR_SUCCESS &&
       installer_error == kSandboxInstallerError) {
@@ -142,25 +128,25 @@ std::string unfinished_message(DWORD exit_code) {
 }  // namespace
 
 bool is_webview2_present(std::string_view owner_sid) {
-  if (!windows::is_valid_owner_sid(owner_sid)) {
+  if (!blocking::is_valid_owner_sid(owner_sid)) {
     return false;
   }
-  if (usable_value(HKEY_LOCAL_MACHINE, std::wstring(kClientKey),
+  if (usable_value(HKEY_LOCAL_MACHINE, std::wstring(CLIENT_KEY),
                    RRF_RT_REG_SZ | RRF_SUBKEY_WOW6432KEY)) {
     return true;
   }
-  return usable_value(HKEY_USERS, win::widen(owner_sid) + L"\\" + std::wstring(kClientKey),
+  return usable_value(HKEY_USERS, win::widen(owner_sid) + L"\\" + std::wstring(CLIENT_KEY),
                       RRF_RT_REG_SZ);
 }
 
 Status provide_webview2(std::string_view owner_sid, std::string_view work_folder) {
-  if (!windows::is_elevated()) {
+  if (!blocking::is_elevated()) {
     return fail("WebView2 setup requires the installer permission.");
   }
   if (auto plain = apply::reject_linked_path(work_folder); !plain) {
     return plain;
   }
-  const std::string path = join_path(work_folder, kBootstrapperName);
+  const std::string path = join_path(work_folder, BOOTSTRAPPER_FILE);
   if (auto written = write_bootstrapper(path); !written) {
     return written;
   }

@@ -6,7 +6,7 @@
 
 namespace borelu::webview2 {
 
-inline constexpr std::string_view kBootstrapperName = "MicrosoftEdgeWebview2Setup.exe";
+inline constexpr std::string_view BOOTSTRAPPER_FILE = "MicrosoftEdgeWebview2Setup.exe";
 
 // Whether a usable WebView2 runtime is registered machine-wide or for the owner. Never fails:
 // anything unreadable counts as absent.

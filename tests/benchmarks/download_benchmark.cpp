@@ -25,7 +25,7 @@ int main() {
     std::printf("%s\n", (!release ? release.error() : stage.error()).text().c_str());
     return 1;
   }
-  download::CancelState cancel{0};
+  controller::CancelState cancel;
   const auto outcome = controller::download_release(*stage, *release, *metadata, cancel,
                                                     [](std::uint32_t, const std::string&) {});
   const double seconds =

@@ -33,7 +33,7 @@ std::string dense_document() {
 // The key document is made once: deriving it costs as much as a verification.
 Result<manifest::Release> verify_with_test_key(std::string_view document) {
   static const std::string key = test_key_document();
-  return manifest::verify_release_metadata(document, manifest::TrustAnchor{key, kTestHost});
+  return manifest::verify_release_metadata(document, manifest::TrustAnchor{key, TEST_HOST});
 }
 
 void BM_VerifyPaddedDocument(benchmark::State& state) {

@@ -14,7 +14,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);
-  (void)borelu::windows::parse_blocking_policy(input);
+  (void)borelu::blocking::parse_blocking_policy(input);
   (void)borelu::controller::parse_failure_record(input, 4243, 0);
 
   using namespace borelu::controller;

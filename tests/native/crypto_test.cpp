@@ -23,7 +23,7 @@ std::vector<unsigned char> from_hex(std::string_view hex) {
 
 struct Vector {
   const char* secret;
-  const char* public_key;
+  const char* publicKey;
   const char* message;
   const char* signature;
 };
@@ -54,19 +54,19 @@ Ed25519Seed seed_of(const char* hex) {
 TEST(Ed25519, Rfc8032VectorsSignAndVerify) {
   for (const Vector& v : kRfc8032) {
     const auto seed = seed_of(v.secret);
-    EXPECT_EQ(to_lower_hex(*ed25519_public_key(seed)), v.public_key);
+    EXPECT_EQ(to_lower_hex(*ed25519_public_key(seed)), v.publicKey);
     const auto message = from_hex(v.message);
     const auto signature = ed25519_sign(seed, message);
     ASSERT_TRUE(signature);
     EXPECT_EQ(to_lower_hex(*signature), v.signature);
-    EXPECT_TRUE(ed25519_verify(from_hex(v.public_key), message, from_hex(v.signature)));
+    EXPECT_TRUE(ed25519_verify(from_hex(v.publicKey), message, from_hex(v.signature)));
 
     auto tampered = from_hex(v.signature);
     tampered[10] ^= 1;
-    EXPECT_FALSE(ed25519_verify(from_hex(v.public_key), message, tampered));
+    EXPECT_FALSE(ed25519_verify(from_hex(v.publicKey), message, tampered));
     auto other_message = message;
     other_message.push_back(0);
-    EXPECT_FALSE(ed25519_verify(from_hex(v.public_key), other_message, from_hex(v.signature)));
+    EXPECT_FALSE(ed25519_verify(from_hex(v.publicKey), other_message, from_hex(v.signature)));
   }
 }
 
@@ -86,7 +86,7 @@ TEST(Ed25519, SignatureWithUnreducedScalarIsRefused) {
     carry = sum >> 8;
   }
   ASSERT_EQ(carry, 0u);
-  EXPECT_FALSE(ed25519_verify(from_hex(v.public_key), from_hex(v.message), signature));
+  EXPECT_FALSE(ed25519_verify(from_hex(v.publicKey), from_hex(v.message), signature));
 
   std::array<unsigned char, 32> order{};
   std::copy(std::begin(kOrder), std::end(kOrder), order.begin());
@@ -99,8 +99,8 @@ TEST(Ed25519, WrongLengthsDoNotVerify) {
   const Vector& v = kRfc8032[0];
   auto signature = from_hex(v.signature);
   signature.pop_back();
-  EXPECT_FALSE(ed25519_verify(from_hex(v.public_key), {}, signature));
-  auto key = from_hex(v.public_key);
+  EXPECT_FALSE(ed25519_verify(from_hex(v.publicKey), {}, signature));
+  auto key = from_hex(v.publicKey);
   key.push_back(0);
   EXPECT_FALSE(ed25519_verify(key, {}, from_hex(v.signature)));
 }

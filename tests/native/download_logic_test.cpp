@@ -2,9 +2,10 @@
 
 #include <deque>
 
-#include "outcome.h"
+#include "controller/cancel_state.h"
 #include "download/body_loop.h"
 #include "download/urls.h"
+#include "outcome.h"
 
 namespace borelu::download {
 namespace {
@@ -16,14 +17,14 @@ using testing::outcome;
 struct FakeBody {
   std::deque<std::string> pieces;
   std::chrono::steady_clock::duration now{};
-  std::vector<std::chrono::steady_clock::duration> advance_per_read;  // clock step after read i
+  std::vector<std::chrono::steady_clock::duration> advancePerRead;  // clock step after read i
   std::size_t reads = 0;
   std::string received;
 
   BodyReader reader() {
     return [this](std::span<unsigned char> buffer) -> Result<std::size_t> {
-      if (reads < advance_per_read.size())
-        now += advance_per_read[reads];
+      if (reads < advancePerRead.size())
+        now += advancePerRead[reads];
       ++reads;
       if (pieces.empty())
         return 0;
@@ -48,7 +49,7 @@ struct FakeBody {
 TEST(BodyLoop, DeliversEveryChunkInOrderWithinTheLimit) {
   FakeBody body;
   body.pieces = {"abc", std::string(READ_CHUNK, 'x'), "d"};
-  EXPECT_TRUE(read_body(body.reader(), 3 + READ_CHUNK + 1, body.sink(), body.clock(), nullptr));
+  EXPECT_TRUE(read_body(body.reader(), 3 + READ_CHUNK + 1, body.sink(), body.clock(), {}));
   EXPECT_EQ(body.received, "abc" + std::string(READ_CHUNK, 'x') + "d");
   EXPECT_EQ(body.reads, 4u);
 }
@@ -56,7 +57,7 @@ TEST(BodyLoop, DeliversEveryChunkInOrderWithinTheLimit) {
 TEST(BodyLoop, OneByteOverTheLimitFailsBeforeItIsDelivered) {
   FakeBody body;
   body.pieces = {"abcd", "e"};
-  EXPECT_EQ(outcome(read_body(body.reader(), 4, body.sink(), body.clock(), nullptr)),
+  EXPECT_EQ(outcome(read_body(body.reader(), 4, body.sink(), body.clock(), {})),
             "Download exceeds its signed size limit.");
   EXPECT_EQ(body.received, "abcd");
 }
@@ -64,34 +65,37 @@ TEST(BodyLoop, OneByteOverTheLimitFailsBeforeItIsDelivered) {
 TEST(BodyLoop, ExactlyTheDeadlineIsStillAllowed) {
   FakeBody on_time;
   on_time.pieces = {"a", "b"};
-  on_time.advance_per_read = {0s, 180s};  // the check before the third read sees exactly 180 s
-  EXPECT_TRUE(read_body(on_time.reader(), 10, on_time.sink(), on_time.clock(), nullptr));
+  on_time.advancePerRead = {0s, 180s};  // the check before the third read sees exactly 180 s
+  EXPECT_TRUE(read_body(on_time.reader(), 10, on_time.sink(), on_time.clock(), {}));
 
   FakeBody late;
   late.pieces = {"a", "b"};
-  late.advance_per_read = {0s, 180s + 1ns};
-  EXPECT_EQ(outcome(read_body(late.reader(), 10, late.sink(), late.clock(), nullptr)),
+  late.advancePerRead = {0s, 180s + 1ns};
+  EXPECT_EQ(outcome(read_body(late.reader(), 10, late.sink(), late.clock(), {})),
             "Download timed out. Try again later.");
   EXPECT_EQ(late.received, "ab");
 }
 
 TEST(BodyLoop, CancelIsHonouredForFilesOnlyAndNeverBeforeTheFirstRead) {
-  CancelState cancel{1};
+  controller::CancelState cancel;
+  cancel.request_cancel();
   FakeBody file;
   file.pieces = {"a", "b"};
-  EXPECT_EQ(outcome(read_body(file.reader(), 10, file.sink(), file.clock(), &cancel)),
+  EXPECT_EQ(outcome(read_body(file.reader(), 10, file.sink(), file.clock(),
+                              [&] { return cancel.cancel_requested(); })),
             "Cancelled.");
   EXPECT_EQ(file.received, "a");
 
   FakeBody metadata;
   metadata.pieces = {"a", "b"};
-  EXPECT_TRUE(read_body(metadata.reader(), 10, metadata.sink(), metadata.clock(), nullptr));
+  EXPECT_TRUE(read_body(metadata.reader(), 10, metadata.sink(), metadata.clock(), {}));
 
-  CancelState elevated{2};
+  controller::CancelState elevated;
+  ASSERT_TRUE(elevated.begin_elevation());
   FakeBody after_elevation;
   after_elevation.pieces = {"a", "b"};
   EXPECT_TRUE(read_body(after_elevation.reader(), 10, after_elevation.sink(),
-                        after_elevation.clock(), &elevated));
+                        after_elevation.clock(), [&] { return elevated.cancel_requested(); }));
 }
 
 TEST(BodyLoop, ReaderAndSinkFailuresEndTheLoop) {
@@ -99,8 +103,7 @@ TEST(BodyLoop, ReaderAndSinkFailuresEndTheLoop) {
     return fail("Download interrupted: gone (os error 12030)");
   };
   const Clock clock = [] { return std::chrono::steady_clock::duration{}; };
-  EXPECT_EQ(outcome(read_body(
-                broken, 10, [](auto) -> Status { return {}; }, clock, nullptr)),
+  EXPECT_EQ(outcome(read_body(broken, 10, [](auto) -> Status { return {}; }, clock, {})),
             "Download interrupted: gone (os error 12030)");
   FakeBody body;
   body.pieces = {"a", "b"};
@@ -109,7 +112,7 @@ TEST(BodyLoop, ReaderAndSinkFailuresEndTheLoop) {
     ++calls;
     return fail("There is not enough space on the disk. (os error 112)");
   };
-  EXPECT_EQ(outcome(read_body(body.reader(), 10, full_disk, body.clock(), nullptr)),
+  EXPECT_EQ(outcome(read_body(body.reader(), 10, full_disk, body.clock(), {})),
             "There is not enough space on the disk. (os error 112)");
   EXPECT_EQ(calls, 1);
 }

@@ -35,7 +35,7 @@ struct FakeMachine final : controller::InstallEffects {
   Result<std::string> metadata = signed_document(release_json(three_files()));
   Result<std::string> stage = std::string(kStage);
   Status download;
-  std::function<void(download::CancelState&)> during_download;
+  std::function<void(controller::CancelState&)> during_download;
   std::chrono::system_clock::time_point clock =
       std::chrono::system_clock::time_point(std::chrono::milliseconds(1792000000123));
   Result<std::string> sid = std::string("S-1-5-21-0-0-0-1000");
@@ -57,11 +57,11 @@ struct FakeMachine final : controller::InstallEffects {
     return stage;
   }
   Status download_release(std::string_view, const manifest::Release& release, std::string_view,
-                          const download::CancelState& cancel,
+                          const controller::CancelState& cancel,
                           const controller::ProgressReporter& progress) override {
     progress(50, "Downloading Borelu " + release.version + " — 50%");
     if (during_download)
-      during_download(const_cast<download::CancelState&>(cancel));
+      during_download(const_cast<controller::CancelState&>(cancel));
     return download;
   }
   std::chrono::system_clock::time_point now() override { return clock; }
@@ -107,16 +107,18 @@ struct Ran {
   std::vector<Progress> progress;
 };
 
-Ran run(const std::function<void(FakeMachine&)>& arrange, std::int64_t cancel_state = 0,
+Ran run(const std::function<void(FakeMachine&)>& arrange, bool cancelled = false,
         options::SetupOptions chosen = accepted_options()) {
   FakeMachine machine;
   arrange(machine);
-  download::CancelState cancel{cancel_state};
+  controller::CancelState cancel;
+  if (cancelled)
+    cancel.request_cancel();
   auto [sender, receiver] = controller::make_channel<ControllerMessage>();
   const std::string key = test_key_document();
   const auto result =
       controller::run_install({std::move(chosen), ui::Language::arabic}, machine, cancel, sender,
-                              manifest::TrustAnchor{key, kTestHost});
+                              manifest::TrustAnchor{key, TEST_HOST});
   Ran ran{outcome(result), machine.log, {}};
   while (auto message = receiver.try_receive())
     ran.progress.push_back(std::get<Progress>(*message));
@@ -155,7 +157,9 @@ TEST(InstallRun, EveryEndingAndWhatItLeavesBehind) {
        [&](FakeMachine& m) { m.download = failed("Borelu.exe failed SHA-256/size verification."); },
        "Borelu.exe failed SHA-256/size verification.", "stage;"},
       {"cancelled after the last file",
-       [](FakeMachine& m) { m.during_download = [](download::CancelState& c) { c = 1; }; },
+       [](FakeMachine& m) {
+         m.during_download = [](controller::CancelState& c) { c.request_cancel(); };
+       },
        "Cancelled.", "stage;"},
       {"clock before 1970",
        [](FakeMachine& m) {
@@ -238,10 +242,10 @@ TEST(InstallRun, EveryEndingAndWhatItLeavesBehind) {
 }
 
 TEST(InstallRun, CancelBeforeTheDownloadAndOptionsAreChecked) {
-  const Ran cancelled = run([](FakeMachine&) {}, 1);
+  const Ran cancelled = run([](FakeMachine&) {}, true);
   EXPECT_EQ(cancelled.outcome, "Cancelled.");
   EXPECT_EQ(cancelled.log, "");  // nothing staged
-  EXPECT_EQ(run([](FakeMachine&) {}, 0, options::SetupOptions{}).outcome,
+  EXPECT_EQ(run([](FakeMachine&) {}, false, options::SetupOptions{}).outcome,
             "Choose a supported language and accept the current terms before installing.");
 }
 

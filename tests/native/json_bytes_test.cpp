@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "outcome.h"
 #include "controller/failure_record_format.h"
 #include "manifest/json_value.h"
+#include "outcome.h"
 #include "signed_document.h"
 #include "windows/policy.h"
 
@@ -48,13 +48,13 @@ TEST(JsonBytes, NothingButBlanksMayFollowTheValueInAnyReader) {
       std::string(64, 'c') + "\",\"service_sha256\":\"" + std::string(64, 'd') + "\"}";
   const std::string record = controller::failure_record_json(4243, 1000, "Boom.");
   ASSERT_EQ(failure_of(release), "OK 1.4.2");
-  ASSERT_TRUE(windows::parse_blocking_policy(policy));
+  ASSERT_TRUE(blocking::parse_blocking_policy(policy));
   ASSERT_TRUE(controller::parse_failure_record(record, 4243, 0));
 
   for (const std::string_view trailer : kTrailers) {
     const std::string shown = "trailer of " + std::to_string(trailer.size()) + " bytes";
     EXPECT_EQ(failure_of(release + std::string(trailer)), "Invalid release metadata.") << shown;
-    EXPECT_EQ(outcome(windows::parse_blocking_policy(policy + std::string(trailer))),
+    EXPECT_EQ(outcome(blocking::parse_blocking_policy(policy + std::string(trailer))),
               "Invalid blocking policy.")
         << shown;
     EXPECT_FALSE(controller::parse_failure_record(record + std::string(trailer), 4243, 0)) << shown;
@@ -79,7 +79,7 @@ TEST(JsonBytes, EveryByteValueAtEveryPlace) {
 
   struct Place {
     std::size_t position;
-    bool inside_string;
+    bool insideString;
   };
   std::vector<Place> places;
   bool in_string = false;

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "outcome.h"
 #include "controller/failure_record_format.h"
 #include "core/utf.h"
+#include "outcome.h"
 #include "registration_values.h"
 #include "windows/policy.h"
 
@@ -20,23 +20,24 @@ std::string policy_json(std::string_view version = "1",
 }
 
 TEST(BlockingPolicy, ValidPolicyInObjectAndArrayForm) {
-  const auto policy = windows::parse_blocking_policy(policy_json());
+  const auto policy = blocking::parse_blocking_policy(policy_json());
   ASSERT_TRUE(policy) << outcome(policy);
-  EXPECT_EQ(*policy, (windows::Policy{1, "S-1-5-21-1-2-3-1001", std::string(64, 'c'),
-                                      std::string(64, 'd')}));
+  EXPECT_EQ(*policy, (blocking::Policy{1, "S-1-5-21-1-2-3-1001", std::string(64, 'c'),
+                                       std::string(64, 'd')}));
   const std::string array = "[1,\"S-1-5-21-1-2-3-1001\",\"" + std::string(64, 'c') + "\",\"" +
                             std::string(64, 'd') + "\"]";
-  EXPECT_TRUE(windows::parse_blocking_policy(array));
+  EXPECT_TRUE(blocking::parse_blocking_policy(array));
   // Only the digest's length is read: a non-hex digest passes here and never matches a file.
-  EXPECT_TRUE(windows::parse_blocking_policy(policy_json("1", "S-1-5-21-1", std::string(64, 'Z'))));
+  EXPECT_TRUE(
+      blocking::parse_blocking_policy(policy_json("1", "S-1-5-21-1", std::string(64, 'Z'))));
 }
 
 TEST(BlockingPolicy, SizeLimitIsTestedBeforeParsing) {
   std::string exact = policy_json();
-  exact.resize(windows::MAX_POLICY_BYTES, ' ');
-  EXPECT_TRUE(windows::parse_blocking_policy(exact));
+  exact.resize(blocking::MAX_POLICY_BYTES, ' ');
+  EXPECT_TRUE(blocking::parse_blocking_policy(exact));
   // One byte more is refused even though the text would parse.
-  EXPECT_EQ(outcome(windows::parse_blocking_policy(exact + " ")), "Invalid blocking policy.");
+  EXPECT_EQ(outcome(blocking::parse_blocking_policy(exact + " ")), "Invalid blocking policy.");
 }
 
 TEST(BlockingPolicy, EveryRuleRefusesWithTheOneMessage) {
@@ -60,7 +61,7 @@ TEST(BlockingPolicy, EveryRuleRefusesWithTheOneMessage) {
            "[]",
            "null",
        }) {
-    EXPECT_EQ(outcome(windows::parse_blocking_policy(bad)), "Invalid blocking policy.") << bad;
+    EXPECT_EQ(outcome(blocking::parse_blocking_policy(bad)), "Invalid blocking policy.") << bad;
   }
 }
 
@@ -105,7 +106,7 @@ TEST(Registration, UninstallValuesInTableOrder) {
       values[6].data,
       registration::reg_sz(
           "\"C:\\Program Files\\BoreluMaintenance\\runners\\ab\\BoreluUpdater.exe\" --uninstall"));
-  EXPECT_EQ(values[9].type, registration::kRegDword);
+  EXPECT_EQ(values[9].type, registration::ValueType::dword);
   EXPECT_EQ(values[9].data, registration::reg_dword(3418));
   EXPECT_EQ(registration::startup_command("C:\\P F\\Borelu\\Borelu.exe"),
             "\"C:\\P F\\Borelu\\Borelu.exe\" --startup");

@@ -65,18 +65,18 @@ TEST(InstallationRecords, LastUpdateIsCompactWithRollbackFirst) {
 }
 
 TEST(OwnerSid, AcceptsPersonAccountsOnly) {
-  EXPECT_TRUE(windows::is_valid_owner_sid("S-1-5-21-0-0-0-1000"));
-  EXPECT_TRUE(windows::is_valid_owner_sid("S-1-12-1-1234567890-123456789-1234567890-1234567890"));
+  EXPECT_TRUE(blocking::is_valid_owner_sid("S-1-5-21-0-0-0-1000"));
+  EXPECT_TRUE(blocking::is_valid_owner_sid("S-1-12-1-1234567890-123456789-1234567890-1234567890"));
   const std::string prefix = "S-1-5-21-";
   std::string longest = prefix;
   while (longest.size() < 183)
     longest += longest.size() % 11 == 0 ? '-' : '7';
-  EXPECT_TRUE(windows::is_valid_owner_sid(longest));
-  EXPECT_FALSE(windows::is_valid_owner_sid(longest + "7"));
+  EXPECT_TRUE(blocking::is_valid_owner_sid(longest));
+  EXPECT_FALSE(blocking::is_valid_owner_sid(longest + "7"));
   for (const char* bad :
        {"S-1-5-18", "S-1-5-21-1-2-3-x", "S-1-5-21-1-2-3-1000 ", " S-1-5-21-1", "s-1-5-21-1",
         "S-1-12-2-1", "S-1-5-21", "", "S-1-5-21-1\n", "S-1-5-21-1-2-3-500A"}) {
-    EXPECT_FALSE(windows::is_valid_owner_sid(bad)) << bad;
+    EXPECT_FALSE(blocking::is_valid_owner_sid(bad)) << bad;
   }
 }
 

@@ -270,14 +270,16 @@ TEST(ReleaseMetadata, FirstApprovedNameDecidesAndEachFileIsCheckedInOrder) {
 TEST(PinnedKey, DocumentHasTheFixedLayout) {
   EXPECT_EQ(manifest::PINNED_KEY_DOCUMENT.size(), 112u);
   EXPECT_EQ(manifest::PINNED_KEY_DOCUMENT, "{\n  \"algorithm\": \"ed25519\",\n  \"publicKey\": \"" +
-                                               std::string(build::kPinnedPublicKeyHex) + "\"\n}\n");
-  EXPECT_EQ(manifest::make_key_document(build::kPinnedPublicKeyHex), manifest::PINNED_KEY_DOCUMENT);
+                                               std::string(build::PINNED_PUBLIC_KEY_HEX) +
+                                               "\"\n}\n");
+  EXPECT_EQ(manifest::make_key_document(build::PINNED_PUBLIC_KEY_HEX),
+            manifest::PINNED_KEY_DOCUMENT);
 }
 
 TEST(PinnedKey, KeyDocumentFaultsHaveTheirOwnMessages) {
   const std::string document = signed_document(valid_payload());
   const auto with_key = [&](std::string_view key_document) {
-    const auto r = manifest::verify_release_metadata(document, {key_document, kTestHost});
+    const auto r = manifest::verify_release_metadata(document, {key_document, TEST_HOST});
     return r ? std::string("OK") : r.error().text();
   };
   EXPECT_EQ(with_key("{"), "Invalid pinned key.");
@@ -289,7 +291,7 @@ TEST(PinnedKey, KeyDocumentFaultsHaveTheirOwnMessages) {
             "The release signature could not be verified.");
   // The key comes before the signature: a broken key wins over a broken signature.
   const auto broken =
-      manifest::verify_release_metadata(envelope(valid_payload(), "!"), {"{", kTestHost});
+      manifest::verify_release_metadata(envelope(valid_payload(), "!"), {"{", TEST_HOST});
   EXPECT_EQ(broken.error().text(), "Invalid pinned key.");
 }
 

@@ -14,7 +14,7 @@
 
 namespace borelu::testing {
 
-inline constexpr std::string_view kTestHost = "borelu.app";
+inline constexpr std::string_view TEST_HOST = "borelu.app";
 
 inline crypto::Ed25519Seed test_seed() {
   crypto::Ed25519Seed seed{};
@@ -55,7 +55,7 @@ inline std::string artifact_json(std::string_view name, std::string_view version
                                  std::string_view bytes = "2048", std::string sha = digest('a'),
                                  std::string url = "") {
   if (url.empty())
-    url = "https://" + std::string(kTestHost) + "/releases/" + std::string(version) + "/" +
+    url = "https://" + std::string(TEST_HOST) + "/releases/" + std::string(version) + "/" +
           std::string(name);
   return "{\"name\":\"" + std::string(name) + "\",\"url\":\"" + url +
          "\",\"bytes\":" + std::string(bytes) + ",\"sha256\":\"" + sha + "\"}";
@@ -76,7 +76,7 @@ inline std::string three_files(std::string_view version = "1.4.2") {
 
 inline Result<manifest::Release> verify(std::string_view document) {
   const std::string key = test_key_document();
-  return manifest::verify_release_metadata(document, manifest::TrustAnchor{key, kTestHost});
+  return manifest::verify_release_metadata(document, manifest::TrustAnchor{key, TEST_HOST});
 }
 
 inline std::string failure_of(std::string_view document) {

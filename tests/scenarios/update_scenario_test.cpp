@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "crypto/sha256.h"
 #include "installed_state.h"
 #include "manifest/records.h"
 #include "staged_release.h"
@@ -34,10 +33,10 @@ class UpdateScenario : public ::testing::Test {
     }
     return found->second;
   }
-  ProcessOutcome setup(const std::string& version, const std::string& owner = kOwner) {
+  ProcessOutcome setup(const std::string& version, const std::string& owner = OWNER_SID) {
     return run_worker_process(stage(version), "--setup --options en:101:2026-10-19", owner);
   }
-  ProcessOutcome update(const std::string& version, const std::string& owner = kOwner,
+  ProcessOutcome update(const std::string& version, const std::string& owner = OWNER_SID,
                         std::uint32_t parent_pid = 0) {
     return run_worker_process(stage(version), "--update", owner, parent_pid);
   }
@@ -63,8 +62,7 @@ std::vector<std::string> entries(const fs::path& folder) {
 }
 
 std::string runner_name(const std::string& stage) {
-  const std::string bytes = read_text(join_path(stage, "BoreluUpdater.exe"));
-  return crypto::sha256_hex({reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()});
+  return file_sha256(join_path(stage, "BoreluUpdater.exe"));
 }
 
 void plant(const fs::path& file) {
@@ -88,7 +86,7 @@ TEST_F(UpdateScenario, VersionRulesAndWhatAnUpdateLeavesAlone) {
   EXPECT_EQ(repair.exitCode, 0u) << repair.standardError;
 
   // An update replaces the release but keeps the owner's choices, even ones a setup would change.
-  ASSERT_TRUE(registration::set_startup_entry(kOwner, false, ""));
+  ASSERT_TRUE(registration::set_startup_entry(OWNER_SID, false, ""));
   const std::string options = installed("setup-options.json");
   const auto updated = update("1.4.3");
   ASSERT_EQ(updated.exitCode, 0u) << updated.standardError;
@@ -97,7 +95,7 @@ TEST_F(UpdateScenario, VersionRulesAndWhatAnUpdateLeavesAlone) {
   EXPECT_EQ(installed("BoreluUpdater.exe"),
             read_text(join_path(stage("1.4.3"), "BoreluUpdater.exe")));
   EXPECT_EQ(installed("setup-options.json"), options);
-  EXPECT_FALSE(registration::startup_entry_present(kOwner));
+  EXPECT_FALSE(registration::startup_entry_present(OWNER_SID));
 
   // Versions compare as numbers, not as text.
   EXPECT_EQ(update("1.9.9").standardError, "");
@@ -183,7 +181,7 @@ TEST_F(UpdateScenario, TheCallingApplicationIsWaitedForOnlyWhenItIsTheInstalledO
                         FALSE));
   {
     const ChildProcess stranger = running_application(copy, 60000);
-    EXPECT_EQ(update("1.4.3", kOwner, stranger.pid()).standardError,
+    EXPECT_EQ(update("1.4.3", OWNER_SID, stranger.pid()).standardError,
               "Untrusted blocking pipe peer.\n");
     EXPECT_FALSE(stranger.ended());
   }
@@ -193,12 +191,12 @@ TEST_F(UpdateScenario, TheCallingApplicationIsWaitedForOnlyWhenItIsTheInstalledO
   // The installed application, closing a few seconds later: waited for, then replaced.
   const ChildProcess installed =
       running_application(join_path(*manifest::installation_folder(), "Borelu.exe"), 3000);
-  const auto updated = update("1.4.3", kOwner, installed.pid());
+  const auto updated = update("1.4.3", OWNER_SID, installed.pid());
   EXPECT_EQ(updated.exitCode, 0u) << updated.standardError;
   EXPECT_TRUE(installed.ended());
 
   // An application that has already ended is no obstacle.
-  EXPECT_EQ(update("1.9.9", kOwner, installed.pid()).standardError, "");
+  EXPECT_EQ(update("1.9.9", OWNER_SID, installed.pid()).standardError, "");
 }
 
 }  // namespace

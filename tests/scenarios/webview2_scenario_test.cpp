@@ -7,8 +7,8 @@
 
 #include <filesystem>
 
-#include "outcome.h"
 #include "installed_state.h"
+#include "outcome.h"
 #include "staged_release.h"
 #include "webview2/signature.h"
 #include "webview2/webview2.h"
@@ -42,25 +42,25 @@ TEST(WebView2Presence, MachineWideOrForTheOwnerOnly) {
   remove_webview2_runtime();
   const std::string other = "S-1-5-21-0-0-0-1001";
   remove_webview2_runtime(other);
-  EXPECT_FALSE(webview2::is_webview2_present(kOwner));
+  EXPECT_FALSE(webview2::is_webview2_present(OWNER_SID));
 
-  register_pv(HKEY_USERS, win::widen(other) + L"\\" + kWebView2ClientKey, 0, L"120.0.2210.91");
-  EXPECT_FALSE(webview2::is_webview2_present(kOwner));
+  register_pv(HKEY_USERS, win::widen(other) + L"\\" + WEBVIEW2_CLIENT_KEY, 0, L"120.0.2210.91");
+  EXPECT_FALSE(webview2::is_webview2_present(OWNER_SID));
   EXPECT_TRUE(webview2::is_webview2_present(other));
   EXPECT_FALSE(webview2::is_webview2_present("S-1-5-18"));
 
-  register_pv(HKEY_USERS, win::widen(kOwner) + L"\\" + kWebView2ClientKey, 0, L" 1.0.0.0 ");
-  EXPECT_TRUE(webview2::is_webview2_present(kOwner));
+  register_pv(HKEY_USERS, win::widen(OWNER_SID) + L"\\" + WEBVIEW2_CLIENT_KEY, 0, L" 1.0.0.0 ");
+  EXPECT_TRUE(webview2::is_webview2_present(OWNER_SID));
   remove_webview2_runtime();
 
   // Machine-wide means the 32-bit view, where the runtime's installer registers.
-  register_pv(HKEY_LOCAL_MACHINE, kWebView2ClientKey, KEY_WOW64_64KEY, L"120.0.2210.91");
-  EXPECT_FALSE(webview2::is_webview2_present(kOwner));
-  register_pv(HKEY_LOCAL_MACHINE, kWebView2ClientKey, KEY_WOW64_32KEY, L"0.0.0.0");
-  EXPECT_FALSE(webview2::is_webview2_present(kOwner));
-  register_pv(HKEY_LOCAL_MACHINE, kWebView2ClientKey, KEY_WOW64_32KEY, L"120.0.2210.91");
-  EXPECT_TRUE(webview2::is_webview2_present(kOwner));
-  RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kWebView2ClientKey.c_str(), KEY_WOW64_64KEY, 0);
+  register_pv(HKEY_LOCAL_MACHINE, WEBVIEW2_CLIENT_KEY, KEY_WOW64_64KEY, L"120.0.2210.91");
+  EXPECT_FALSE(webview2::is_webview2_present(OWNER_SID));
+  register_pv(HKEY_LOCAL_MACHINE, WEBVIEW2_CLIENT_KEY, KEY_WOW64_32KEY, L"0.0.0.0");
+  EXPECT_FALSE(webview2::is_webview2_present(OWNER_SID));
+  register_pv(HKEY_LOCAL_MACHINE, WEBVIEW2_CLIENT_KEY, KEY_WOW64_32KEY, L"120.0.2210.91");
+  EXPECT_TRUE(webview2::is_webview2_present(OWNER_SID));
+  RegDeleteKeyExW(HKEY_LOCAL_MACHINE, WEBVIEW2_CLIENT_KEY.c_str(), KEY_WOW64_64KEY, 0);
   remove_webview2_runtime();
   remove_webview2_runtime(other);
 }
@@ -96,7 +96,7 @@ class WebView2Scenario : public ::testing::Test {
 TEST_F(WebView2Scenario, AbsentThenProvidedThenPresent) {
   const auto installed = setup(nullptr);
   ASSERT_EQ(installed.exitCode, 0u) << installed.standardError;
-  EXPECT_TRUE(webview2::is_webview2_present(kOwner));
+  EXPECT_TRUE(webview2::is_webview2_present(OWNER_SID));
   EXPECT_FALSE(bootstrapper_left_behind());
 
   // Present now: the bootstrapper is not run again, so its failure cannot matter.

@@ -42,9 +42,9 @@ std::vector<std::string> rollback_folders() {
 // Whether some kept rollback folder holds exactly the files of `state`'s installation.
 bool rollback_holds(const InstalledState& state) {
   for (const std::string& folder : rollback_folders()) {
-    if (file_digest(join_path(folder, "Borelu.exe")) == state.files[0] &&
-        file_digest(join_path(folder, "BoreluUpdater.exe")) == state.files[2] &&
-        file_digest(join_path(folder, "installed-release.json")) == state.files[4]) {
+    if (file_sha256(join_path(folder, "Borelu.exe")) == state.files[0] &&
+        file_sha256(join_path(folder, "BoreluUpdater.exe")) == state.files[2] &&
+        file_sha256(join_path(folder, "installed-release.json")) == state.files[4]) {
       return true;
     }
   }
@@ -93,7 +93,7 @@ TEST_F(WorkerScenario, FirstInstallationThenAFailedRepairChangesNothing) {
   ASSERT_EQ(installed.exitCode, 0u) << installed.standardError;
   EXPECT_EQ(installed.standardError, "");
   const std::string folder = *manifest::installation_folder();
-  for (const char* name : kReleaseNames) {
+  for (const char* name : RELEASE_NAMES) {
     EXPECT_EQ(read_text(join_path(folder, name)), read_text(join_path(stage_, name))) << name;
   }
   EXPECT_EQ(read_text(join_path(folder, "installed-release.json")),
@@ -195,7 +195,7 @@ TEST_F(WorkerScenario, FaultsDuringTheApplyRestoreThePreviousInstallation) {
       EXPECT_EQ(InstalledState::read(), before);
     } else {
       // Stopped before the files were put back: the new updater is still in place.
-      EXPECT_EQ(InstalledState::read().files[2], file_digest(join_path(next, "BoreluUpdater.exe")));
+      EXPECT_EQ(InstalledState::read().files[2], file_sha256(join_path(next, "BoreluUpdater.exe")));
       EXPECT_TRUE(rollback_holds(before));
     }
     release_holder();

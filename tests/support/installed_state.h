@@ -10,10 +10,10 @@
 
 #include "apply/blocking_service.h"
 #include "core/path_text.h"
-#include "crypto/sha256.h"
 #include "manifest/installation.h"
 #include "process_runner.h"
 #include "registration.h"
+#include "test_prefix.h"
 #include "webview2/runtime_version.h"
 #include "win/files.h"
 #include "win/handles.h"
@@ -21,10 +21,8 @@
 
 namespace borelu::testing {
 
-inline const std::string kOwner = "S-1-5-21-0-0-0-1000";
-
 inline ProcessOutcome run_worker_process(const std::string& stage, const std::string& tail,
-                                         const std::string& owner = kOwner,
+                                         const std::string& owner = OWNER_SID,
                                          std::uint32_t parent_pid = 0) {
   return run_process(L"\"" + program_path("BORELU_SETUP_EXE") + L"\" --worker --stage \"" +
                      win::widen(stage) + L"\" --owner-sid " + win::widen(owner) +
@@ -49,14 +47,6 @@ inline std::string service_state() {
              : "state " + std::to_string(status.dwCurrentState);
 }
 
-// The SHA-256 of a file's content, or "<absent>": short enough to print when states differ.
-inline std::string file_digest(const std::string& path) {
-  const auto bytes = win::read_whole_file(path);
-  return bytes ? crypto::sha256_hex(
-                     {reinterpret_cast<const unsigned char*>(bytes->data()), bytes->size()})
-               : "<absent>";
-}
-
 // Everything a failed run must leave as it was.
 struct InstalledState {
   std::vector<std::string> files;  // digests, in the order of the rollback names
@@ -70,9 +60,9 @@ struct InstalledState {
     for (const char* name :
          {"Borelu.exe", "BoreluService.exe", "BoreluUpdater.exe", "blocking-policy.json",
           "installed-release.json", "setup-options.json"}) {
-      state.files.push_back(file_digest(join_path(folder, name)));
+      state.files.push_back(file_sha256(join_path(folder, name)));
     }
-    state.startup = registration::startup_entry_present(kOwner);
+    state.startup = registration::startup_entry_present(OWNER_SID);
     win::RegistryKey key;
     state.uninstall =
         RegOpenKeyExW(HKEY_LOCAL_MACHINE,
@@ -106,12 +96,12 @@ inline void remove_blocking_service() {
   DeleteService(handle);
 }
 
-inline const std::wstring kWebView2ClientKey(webview2::kClientKey);
-inline const std::wstring kWebView2StateKey(webview2::kStateKey);
+inline const std::wstring WEBVIEW2_CLIENT_KEY(webview2::CLIENT_KEY);
+inline const std::wstring WEBVIEW2_STATE_KEY(webview2::STATE_KEY);
 
 // Back to a machine without the WebView2 runtime, for everybody.
-inline void remove_webview2_runtime(const std::string& owner = kOwner) {
-  for (const std::wstring& key : {kWebView2ClientKey, kWebView2StateKey}) {
+inline void remove_webview2_runtime(const std::string& owner = OWNER_SID) {
+  for (const std::wstring& key : {WEBVIEW2_CLIENT_KEY, WEBVIEW2_STATE_KEY}) {
     RegDeleteKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), KEY_WOW64_32KEY, 0);
     RegDeleteKeyExW(HKEY_USERS, (win::widen(owner) + L"\\" + key).c_str(), 0, 0);
   }
@@ -125,7 +115,7 @@ inline void remove_installation() {
                               ignored);
   std::filesystem::remove_all(
       std::filesystem::path(win::widen(*manifest::maintenance_folder_path())), ignored);
-  (void)registration::set_startup_entry(kOwner, false, "");
+  (void)registration::set_startup_entry(OWNER_SID, false, "");
   (void)registration::remove_uninstall_entry();
 }
 

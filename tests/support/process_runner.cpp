@@ -1,47 +1,38 @@
 #include "process_runner.h"
 
 #include <cstdlib>
+#include <optional>
 #include <stdexcept>
 #include <thread>
 
 #include "win/handles.h"
+#include "win/process.h"
 #include "win/text.h"
 
 namespace borelu::testing {
 namespace {
 
-struct Pipe {
-  win::Handle read;
-  win::Handle write;
-};
-
-Pipe make_inheritable_pipe() {
-  SECURITY_ATTRIBUTES attributes{sizeof(attributes), nullptr, TRUE};
-  HANDLE read = nullptr;
-  HANDLE write = nullptr;
-  if (!CreatePipe(&read, &write, &attributes, 0)) {
-    throw std::runtime_error("CreatePipe failed");
+// The started child, or the test program ends with why it could not start one.
+win::StartedProcess started(Result<win::StartedProcess> child) {
+  if (!child) {
+    throw std::runtime_error("CreateProcessW failed: " + child.error().text());
   }
-  Pipe pipe{win::Handle(read), win::Handle(write)};
-  SetHandleInformation(pipe.read.get(), HANDLE_FLAG_INHERIT, 0);
-  return pipe;
+  return std::move(*child);
 }
 
-std::string drain(HANDLE pipe) {
-  std::string text;
-  char buffer[4096];
-  DWORD got = 0;
-  while (ReadFile(pipe, buffer, sizeof buffer, &got, nullptr) && got > 0) {
-    text.append(buffer, got);
+win::ChildPipe output_pipe() {
+  auto pipe = win::child_pipe(win::ChildEnd::writes);
+  if (!pipe) {
+    throw std::runtime_error("CreatePipe failed: " + pipe.error().text());
   }
-  return text;
+  return std::move(*pipe);
 }
 
 // Waits for the process, reading and closing every dialog it shows on the way.
-void wait_closing_dialogs(const PROCESS_INFORMATION& info, ProcessOutcome& outcome) {
+void wait_closing_dialogs(const win::StartedProcess& child, ProcessOutcome& outcome) {
   std::vector<HWND> seen;
-  while (WaitForSingleObject(info.hProcess, 50) == WAIT_TIMEOUT) {
-    if (auto dialog = take_dialog(info.dwProcessId, std::chrono::milliseconds(0), &seen)) {
+  while (WaitForSingleObject(child.process.get(), 50) == WAIT_TIMEOUT) {
+    if (auto dialog = take_dialog(child.id, std::chrono::milliseconds(0), &seen)) {
       outcome.dialogs.push_back(std::move(*dialog));
     }
   }
@@ -50,58 +41,37 @@ void wait_closing_dialogs(const PROCESS_INFORMATION& info, ProcessOutcome& outco
 }  // namespace
 
 ProcessOutcome run_process(const std::wstring& command_line, StandardHandles handles) {
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION info{};
-  std::wstring mutable_line = command_line;
   ProcessOutcome outcome;
-
+  std::optional<win::StartedProcess> child;
   if (handles == StandardHandles::none) {
-    // Not inheriting and no STARTF_USESTDHANDLES: a GUI child then has no standard handles.
-    if (!CreateProcessW(nullptr, mutable_line.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS,
-                        nullptr, nullptr, &startup, &info)) {
-      throw std::runtime_error("CreateProcessW failed");
-    }
+    // No inherited handles and no standard handles given: a GUI child then has none at all.
+    child = started(win::start_process(command_line, DETACHED_PROCESS));
+    wait_closing_dialogs(*child, outcome);
   } else {
-    Pipe out = make_inheritable_pipe();
-    Pipe err = make_inheritable_pipe();
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = nullptr;
-    startup.hStdOutput = out.write.get();
-    startup.hStdError = err.write.get();
-    if (!CreateProcessW(nullptr, mutable_line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                        &startup, &info)) {
-      throw std::runtime_error("CreateProcessW failed");
-    }
+    win::ChildPipe out = output_pipe();
+    win::ChildPipe err = output_pipe();
+    const win::StandardHandles standard{nullptr, out.write.get(), err.write.get()};
+    child = started(win::start_process(command_line, 0, &standard));
     out.write.reset();
     err.write.reset();
-    std::thread error_reader([&] { outcome.standardError = drain(err.read.get()); });
-    std::thread output_reader([&] { outcome.standardOutput = drain(out.read.get()); });
-    wait_closing_dialogs(info, outcome);
+    std::thread error_reader([&] { outcome.standardError = win::drain_pipe(err.read.get()); });
+    std::thread output_reader([&] { outcome.standardOutput = win::drain_pipe(out.read.get()); });
+    wait_closing_dialogs(*child, outcome);
     error_reader.join();
     output_reader.join();
   }
-  outcome.processId = info.dwProcessId;
-  const win::Handle process(info.hProcess);
-  const win::Handle thread(info.hThread);
-  if (handles == StandardHandles::none) {
-    wait_closing_dialogs(info, outcome);
-  }
-  GetExitCodeProcess(process.get(), &outcome.exitCode);
+  outcome.processId = child->id;
+  GetExitCodeProcess(child->process.get(), &outcome.exitCode);
   return outcome;
 }
 
 ChildProcess::ChildProcess(const std::wstring& command_line, Start start) {
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  std::wstring line = command_line;
-  PROCESS_INFORMATION info{};
   const DWORD flags = start == Start::suspended ? CREATE_SUSPENDED : CREATE_NO_WINDOW;
-  if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr,
-                     &startup, &info)) {
-    process_ = win::Handle(info.hProcess);
-    thread_ = win::Handle(info.hThread);
-    pid_ = info.dwProcessId;
+  auto child = win::start_process(command_line, flags);
+  if (child) {
+    process_ = std::move(child->process);
+    thread_ = std::move(child->thread);
+    pid_ = child->id;
   }
 }
 

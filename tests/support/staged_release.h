@@ -8,23 +8,14 @@
 
 #include "core/path_text.h"
 #include "process_runner.h"
+#include "test_prefix.h"
 #include "win/files.h"
 #include "win/text.h"
 
 namespace borelu::testing {
 
-inline constexpr const char* kReleaseNames[] = {"Borelu.exe", "BoreluService.exe",
+inline constexpr const char* RELEASE_NAMES[] = {"Borelu.exe", "BoreluService.exe",
                                                 "BoreluUpdater.exe"};
-
-inline std::string temp_folder(const std::string& name) {
-  wchar_t buffer[MAX_PATH + 1];
-  const DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
-  return win::narrow(std::wstring_view(buffer, length)) + name;
-}
-
-inline std::string read_text(const std::string& path) {
-  return win::read_whole_file(path).value_or("<unreadable>");
-}
 
 // A stage holding the three files and "release.json" of the fixture host's release 1.4.2, or of
 // one of the other signed versions it prepared (1.4.1, 1.4.3, 1.9.9, 1.10.0).
@@ -33,7 +24,7 @@ inline std::string make_stage(const std::string& folder, const std::string& vers
   const std::string source =
       version == "1.4.2" ? host + "\\releases\\1.4.2" : host + "\\..\\stages\\" + version;
   (void)win::create_directories(folder);
-  for (const char* name : kReleaseNames) {
+  for (const char* name : RELEASE_NAMES) {
     (void)win::write_whole_file(join_path(folder, name), read_text(join_path(source, name)));
   }
   (void)win::write_whole_file(join_path(folder, "release.json"),

@@ -6,12 +6,13 @@
 
 #include <regex>
 
-#include "outcome.h"
+#include "apply/artifact_file.h"
 #include "apply/rollback.h"
 #include "apply/stage_copy.h"
 #include "apply/work_folder.h"
 #include "core/path_text.h"
 #include "manifest/installation.h"
+#include "outcome.h"
 #include "process_runner.h"
 #include "registration.h"
 #include "staged_release.h"
@@ -23,9 +24,9 @@ namespace {
 
 using testing::outcome;
 
-using testing::kReleaseNames;
 using testing::make_stage;
 using testing::read_text;
+using testing::RELEASE_NAMES;
 using testing::remove_folder;
 using testing::temp_folder;
 
@@ -73,7 +74,7 @@ TEST_F(ApplyFiles, TheStageIsCopiedCheckedByteForByte) {
   ASSERT_TRUE(staged) << outcome(staged);
   EXPECT_EQ(staged->bytes, read(join_path(stage_, "release.json")));
   EXPECT_EQ(staged->release.version, "1.4.2");
-  for (const char* name : kReleaseNames) {
+  for (const char* name : RELEASE_NAMES) {
     EXPECT_EQ(read(join_path(work_.path, name)), read(join_path(stage_, name))) << name;
   }
   EXPECT_EQ(read(join_path(work_.path, "release.json")), staged->bytes);
@@ -135,10 +136,10 @@ TEST_F(ApplyFiles, CommitWritesRecordsAfterCheckingTheInstalledFiles) {
   ASSERT_TRUE(staged);
   const std::string installed = *manifest::installation_folder();
   ASSERT_TRUE(win::create_directories(installed));
-  for (const char* name : kReleaseNames) {
+  for (const char* name : RELEASE_NAMES) {
     ASSERT_TRUE(win::write_whole_file(join_path(installed, name), read(join_path(stage_, name))));
   }
-  const std::string owner = "S-1-5-21-0-0-0-1000";
+  const std::string owner = testing::OWNER_SID;
   const options::SetupOptions preferences{"ar", true, false, true, "2026-10-19"};
   ASSERT_TRUE(commit_records(installed, staged->bytes, staged->release, preferences, owner));
   EXPECT_EQ(read(join_path(installed, "installed-release.json")), staged->bytes);

@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include "outcome.h"
 #include "apply/blocking_service.h"
 #include "core/path_text.h"
+#include "outcome.h"
 #include "process_runner.h"
 #include "staged_release.h"
 #include "win/files.h"
@@ -31,7 +31,7 @@ class ServiceInstaller : public ::testing::Test {
 
   Status run_with(const wchar_t* behaviour) {
     SetEnvironmentVariableW(L"BORELU_TEST_INSTALLER", behaviour);
-    return run_service_installer(work_, "S-1-5-21-0-0-0-1000");
+    return run_service_installer(work_, testing::OWNER_SID);
   }
   std::string work_;
 };

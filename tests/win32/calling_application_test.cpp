@@ -6,14 +6,14 @@
 
 #include <thread>
 
-#include "outcome.h"
 #include "apply/calling_application.h"
 #include "apply/install_lock.h"
 #include "core/hex.h"
 #include "core/path_text.h"
-#include "crypto/sha256.h"
 #include "manifest/installation.h"
+#include "outcome.h"
 #include "process_runner.h"
+#include "test_prefix.h"
 #include "win/files.h"
 #include "win/handles.h"
 #include "win/text.h"
@@ -42,7 +42,7 @@ class CallingApplication : public ::testing::Test {
     application_ = join_path(folder_, "Borelu.exe");
     ASSERT_TRUE(CopyFileW(testing::program_path("BORELU_APPLICATION_DOUBLE").c_str(),
                           win::widen(application_).c_str(), FALSE));
-    owner_ = *windows::process_user_sid(GetCurrentProcess());
+    owner_ = *blocking::process_user_sid(GetCurrentProcess());
   }
   void TearDown() override {
     DeleteFileW(win::widen(join_path(folder_, "blocking-policy.json")).c_str());
@@ -54,10 +54,7 @@ class CallingApplication : public ::testing::Test {
         "{\"version\":1,\"owner_sid\":\"" + owner + "\",\"client_sha256\":\"" + client +
             "\",\"service_sha256\":\"" + std::string(64, '0') + "\"}"));
   }
-  std::string application_digest() {
-    const std::string bytes = *win::read_whole_file(application_);
-    return crypto::sha256_hex({reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()});
-  }
+  std::string application_digest() { return testing::file_sha256(application_); }
   std::string folder_;
   std::string application_;
   std::string owner_;

@@ -6,7 +6,11 @@
 
 #include <regex>
 #include <set>
+#include <tuple>
+#include <vector>
 
+#include "core/read_chunk.h"
+#include "win/files.h"
 #include "win/handles.h"
 #include "win/random.h"
 #include "win/system_error.h"
@@ -81,6 +85,79 @@ TEST(Handles, FileHandlesTreatMinusOneAsEmptyAndMovesTransferOwnership) {
   EXPECT_TRUE(GetHandleInformation(raw, &flags));
   second = Handle();
   EXPECT_FALSE(GetHandleInformation(raw, &flags));
+}
+
+// A COM object that only counts its references. COM objects are never deleted through IUnknown,
+// which therefore has no virtual destructor.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+class Counted final : public IUnknown {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override {
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
+  ULONG STDMETHODCALLTYPE Release() override { return --references; }
+  ULONG references = 1;
+};
+#pragma GCC diagnostic pop
+
+// What a COM function does with its out parameter: one reference for the caller.
+void hand_out(Counted& object, IUnknown** out) {
+  object.AddRef();
+  *out = &object;
+}
+
+TEST(ComPtr, OutParametersReleaseWhatWasHeldAndTheOwnerReleasesWhatItGot) {
+  Counted first;
+  Counted second;
+  {
+    ComPtr<IUnknown> owner;
+    hand_out(first, reinterpret_cast<IUnknown**>(owner.put_void()));
+    EXPECT_EQ(owner.get(), &first);
+    EXPECT_EQ(first.references, 2u);
+    hand_out(second, owner.put());
+    EXPECT_EQ(first.references, 1u) << "the reference held before was not released";
+    EXPECT_EQ(owner.get(), &second);
+    ComPtr<IUnknown> moved(std::move(owner));
+    EXPECT_FALSE(owner);  // NOLINT(bugprone-use-after-move): the moved-from state is the point
+    EXPECT_EQ(second.references, 2u);
+  }
+  EXPECT_EQ(second.references, 1u) << "the owner did not release its reference";
+}
+
+TEST(ReadPieces, PiecesOfAtMostOneChunkInOrderUpToTheLimit) {
+  wchar_t folder[MAX_PATH + 1];
+  const std::string path = narrow(std::wstring_view(folder, GetTempPathW(MAX_PATH + 1, folder))) +
+                           "borelu-read-pieces.bin";
+  std::string content(2 * READ_CHUNK + 5, '\0');
+  for (std::size_t i = 0; i < content.size(); ++i) {
+    content[i] = static_cast<char>(i * 7 / 3);
+  }
+  ASSERT_TRUE(write_whole_file(path, content));
+  const auto read = [&](std::size_t limit, int fail_at = -1) {
+    std::vector<std::size_t> sizes;
+    std::string joined;
+    const FileHandle file(CreateFileW(widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
+    const Status status = read_pieces(
+        file.get(),
+        [&](std::span<const unsigned char> piece) -> Status {
+          sizes.push_back(piece.size());
+          joined.append(piece.begin(), piece.end());
+          return static_cast<int>(sizes.size()) == fail_at ? fail("full") : Status{};
+        },
+        limit);
+    return std::tuple(status ? std::string("success") : status.error().text(), sizes, joined);
+  };
+  EXPECT_EQ(read(NO_READ_LIMIT),
+            std::tuple("success", std::vector<std::size_t>{READ_CHUNK, READ_CHUNK, 5}, content));
+  EXPECT_EQ(read(READ_CHUNK + 1), std::tuple("success", std::vector<std::size_t>{READ_CHUNK, 1},
+                                             content.substr(0, READ_CHUNK + 1)));
+  EXPECT_EQ(std::get<0>(read(NO_READ_LIMIT, 1)), "full");
+  EXPECT_EQ(std::get<1>(read(NO_READ_LIMIT, 1)).size(), 1u);
+  DeleteFileW(widen(path).c_str());
 }
 
 TEST(Random, NamesAreLowerCaseHexAndDiffer) {

@@ -7,13 +7,13 @@
 #include <fstream>
 #include <regex>
 
-#include "outcome.h"
 #include "controller/staging.h"
 #include "core/hex.h"
 #include "core/path_text.h"
 #include "crypto/sha256.h"
 #include "download/https.h"
 #include "manifest/release.h"
+#include "outcome.h"
 #include "process_runner.h"
 #include "win/files.h"
 #include "win/text.h"
@@ -80,7 +80,7 @@ class DownloadScenario : public ::testing::Test {
   std::string metadata_path_;
   std::string served_;
   manifest::Release release_;
-  download::CancelState cancel_{0};
+  CancelState cancel_;
   std::vector<std::uint32_t> percents_;
   std::string last_line_;
 };
@@ -182,7 +182,7 @@ TEST_F(DownloadScenario, CancelDuringTheSecondFileRemovesEverything) {
   const auto outcome_of_run =
       download_release(*stage, release_, served_, cancel_, [&](std::uint32_t, const std::string&) {
         if (exists(join_path(*stage, "Borelu.exe")))
-          cancel_.store(1);
+          cancel_.request_cancel();
       });
   EXPECT_EQ(outcome(outcome_of_run), "Cancelled.");
   for (const auto& artifact : release_.files) {

@@ -4,11 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include "outcome.h"
 #include "controller/failure_record.h"
 #include "controller/failure_record_format.h"
 #include "core/path_text.h"
 #include "manifest/installation.h"
+#include "outcome.h"
 #include "win/files.h"
 #include "win/text.h"
 #include "windows/policy.h"
@@ -52,13 +52,13 @@ TEST(FailureRecordFile, AHardLinkInPlaceOfTheRecordIsRefusedAndTheOtherFileKept)
 }
 
 TEST(BlockingPolicyFile, AbsentFileHasItsOwnMessage) {
-  const std::string policy = join_path(*manifest::installation_folder(), windows::POLICY_FILE);
+  const std::string policy = join_path(*manifest::installation_folder(), blocking::POLICY_FILE);
   DeleteFileW(win::widen(policy).c_str());
-  EXPECT_EQ(testing::outcome(windows::read_blocking_policy()),
+  EXPECT_EQ(testing::outcome(blocking::read_blocking_policy()),
             "Install the Borelu blocking service first.");
   ASSERT_TRUE(win::create_directories(*manifest::installation_folder()));
   ASSERT_TRUE(win::write_whole_file(policy, std::string(5000, ' ')));
-  EXPECT_EQ(testing::outcome(windows::read_blocking_policy()), "Invalid blocking policy.");
+  EXPECT_EQ(testing::outcome(blocking::read_blocking_policy()), "Invalid blocking policy.");
   DeleteFileW(win::widen(policy).c_str());
 }
 

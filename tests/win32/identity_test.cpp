@@ -10,7 +10,7 @@
 #include "windows/owner_sid.h"
 #include "windows/process_identity.h"
 
-namespace borelu::windows {
+namespace borelu::blocking {
 namespace {
 
 std::string system_folder() {
@@ -85,4 +85,4 @@ TEST(SameFilePath, SpellingsOfOneFileAreEqualAndUnresolvablePathsEqualNothing) {
 }
 
 }  // namespace
-}  // namespace borelu::windows
+}  // namespace borelu::blocking

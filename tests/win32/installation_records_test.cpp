@@ -10,19 +10,14 @@
 #include "core/path_text.h"
 #include "manifest/installation.h"
 #include "manifest/records.h"
-#include "process_runner.h"
+#include "test_prefix.h"
 #include "win/files.h"
 #include "win/text.h"
 
 namespace borelu::manifest {
 namespace {
 
-std::string fixture(const char* name) {
-  const auto path = win::narrow(testing::program_path("BORELU_FIXTURES_DIR")) + "\\" + name;
-  auto content = win::read_whole_file(path);
-  EXPECT_TRUE(content) << path;
-  return content ? *content : std::string();
-}
+using testing::fixture_text;
 
 class InstalledRelease : public ::testing::Test {
  protected:
@@ -55,7 +50,7 @@ TEST_F(InstalledRelease, AbsentEmptyChangedAndReindentedRecords) {
   ASSERT_TRUE(win::write_whole_file(record_, ""));
   EXPECT_EQ(testing::outcome(read_installed_release()), "Release metadata is too large.");
 
-  const std::string document = fixture("release-localhost-1.4.2.json");
+  const std::string document = fixture_text("release-localhost-1.4.2.json");
   ASSERT_TRUE(win::write_whole_file(record_, document));
   const auto release = read_installed_release();
   ASSERT_TRUE(release) << release.error().text();
@@ -78,7 +73,7 @@ TEST_F(InstalledRelease, AbsentEmptyChangedAndReindentedRecords) {
 }
 
 TEST_F(InstalledRelease, UnreadableRecordCountsAsAbsent) {
-  ASSERT_TRUE(win::write_whole_file(record_, fixture("release-localhost-1.4.2.json")));
+  ASSERT_TRUE(win::write_whole_file(record_, fixture_text("release-localhost-1.4.2.json")));
   const HANDLE exclusive =
       CreateFileW(win::widen(record_).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(exclusive, INVALID_HANDLE_VALUE);
@@ -103,7 +98,7 @@ TEST(MaintenanceFolder, PreparedProtectedAndRecordsLastUpdate) {
   EXPECT_EQ(*record, last_update_json(rollback, "1.4.2"));
   EXPECT_NE(record->find("\\\\BoreluMaintenance\\\\work-"), std::string::npos);
 
-  const auto release = verify_release_metadata(fixture("release-localhost-1.4.2.json"));
+  const auto release = verify_release_metadata(fixture_text("release-localhost-1.4.2.json"));
   ASSERT_TRUE(release);
   EXPECT_EQ(*updater_runner_path(release->files),
             join_path(join_path(join_path(*folder, "runners"), release->files[2].sha256),

@@ -9,7 +9,6 @@
 
 #include "apply/path_safety.h"
 #include "staged_release.h"
-#include "staged_release.h"
 #include "win/files.h"
 #include "win/handles.h"
 #include "win/text.h"
@@ -110,7 +109,7 @@ std::vector<unsigned char> read_security(const std::string& path) {
 TEST(ProtectPath, TheRuleIsAdministratorsOwnedWithAProtectedInheritedDacl) {
   PSECURITY_DESCRIPTOR descriptor = nullptr;
   ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
-      kProtectedDescriptor.data(), SDDL_REVISION_1, &descriptor, nullptr));
+      PROTECTED_DESCRIPTOR.data(), SDDL_REVISION_1, &descriptor, nullptr));
   const win::LocalMemory owner(descriptor);
   PSID sid = nullptr;
   BOOL defaulted = FALSE;
@@ -150,7 +149,7 @@ TEST(ProtectPath, OwnerGroupAndProtectedDaclReadBack) {
 
   PSECURITY_DESCRIPTOR expected = nullptr;
   ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
-      kProtectedDescriptor.data(), SDDL_REVISION_1, &expected, nullptr));
+      PROTECTED_DESCRIPTOR.data(), SDDL_REVISION_1, &expected, nullptr));
   const win::LocalMemory expected_owner(expected);
   const std::wstring read_back = descriptor_text(const_cast<unsigned char*>(stored.data()));
   if (!read_back.starts_with(L"O:BAG:BA")) {

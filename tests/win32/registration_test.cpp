@@ -4,12 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include "outcome.h"
 #include "manifest/installation.h"
 #include "manifest/update_host.h"
+#include "outcome.h"
 #include "process_runner.h"
 #include "registration.h"
 #include "registration_values.h"
+#include "test_prefix.h"
 #include "win/files.h"
 #include "win/handles.h"
 #include "win/text.h"
@@ -17,14 +18,11 @@
 namespace borelu::registration {
 namespace {
 
-const std::string kOwner = "S-1-5-21-0-0-0-1000";
+using testing::OWNER_SID;
 
 manifest::Release fixture_release() {
-  const auto path =
-      win::narrow(testing::program_path("BORELU_FIXTURES_DIR")) + "\\release-localhost-1.4.2.json";
-  const auto bytes = win::read_whole_file(path);
-  EXPECT_TRUE(bytes);
-  const auto release = manifest::verify_release_metadata(bytes ? *bytes : "");
+  const auto release =
+      manifest::verify_release_metadata(testing::fixture_text("release-localhost-1.4.2.json"));
   EXPECT_TRUE(release) << testing::outcome(release);
   return release ? *release : manifest::Release{};
 }
@@ -72,7 +70,7 @@ TEST_F(UninstallEntry, EveryValueHasItsTypeDataAndByteCount) {
     const auto stored = read_value(HKEY_LOCAL_MACHINE, std::string(UNINSTALL_KEY), value.name,
                                    RRF_RT_ANY | RRF_NOEXPAND | RRF_SUBKEY_WOW6464KEY);
     ASSERT_EQ(stored.status, ERROR_SUCCESS) << value.name;
-    EXPECT_EQ(stored.type, value.type) << value.name;
+    EXPECT_EQ(stored.type, static_cast<DWORD>(value.type)) << value.name;
     EXPECT_EQ(stored.data, value.data) << value.name;
   }
   const auto display = read_value(HKEY_LOCAL_MACHINE, std::string(UNINSTALL_KEY), "DisplayVersion",
@@ -136,29 +134,29 @@ TEST(UninstallEntryFailures, AReleaseWithoutUpdaterIsNotRegistered) {
 
 TEST(StartupEntry, SetReadAndDeleteUnderTheUsersHive) {
   const std::string application = "C:\\Program Files\\Borelu\\Borelu.exe";
-  ASSERT_TRUE(set_startup_entry(kOwner, false, application));
-  EXPECT_FALSE(startup_entry_present(kOwner));
-  ASSERT_TRUE(set_startup_entry(kOwner, true, application));
-  EXPECT_TRUE(startup_entry_present(kOwner));
-  const auto stored = read_value(HKEY_USERS, run_key_for(kOwner), "Borelu", RRF_RT_REG_SZ);
+  ASSERT_TRUE(set_startup_entry(OWNER_SID, false, application));
+  EXPECT_FALSE(startup_entry_present(OWNER_SID));
+  ASSERT_TRUE(set_startup_entry(OWNER_SID, true, application));
+  EXPECT_TRUE(startup_entry_present(OWNER_SID));
+  const auto stored = read_value(HKEY_USERS, run_key_for(OWNER_SID), "Borelu", RRF_RT_REG_SZ);
   EXPECT_EQ(stored.type, static_cast<DWORD>(REG_SZ));
   EXPECT_EQ(stored.data, reg_sz("\"C:\\Program Files\\Borelu\\Borelu.exe\" --startup"));
-  ASSERT_TRUE(set_startup_entry(kOwner, false, application));
-  EXPECT_FALSE(startup_entry_present(kOwner));
-  EXPECT_TRUE(set_startup_entry(kOwner, false, application));
+  ASSERT_TRUE(set_startup_entry(OWNER_SID, false, application));
+  EXPECT_FALSE(startup_entry_present(OWNER_SID));
+  EXPECT_TRUE(set_startup_entry(OWNER_SID, false, application));
 }
 
 TEST(StartupEntry, AValueOfAnotherTypeDoesNotCountAsPresent) {
   win::RegistryKey key;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_USERS, win::widen(run_key_for(kOwner)).c_str(), 0, nullptr, 0,
+  ASSERT_EQ(RegCreateKeyExW(HKEY_USERS, win::widen(run_key_for(OWNER_SID)).c_str(), 0, nullptr, 0,
                             KEY_SET_VALUE, nullptr, key.put(), nullptr),
             ERROR_SUCCESS);
   const DWORD one = 1;
   ASSERT_EQ(
       RegSetValueExW(key.get(), L"Borelu", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), 4),
       ERROR_SUCCESS);
-  EXPECT_FALSE(startup_entry_present(kOwner));
-  EXPECT_TRUE(set_startup_entry(kOwner, false, "x"));
+  EXPECT_FALSE(startup_entry_present(OWNER_SID));
+  EXPECT_TRUE(set_startup_entry(OWNER_SID, false, "x"));
 }
 
 }  // namespace

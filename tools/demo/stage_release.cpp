@@ -13,15 +13,17 @@ int main() {
   const auto metadata = download::fetch_metadata();
   const auto release = metadata ? manifest::verify_release_metadata(*metadata)
                                 : Result<manifest::Release>(std::unexpected(metadata.error()));
-  const auto stage = release ? controller::create_stage() : Result<std::string>(std::unexpected(release.error()));
+  const auto stage =
+      release ? controller::create_stage() : Result<std::string>(std::unexpected(release.error()));
   if (!stage) {
     std::fprintf(stderr, "%s\n", stage.error().text().c_str());
     return 1;
   }
-  download::CancelState cancel{0};
+  controller::CancelState cancel;
   const auto downloaded = controller::download_release(
       *stage, *release, *metadata, cancel, [](std::uint32_t percent, const std::string&) {
-        if (percent % 25 == 0) std::fprintf(stderr, "  downloaded %u%%\n", percent);
+        if (percent % 25 == 0)
+          std::fprintf(stderr, "  downloaded %u%%\n", percent);
       });
   if (!downloaded) {
     std::fprintf(stderr, "%s\n", downloaded.error().text().c_str());

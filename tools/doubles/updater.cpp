@@ -1,5 +1,5 @@
-// Test double of the release's "BoreluUpdater.exe": a small Windows program of its own, so that a test
-// release has three distinct signed files of realistic size.
+// Test double of the release's "BoreluUpdater.exe": a small Windows program of its own, so that a
+// test release has three distinct signed files of realistic size.
 
 #include <windows.h>
 

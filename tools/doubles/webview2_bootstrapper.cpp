@@ -18,8 +18,8 @@
 
 namespace {
 
-using borelu::webview2::kClientKey;
-using borelu::webview2::kStateKey;
+using borelu::webview2::CLIENT_KEY;
+using borelu::webview2::STATE_KEY;
 
 std::wstring mode() {
   wchar_t value[64] = {};
@@ -42,7 +42,7 @@ bool set_value(std::wstring_view key_path, const wchar_t* name, DWORD type, cons
 
 bool register_runtime(std::wstring_view version) {
   const std::wstring text(version);
-  return set_value(kClientKey, L"pv", REG_SZ, text.c_str(),
+  return set_value(CLIENT_KEY, L"pv", REG_SZ, text.c_str(),
                    static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
 }
 
@@ -62,7 +62,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (behaviour == L"sandbox") {
     const DWORD code = 11;
-    set_value(kStateKey, L"InstallerError", REG_DWORD, &code, sizeof code);
+    set_value(STATE_KEY, L"InstallerError", REG_DWORD, &code, sizeof code);
     return static_cast<int>(0x80040902u);
   }
   if (!register_runtime(L"120.0.2210.91")) {

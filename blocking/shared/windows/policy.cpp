@@ -6,7 +6,7 @@
 #include "manifest/strict_record.h"
 #include "windows/owner_sid.h"
 
-namespace borelu::windows {
+namespace borelu::blocking {
 
 Result<Policy> parse_blocking_policy(std::string_view bytes) {
   if (bytes.size() > MAX_POLICY_BYTES) {
@@ -36,4 +36,4 @@ Result<Policy> parse_blocking_policy(std::string_view bytes) {
   return Policy{*version, *owner, *client, *service};
 }
 
-}  // namespace borelu::windows
+}  // namespace borelu::blocking

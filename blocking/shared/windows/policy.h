@@ -6,7 +6,7 @@
 
 #include "core/failure.h"
 
-namespace borelu::windows {
+namespace borelu::blocking {
 
 inline constexpr std::size_t MAX_POLICY_BYTES = 4096;
 inline constexpr std::uint32_t POLICY_VERSION = 1;
@@ -33,4 +33,4 @@ struct Policy {
 // "blocking-policy.json" of the installation folder.
 [[nodiscard]] Result<Policy> read_blocking_policy();
 
-}  // namespace borelu::windows
+}  // namespace borelu::blocking

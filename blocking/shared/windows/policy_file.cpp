@@ -3,7 +3,7 @@
 #include "win/files.h"
 #include "windows/policy.h"
 
-namespace borelu::windows {
+namespace borelu::blocking {
 
 Result<Policy> read_blocking_policy() {
   const auto folder = manifest::installation_folder();
@@ -17,4 +17,4 @@ Result<Policy> read_blocking_policy() {
   return parse_blocking_policy(*bytes);
 }
 
-}  // namespace borelu::windows
+}  // namespace borelu::blocking

@@ -10,7 +10,7 @@
 #include "win/system_error.h"
 #include "win/text.h"
 
-namespace borelu::windows {
+namespace borelu::blocking {
 namespace {
 
 constexpr DWORD kMaxTokenInformation = 65536;
@@ -81,4 +81,4 @@ bool same_file_path(std::string_view first, std::string_view second) {
   return a && b && win::same_final_path(*a, *b);
 }
 
-}  // namespace borelu::windows
+}  // namespace borelu::blocking

@@ -7,7 +7,7 @@
 
 #include "core/failure.h"
 
-namespace borelu::windows {
+namespace borelu::blocking {
 
 // True when the current process's token reports elevation; every failure counts as not elevated.
 [[nodiscard]] bool is_elevated();
@@ -22,4 +22,4 @@ namespace borelu::windows {
 // letters folded. A path that cannot be resolved equals nothing.
 [[nodiscard]] bool same_file_path(std::string_view first, std::string_view second);
 
-}  // namespace borelu::windows
+}  // namespace borelu::blocking

@@ -15,12 +15,14 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
   std::ifstream in(argv[1], std::ios::binary);
-  const std::vector<unsigned char> der((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::vector<unsigned char> der((std::istreambuf_iterator<char>(in)),
+                                       std::istreambuf_iterator<char>());
   if (der.empty()) {
     std::fputs("cannot read the certificate\n", stderr);
     return 1;
   }
-  HCERTSTORE store = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"ROOT");
+  HCERTSTORE store =
+      CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"ROOT");
   if (store == nullptr) {
     std::fprintf(stderr, "CertOpenStore failed: %lu\n", GetLastError());
     return 1;
