@@ -6,8 +6,6 @@
 
 namespace borelu {
 
-inline constexpr std::string_view kCancelledMessage = "Cancelled.";
-
 // The wizard mode: wizard, running-instance check, installation run and result dialog.
 [[nodiscard]] Status run_wizard_mode();
 

@@ -2,6 +2,7 @@
 
 #include <expected>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace borelu {
@@ -20,6 +21,10 @@ class Failure {
  private:
   std::string text_;
 };
+
+// The one failure text that ends a run silently: the user chose to stop, there is nothing to
+// explain.
+inline constexpr std::string_view kCancelledMessage = "Cancelled.";
 
 template <class T>
 using Result = std::expected<T, Failure>;

@@ -11,7 +11,7 @@ Status read_body(const BodyReader& reader, std::uint64_t limit, const BodySink& 
   std::uint64_t total = 0;
   for (bool first = true;; first = false) {
     if (cancelled && !first && cancelled()) {
-      return fail("Cancelled.");
+      return fail(std::string(kCancelledMessage));
     }
     if (clock() - start > BODY_DEADLINE) {
       return fail("Download timed out. Try again later.");

@@ -9,7 +9,6 @@
 namespace borelu::controller {
 namespace {
 
-constexpr std::string_view kCancelled = "Cancelled.";
 constexpr std::uint32_t kElevationDeclined = 1223;  // ERROR_CANCELLED
 
 Result<std::uint64_t> millis_since_1970(std::chrono::system_clock::time_point now) {
@@ -73,7 +72,7 @@ Status run_install(const InstallInput& input, InstallEffects& effects, CancelSta
     return std::unexpected(release.error());
   }
   if (cancel.cancel_requested()) {
-    return fail(std::string(kCancelled));
+    return fail(std::string(kCancelledMessage));
   }
   const auto stage = effects.create_stage();
   if (!stage) {
@@ -88,7 +87,7 @@ Status run_install(const InstallInput& input, InstallEffects& effects, CancelSta
 
   // The point of no return: from here on the window cannot cancel.
   if (!cancel.begin_elevation()) {
-    return fail(std::string(kCancelled));
+    return fail(std::string(kCancelledMessage));
   }
   report(100, ui::text::kVerified.english);
 
