@@ -36,8 +36,9 @@ std::vector<Started> start_many(const std::string& executable, int count) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                        nullptr, &startup, &info)) {
+    // Sharing this program's console: on its own each would bring a console host process along.
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info)) {
       std::printf("could not start process %d (error %lu)\n", i, GetLastError());
       break;
     }
@@ -58,7 +59,7 @@ void end_all(std::vector<Started>& started) {
 
 void print(const std::string& what, const std::string& result, std::vector<double> millis) {
   std::sort(millis.begin(), millis.end());
-  std::printf("%-46s %-5s fastest %7.2f ms, median %7.2f ms, slowest %7.2f ms (%zu runs)\n",
+  std::printf("%-62s %-5s fastest %7.2f ms, median %7.2f ms, slowest %7.2f ms (%zu runs)\n",
               what.c_str(), result.c_str(), millis.front(), millis[millis.size() / 2],
               millis.back(), millis.size());
 }
@@ -74,6 +75,7 @@ void measure(const std::string& what, int runs) {
   std::vector<double> walks;
   std::vector<double> snapshots;
   std::vector<double> iterations;
+  int entries = 0;
   std::string result;
   for (int i = 0; i < runs; ++i) {
     auto start = std::chrono::steady_clock::now();
@@ -86,13 +88,15 @@ void measure(const std::string& what, int runs) {
     snapshots.push_back(since(start));
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
+    entries = 0;
     start = std::chrono::steady_clock::now();
     for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
          more = Process32NextW(snapshot.get(), &entry)) {
+      ++entries;
     }
     iterations.push_back(since(start));
   }
-  print(what + ", one walk:", result, walks);
+  print(what + " (" + std::to_string(entries) + " in the snapshot), one walk:", result, walks);
   print("  a snapshot alone:", "", snapshots);
   print("  reading its entries alone:", "", iterations);
 }

@@ -41,11 +41,13 @@ bool wait_until_gone(std::uint32_t pid) {
   return false;
 }
 
-// The application double, running (not suspended) until the test ends it.
+// The application double, held suspended until the test ends it: a process like any other to
+// the walk, and one that shares the test's console. (A console program started on its own under
+// Wine gets a console host of its own, which can outlive it when it is ended while still
+// starting and then keeps the test's output pipe open.)
 std::unique_ptr<testing::ChildProcess> start(const std::string& executable) {
-  return std::make_unique<testing::ChildProcess>(
-      L"\"" + win::widen(executable) + L"\" --run-for 60000",
-      testing::ChildProcess::Start::running);
+  return std::make_unique<testing::ChildProcess>(L"\"" + win::widen(executable) +
+                                                 L"\" --run-for 60000");
 }
 
 class FindRunningInstance : public ::testing::Test {
