@@ -36,9 +36,10 @@ std::vector<Started> start_many(const std::string& executable, int count) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    // Sharing this program's console: on its own each would bring a console host process along.
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info)) {
+    // Without a console: with a console of its own each would bring a console host process along,
+    // and Wine's shared console takes a few hundred processes only.
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
+                        nullptr, &startup, &info)) {
       std::printf("could not start process %d (error %lu)\n", i, GetLastError());
       break;
     }
@@ -55,6 +56,8 @@ void end_all(std::vector<Started>& started) {
     WaitForSingleObject(s.process.get(), 10000);
   }
   started.clear();
+  // Wine lets go of ended processes a moment after their last handle is closed.
+  Sleep(5000);
 }
 
 void print(const std::string& what, const std::string& result, std::vector<double> millis) {
