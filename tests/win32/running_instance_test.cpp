@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <optional>
+#include <vector>
 
 #include "controller/running_instance.h"
 #include "core/path_text.h"
@@ -41,58 +41,50 @@ bool wait_until_gone(std::uint32_t pid) {
   return false;
 }
 
-// The application double, held suspended until the test ends it: a process like any other to
-// the walk, and one that shares the test's console. (A console program started on its own under
-// Wine gets a console host of its own, which can outlive it when it is ended while still
-// starting and then keeps the test's output pipe open.)
-std::unique_ptr<testing::ChildProcess> start(const std::string& executable) {
-  return std::make_unique<testing::ChildProcess>(L"\"" + win::widen(executable) +
-                                                 L"\" --run-for 60000");
-}
-
 class FindRunningInstance : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(installation_.ready());
-    elsewhere_folder_ = testing::temp_folder("borelu-downloads");
-    ASSERT_TRUE(win::create_directories(elsewhere_folder_));
-    elsewhere_ = join_path(elsewhere_folder_, "Borelu.exe");
+    ASSERT_TRUE(win::create_directories(downloads_));
     ASSERT_TRUE(CopyFileW(testing::program_path("BORELU_APPLICATION_DOUBLE").c_str(),
                           win::widen(elsewhere_).c_str(), FALSE));
   }
   void TearDown() override {
     processes_.clear();
-    testing::remove_tree(elsewhere_folder_);
+    testing::remove_tree(downloads_);
   }
+  // The application double, held suspended until the test ends it, so that it shares the test's
+  // console: under Wine a console host of its own can outlive it and hold the test's output.
   testing::ChildProcess& run(const std::string& executable) {
-    processes_.push_back(start(executable));
+    processes_.push_back(std::make_unique<testing::ChildProcess>(L"\"" + win::widen(executable) +
+                                                                 L"\" --run-for 60000"));
     EXPECT_NE(processes_.back()->pid(), 0u) << executable;
     return *processes_.back();
   }
 
   testing::InstallationAside installation_;
-  std::string elsewhere_folder_;
-  std::string elsewhere_;
+  const std::string downloads_ = testing::temp_folder("borelu-downloads");
+  const std::string elsewhere_ = join_path(downloads_, "Borelu.exe");
   std::vector<std::unique_ptr<testing::ChildProcess>> processes_;
 };
 
 TEST_F(FindRunningInstance, OnlyTheInstalledExecutableCounts) {
   struct Case {
     const char* what;
-    std::optional<std::string_view> installed_as;  // nothing: no installation folder at all
+    const char* installed_as;  // null: no installation folder at all
     bool run_installed;
     const char* expected;
   };
   const Case cases[] = {
       {"installed copy whose name differs in case", "BORELU.EXE", true, "running"},
       {"same name from a download folder, installed one idle", "Borelu.exe", false, "none"},
-      {"same name from a download folder, nothing installed", std::nullopt, false, "none"},
+      {"same name from a download folder, nothing installed", nullptr, false, "none"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     std::string installed;
     if (c.installed_as) {
-      installed = installation_.install_application(*c.installed_as);
+      installed = installation_.install_application(c.installed_as);
     }
     run(elsewhere_);
     if (c.run_installed) {
@@ -105,14 +97,13 @@ TEST_F(FindRunningInstance, OnlyTheInstalledExecutableCounts) {
 }
 
 TEST_F(FindRunningInstance, AProcessThatHasEndedIsSkipped) {
-  const std::string installed = installation_.install_application();
-  const std::string application = join_path(installation_.folder(), "Borelu.exe");
+  const std::string application = installation_.install_application();
   std::uint32_t pid = 0;
   const auto answer = [&] {
     const auto runs = process_runs(pid, application);
     return runs ? std::string(*runs ? "match" : "no match") : runs.error().text();
   };
-  testing::ChildProcess& process = run(installed);
+  testing::ChildProcess& process = run(application);
   pid = process.pid();
   EXPECT_EQ(answer(), "match");
   // Ended, while a handle keeps its process object (and its image path) readable.

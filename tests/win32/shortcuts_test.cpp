@@ -118,10 +118,7 @@ class Shortcuts : public ::testing::Test {
     ASSERT_TRUE(installation_.ready());
     application_ = installation_.install_application();
     ours_ = application_ + " [] " + application_ + ",0";
-    root_ = testing::temp_folder("borelu-shortcuts");
     testing::remove_tree(root_);
-    desktop_ = join_path(root_, "Desktop");
-    programs_ = join_path(root_, "Start Menu\\Programs");
     ASSERT_TRUE(win::create_directories(desktop_));
     desktop_folder_.point_to(desktop_);
     programs_folder_.point_to(programs_);
@@ -135,10 +132,10 @@ class Shortcuts : public ::testing::Test {
   RedirectedShellFolder desktop_folder_{L"Desktop"};
   RedirectedShellFolder programs_folder_{L"Programs"};
   std::string application_;
-  std::string ours_;
-  std::string root_;
-  std::string desktop_;
-  std::string programs_;
+  std::string ours_;  // what read_link gives for a shortcut of ours
+  const std::string root_ = testing::temp_folder("borelu-shortcuts");
+  const std::string desktop_ = join_path(root_, "Desktop");
+  const std::string programs_ = join_path(root_, "Start Menu\\Programs");
 };
 
 TEST_F(Shortcuts, BothOnCreatesBothAndRewritesThemOffDeletesThem) {
