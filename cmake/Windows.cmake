@@ -59,6 +59,8 @@ add_library(borelu_setup STATIC
   src/apply/work_folder.cpp
   src/apply/worker.cpp
   src/controller/failure_record.cpp
+  src/controller/running_instance.cpp
+  src/controller/shortcuts.cpp
   src/controller/staging.cpp
   src/registration.cpp
   src/ui/task_dialog.cpp
