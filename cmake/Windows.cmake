@@ -58,6 +58,7 @@ add_library(borelu_setup STATIC
   src/apply/version_gate.cpp
   src/apply/work_folder.cpp
   src/apply/worker.cpp
+  src/controller/install_effects.cpp
   src/controller/failure_record.cpp
   src/controller/running_instance.cpp
   src/controller/shortcuts.cpp

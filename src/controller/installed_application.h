@@ -5,11 +5,10 @@
 
 #include "core/failure.h"
 #include "core/path_text.h"
+#include "manifest/file_names.h"
 #include "manifest/installation.h"
 
 namespace borelu::controller {
-
-inline constexpr std::string_view kApplicationName = "Borelu.exe";
 
 // Where the installed application is, whether or not it is there.
 [[nodiscard]] inline Result<std::string> installed_application_path() {
@@ -17,7 +16,7 @@ inline constexpr std::string_view kApplicationName = "Borelu.exe";
   if (!folder) {
     return folder;
   }
-  return join_path(*folder, kApplicationName);
+  return join_path(*folder, manifest::APPLICATION_FILE);
 }
 
 }  // namespace borelu::controller

@@ -26,7 +26,7 @@ bool has_ended(HANDLE process) {
 
 bool is_application_name(const PROCESSENTRY32W& entry) {
   const std::wstring_view name(entry.szExeFile, wcsnlen(entry.szExeFile, MAX_PATH));
-  return equal_ignoring_ascii_case(win::narrow(name), kApplicationName);
+  return equal_ignoring_ascii_case(win::narrow(name), manifest::APPLICATION_FILE);
 }
 
 }  // namespace
@@ -45,14 +45,14 @@ Result<bool> process_runs(std::uint32_t process_id, std::string_view application
   if (has_ended(process.get())) {
     return false;
   }
-  const auto image = windows::process_image_path(process.get());
+  const auto image = blocking::process_image_path(process.get());
   if (!image) {
     if (has_ended(process.get())) {
       return false;
     }
     return std::unexpected(image.error());
   }
-  return windows::same_file_path(*image, application);
+  return blocking::same_file_path(*image, application);
 }
 
 Result<RunningInstance> find_running_instance() {

@@ -67,7 +67,7 @@ Status check_ours(IShellLinkW& link, IPersistFile& file, std::string_view path,
     target.resize(end);
   }
   const std::string text = win::narrow(target);
-  if (!windows::same_file_path(text, application) &&
+  if (!blocking::same_file_path(text, application) &&
       !equal_ignoring_ascii_case(text, application)) {
     return fail("A different shortcut named Borelu already exists. It was kept.");
   }

@@ -1,0 +1,137 @@
+#include "controller/install_effects.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include "controller/failure_record.h"
+#include "controller/shortcuts.h"
+#include "download/https.h"
+#include "manifest/installation.h"
+#include "webview2/webview2.h"
+#include "win/handles.h"
+#include "win/system_error.h"
+#include "win/text.h"
+#include "windows/process_identity.h"
+
+namespace borelu::controller {
+namespace {
+
+class ElevatedWorker final : public WorkerProcess {
+ public:
+  explicit ElevatedWorker(HANDLE process) : process_(process) {}
+
+  bool wait(std::uint32_t millis) override {
+    return WaitForSingleObject(process_.get(), millis) == WAIT_OBJECT_0;
+  }
+  std::optional<std::uint32_t> exit_code() override {
+    DWORD code = 0;
+    if (!GetExitCodeProcess(process_.get(), &code)) {
+      return std::nullopt;
+    }
+    return code;
+  }
+  std::uint32_t process_id() override { return GetProcessId(process_.get()); }
+
+ private:
+  win::Handle process_;
+};
+
+class MachineEffects final : public InstallEffects {
+ public:
+  Result<std::string> fetch_metadata() override { return download::fetch_metadata(); }
+  Result<std::string> create_stage() override { return controller::create_stage(); }
+  Status download_release(std::string_view stage, const manifest::Release& release,
+                          std::string_view metadata, const CancelState& cancel,
+                          const ProgressReporter& progress) override {
+    return controller::download_release(stage, release, metadata, cancel, progress);
+  }
+  std::chrono::system_clock::time_point now() override { return std::chrono::system_clock::now(); }
+  Result<std::string> owner_sid() override {
+    return blocking::process_user_sid(GetCurrentProcess());
+  }
+  Result<std::string> executable_path() override {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+      const DWORD length =
+          GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+      if (length == 0) {
+        return std::unexpected(win::last_os_failure());
+      }
+      if (length < path.size()) {
+        path.resize(length);
+        return win::narrow(path);
+      }
+      if (path.size() >= 32768) {
+        return std::unexpected(win::os_failure(ERROR_INSUFFICIENT_BUFFER));
+      }
+      path.resize(path.size() * 2);
+    }
+  }
+  std::expected<std::unique_ptr<WorkerProcess>, StartFailure> start_elevated(
+      std::string_view executable, std::string_view parameters) override {
+    const std::wstring file = win::widen(executable);
+    const std::wstring arguments = win::widen(parameters);
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    // No message box of the shell's own on a failure: the failure dialog explains it, and the
+    // shell's box would both come first and leave its own error code behind instead of the
+    // start's. The elevation prompt is not affected.
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    info.lpVerb = L"runas";
+    info.lpFile = file.c_str();
+    info.lpParameters = arguments.c_str();
+    info.nShow = SW_HIDE;
+    if (!ShellExecuteExW(&info)) {
+      const DWORD code = GetLastError();
+      return std::unexpected(StartFailure{code, win::system_error_text(code)});
+    }
+    if (info.hProcess == nullptr) {
+      // The shell started it through a process that is not the worker: nothing to wait for.
+      return std::unexpected(
+          StartFailure{ERROR_INVALID_HANDLE, win::system_error_text(ERROR_INVALID_HANDLE)});
+    }
+    return std::make_unique<ElevatedWorker>(info.hProcess);
+  }
+  Result<std::string> installation_folder() override { return manifest::installation_folder(); }
+  bool is_regular_file(std::string_view path) override {
+    const DWORD attributes = GetFileAttributesW(win::widen(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
+  }
+  bool webview2_present(std::string_view owner_sid) override {
+    return webview2::is_webview2_present(owner_sid);
+  }
+  Status launch(std::string_view application) override {
+    const std::wstring path = win::widen(application);
+    std::wstring command_line = L"\"" + path + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(path.c_str(), command_line.data(), nullptr, nullptr, FALSE,
+                        CREATE_NO_WINDOW, nullptr, nullptr, &startup, &info)) {
+      return std::unexpected(win::last_os_failure());
+    }
+    // Not waited for: the application goes its own way.
+    const win::Handle process(info.hProcess);
+    const win::Handle thread(info.hThread);
+    return {};
+  }
+  Status configure_shortcuts(bool desktop, bool start_menu) override {
+    return controller::configure_shortcuts(desktop, start_menu);
+  }
+  void remove_stage_after_success(std::string_view stage) override {
+    controller::remove_stage_after_success(stage);
+  }
+  std::optional<std::string> read_failure_record(std::uint32_t worker_pid,
+                                                 std::uint64_t start_millis) override {
+    return controller::read_failure_record(worker_pid, start_millis);
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<InstallEffects> machine_effects() {
+  return std::make_unique<MachineEffects>();
+}
+
+}  // namespace borelu::controller
