@@ -65,6 +65,8 @@ add_library(borelu_setup STATIC
   src/controller/staging.cpp
   src/registration.cpp
   src/ui/task_dialog.cpp
+  src/ui/top_level_window.cpp
+  src/ui/wizard/wizard_window.cpp
   src/entry.cpp
   src/standard_error.cpp
   src/theme/canvas.cpp
@@ -80,7 +82,7 @@ add_library(borelu_setup STATIC
   src/webview2/webview2.cpp
   src/wizard_mode.cpp
 )
-target_link_libraries(borelu_setup PUBLIC borelu_win comctl32 wintrust gdiplus dwmapi)
+target_link_libraries(borelu_setup PUBLIC borelu_win comctl32 wintrust gdiplus dwmapi uxtheme)
 borelu_target_defaults(borelu_setup)
 
 # Resources: the icon is drawn by the build from its source art.

@@ -2,15 +2,44 @@
 
 #include <thread>
 
+#include "control_bench.h"
+#include "win/handles.h"
 #include "win/text.h"
 
 namespace borelu::testing {
 namespace {
 
+// Physical pixels for the calls of one driver function.
+class DpiAware {
+ public:
+  DpiAware()
+      : previous_(SetThreadDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2)) {}
+  DpiAware(const DpiAware&) = delete;
+  DpiAware& operator=(const DpiAware&) = delete;
+  ~DpiAware() {
+    if (previous_ != nullptr) {
+      SetThreadDpiAwarenessContext(previous_);
+    }
+  }
+
+ private:
+  DPI_AWARENESS_CONTEXT previous_;
+};
+
+// WM_GETTEXT rather than GetWindowTextW: across processes GetWindowTextW gives only the text a
+// window was created with, not what an edit control holds.
 std::string text_of(HWND window) {
-  wchar_t buffer[1024] = {};
-  const int length = GetWindowTextW(window, buffer, 1024);
-  return win::narrow(std::wstring_view(buffer, static_cast<std::size_t>(std::max(length, 0))));
+  constexpr UINT kTimeoutMs = 5000;
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &length)) {
+    return {};
+  }
+  std::wstring buffer(length + 1, L'\0');
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
+                      SMTO_ABORTIFHUNG, kTimeoutMs, &copied);
+  buffer.resize(std::min<std::size_t>(copied, length));
+  return win::narrow(buffer);
 }
 
 std::wstring class_of(HWND window) {
@@ -100,6 +129,7 @@ bool has_window(DWORD pid, std::wstring_view class_name) {
 }
 
 WindowView read_window(HWND window) {
+  const DpiAware aware;
   WindowView view;
   view.window = window;
   view.caption = text_of(window);
@@ -144,6 +174,7 @@ bool wait_until(const std::function<bool()>& condition, std::chrono::millisecond
 }
 
 void click(HWND window, int control_id) {
+  const DpiAware aware;
   bring_to_front(window);
   move_pointer(middle_on_screen(window, control_id));
   INPUT down{};
@@ -155,6 +186,7 @@ void click(HWND window, int control_id) {
 }
 
 void hover(HWND window, int control_id) {
+  const DpiAware aware;
   bring_to_front(window);
   move_pointer(middle_on_screen(window, control_id));
 }
@@ -167,6 +199,56 @@ void press_key(HWND window, WORD virtual_key) {
   INPUT up = down;
   up.ki.dwFlags = KEYEVENTF_KEYUP;
   send({down, up});
+}
+
+}  // namespace borelu::testing
+
+namespace borelu::testing {
+
+void park_pointer() {
+  const DpiAware aware;
+  move_pointer(POINT{0, 0});
+}
+
+void send_command(HWND window, int control_id) {
+  SendMessageW(window, WM_COMMAND, MAKEWPARAM(control_id, BN_CLICKED), 0);
+}
+
+bool send_dpi_changed(HWND window, UINT dpi, const RECT& suggested) {
+  // The system does not carry this message's rectangle across processes: it must already be in
+  // the receiver's address space.
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  const win::Handle process(
+      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE | PROCESS_VM_READ, FALSE, pid));
+  if (!process) {
+    return false;
+  }
+  void* remote = VirtualAllocEx(process.get(), nullptr, sizeof(RECT), MEM_COMMIT | MEM_RESERVE,
+                                PAGE_READWRITE);
+  if (remote == nullptr) {
+    return false;
+  }
+  const bool written =
+      WriteProcessMemory(process.get(), remote, &suggested, sizeof suggested, nullptr) != FALSE;
+  if (written) {
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(remote));
+  }
+  VirtualFreeEx(process.get(), remote, 0, MEM_RELEASE);
+  return written;
+}
+
+std::unique_ptr<Dib> capture_client(HWND window) {
+  const DpiAware aware;
+  RECT client{};
+  GetClientRect(window, &client);
+  POINT origin{0, 0};
+  ClientToScreen(window, &origin);
+  auto image = std::make_unique<Dib>(client.right, client.bottom, theme::Colour{0});
+  const HDC screen = GetDC(nullptr);
+  BitBlt(image->dc(), 0, 0, client.right, client.bottom, screen, origin.x, origin.y, SRCCOPY);
+  ReleaseDC(nullptr, screen);
+  return image;
 }
 
 }  // namespace borelu::testing

@@ -9,11 +9,17 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace borelu::testing {
+
+class Dib;
+
+// Every position the driver reads or gives is in physical pixels, whatever the system DPI: the
+// driver's calls run DPI aware, so the system does not rescale the windows it looks at.
 
 struct ControlView {
   HWND window = nullptr;
@@ -60,5 +66,20 @@ void hover(HWND window, int control_id);
 // Brings the window to the front and presses and releases one key (VK_RETURN, VK_ESCAPE, VK_TAB,
 // VK_SPACE...).
 void press_key(HWND window, WORD virtual_key);
+
+// Moves the pointer to the screen's top-left corner, off every control.
+void park_pointer();
+
+// WM_COMMAND with `control_id` and BN_CLICKED, sent and handled before this returns: a command
+// forced on the window whatever its controls allow.
+void send_command(HWND window, int control_id);
+
+// WM_DPICHANGED as the system sends it when the window reaches a monitor of another DPI: the new
+// DPI in both words of wParam and lParam pointing to the suggested window rectangle, which is
+// written into the window's own process first. Returns once the window has handled it.
+bool send_dpi_changed(HWND window, UINT dpi, const RECT& suggested);
+
+// What the screen shows of the window's client area right now.
+std::unique_ptr<Dib> capture_client(HWND window);
 
 }  // namespace borelu::testing

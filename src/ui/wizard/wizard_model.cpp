@@ -1,0 +1,300 @@
+#include "ui/wizard/wizard_model.h"
+
+#include <array>
+
+#include "manifest/update_host.h"
+#include "ui/catalogue.h"
+
+namespace borelu::ui::wizard {
+namespace {
+
+using theme::Align;
+using theme::LogicalRect;
+using theme::TextFormat;
+using theme::WizardFont;
+using namespace theme::palette;
+using namespace control;
+
+constexpr std::uint8_t kTermsPage = 1;
+constexpr std::uint8_t kLastPage = kPageCount - 1;
+
+constexpr LogicalRect kCancelRect{36, 510, 112, 44};
+constexpr LogicalRect kBackRect{412, 510, 112, 44};
+constexpr LogicalRect kNextRect{534, 510, 150, 44};
+
+// The edit control wants CR LF line ends; the document has bare line feeds.
+std::string with_crlf(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 16);
+  for (const char c : text) {
+    if (c == '\n') {
+      out.push_back('\r');
+    }
+    out.push_back(c);
+  }
+  return out;
+}
+
+TextItem item(LogicalRect rect, std::string_view value, WizardFont font, theme::Colour colour,
+              Align align, TextFormat format) {
+  return {rect, std::string(value), font, colour, align, format};
+}
+
+void add_page_contents(const WizardModel& model, std::string_view folder, WizardPaint& paint) {
+  const Language language = model.language();
+  const auto t = [language](const TextPair& pair) { return pick(pair, language); };
+  const auto yes_no = [&](bool on) { return t(on ? text::kYes : text::kNo); };
+  auto& texts = paint.texts;
+
+  switch (model.page) {
+    case 0:
+      texts.push_back(item({36, 160, 648, 44}, t(text::kPage1Paragraph), WizardFont::body,
+                           TextSecondary, Align::start, TextFormat::wrapped));
+      for (int k = 0; k < 3; ++k) {
+        const float shift = 36.0f * static_cast<float>(k);
+        paint.shapes.push_back(Dot{{58, 368 + shift, 7, 7}, 7, Accent});
+        const std::string bullet = k == 0   ? std::string(t(text::kPage1Bullet1))
+                                   : k == 1 ? page1_bullet2(manifest::UPDATE_HOST, language)
+                                            : std::string(t(text::kPage1Bullet3));
+        texts.push_back(item({78, 360 + shift, 588, 26}, bullet, WizardFont::body, TextPrimary,
+                             Align::start, TextFormat::single_line_ellipsis));
+      }
+      break;
+    case 1:
+      break;  // the terms and the agreement are child windows on the card
+    case 2:
+      texts.push_back(item({36, 160, 648, 26}, t(text::kPage3Paragraph), WizardFont::body,
+                           TextSecondary, Align::start, TextFormat::wrapped));
+      texts.push_back(item({56, 416, 608, 52}, t(text::kPage3Note), WizardFont::small,
+                           TextSecondary, Align::start, TextFormat::wrapped));
+      break;
+    default: {
+      const std::array<std::pair<std::string_view, std::string_view>, 4> rows{{
+          {t(text::kSummaryLanguage), t(text::kSummaryLanguageValue)},
+          {t(text::kSummaryStartup), yes_no(model.choices.startup)},
+          {t(text::kSummaryStartMenu), yes_no(model.choices.startMenu)},
+          {t(text::kSummaryDesktop), yes_no(model.choices.desktop)},
+      }};
+      for (int k = 0; k < 4; ++k) {
+        const float base = 207 + 38.0f * static_cast<float>(k);
+        texts.push_back(item({56, base - 33, 300, 28}, rows[k].first, WizardFont::body,
+                             TextSecondary, Align::start, TextFormat::single_line_centred));
+        texts.push_back(item({424, base - 33, 240, 28}, rows[k].second, WizardFont::body_semibold,
+                             TextPrimary, Align::end, TextFormat::single_line_centred));
+        if (k < 3) {
+          paint.shapes.push_back(FilledShape{{56, base, 608, 1}, 0, Border, 140});
+        }
+      }
+      texts.push_back(item({56, 360, 608, 22}, t(text::kInstallationFolder), WizardFont::small,
+                           TextSecondary, Align::start, TextFormat::single_line));
+      texts.push_back(item({56, 384, 608, 26}, folder, WizardFont::body_semibold, TextPrimary,
+                           Align::start, TextFormat::single_line_path_ellipsis));
+      texts.push_back(item({36, 432, 648, 48}, t(text::kPage4Note), WizardFont::small,
+                           TextSecondary, Align::start, TextFormat::wrapped));
+      break;
+    }
+  }
+}
+
+std::vector<LogicalRect> page_cards(std::uint8_t page) {
+  switch (page) {
+    case 0:
+      return {{36, 340, 648, 140}};
+    case 1:
+      return {{36, 160, 648, 246}};
+    case 2:
+      return {{36, 404, 648, 72}};
+    default:
+      return {{36, 160, 648, 178}, {36, 350, 648, 70}};
+  }
+}
+
+std::string_view page_title(std::uint8_t page, Language language) {
+  static constexpr std::array<TextPair, kPageCount> kTitles{text::kPage1Title, text::kPage2Title,
+                                                            text::kPage3Title, text::kPage4Title};
+  return pick(kTitles[page], language);
+}
+
+}  // namespace
+
+bool is_on(const WizardModel& model, int id) {
+  const options::SetupOptions& c = model.choices;
+  switch (id) {
+    case kEnglishCard:
+      return !is_arabic(c.language);
+    case kArabicCard:
+      return is_arabic(c.language);
+    case kAgreement:
+      return model.terms_accepted();
+    case kStartupSwitch:
+      return c.startup;
+    case kDesktopSwitch:
+      return c.desktop;
+    case kStartMenuSwitch:
+      return c.startMenu;
+    default:
+      return false;
+  }
+}
+
+std::string_view button_text(const WizardModel& model, int id) {
+  const Language language = model.language();
+  switch (id) {
+    case kNext:
+      return pick(model.page == kLastPage ? text::kInstall : text::kNext, language);
+    case kBack:
+      return pick(text::kBack, language);
+    case kCancel:
+      return pick(text::kCancel, language);
+    case kEnglishCard:
+      return text::kEnglishCardTitle;
+    case kArabicCard:
+      return text::kArabicCardTitle;
+    case kAgreement:
+      return pick(text::kAgreement, language);
+    case kStartupSwitch:
+      return pick(text::kSwitchStartup, language);
+    case kDesktopSwitch:
+      return pick(text::kSwitchDesktop, language);
+    case kStartMenuSwitch:
+      return pick(text::kSwitchStartMenu, language);
+    default:
+      return {};
+  }
+}
+
+std::vector<ControlSpec> page_controls(const WizardModel& model) {
+  std::vector<ControlSpec> controls;
+  const auto add = [&](int id, ControlKind kind, LogicalRect rect) {
+    controls.push_back({id, kind, rect, std::string(button_text(model, id))});
+  };
+  switch (model.page) {
+    case 0:
+      add(kEnglishCard, ControlKind::choice, {36, 214, 316, 104});
+      add(kArabicCard, ControlKind::choice, {368, 214, 316, 104});
+      break;
+    case 1:
+      controls.push_back({kTermsText,
+                          ControlKind::terms_text,
+                          {54, 172, 624, 222},
+                          with_crlf(terms_document(model.language()))});
+      add(kAgreement, ControlKind::choice, {36, 424, 648, 50});
+      break;
+    case 2:
+      add(kStartupSwitch, ControlKind::choice, {36, 200, 648, 54});
+      add(kStartMenuSwitch, ControlKind::choice, {36, 262, 648, 54});
+      add(kDesktopSwitch, ControlKind::choice, {36, 324, 648, 54});
+      break;
+    default:
+      break;
+  }
+  add(kCancel, ControlKind::push_button, kCancelRect);
+  add(kBack, ControlKind::push_button, kBackRect);
+  add(kNext, ControlKind::push_button, kNextRect);
+  return controls;
+}
+
+bool back_enabled(const WizardModel& model) {
+  return model.page != 0;
+}
+
+bool next_enabled(const WizardModel& model) {
+  return model.page != kTermsPage || model.terms_accepted();
+}
+
+int initial_focus(const WizardModel& model) {
+  return model.page == kTermsPage ? kAgreement : kNext;
+}
+
+Reaction apply_command(WizardModel& model, int id) {
+  options::SetupOptions& c = model.choices;
+  switch (id) {
+    case kNext:
+    case kEnterKey:
+      if (!next_enabled(model)) {
+        return Reaction::none;
+      }
+      if (model.page == kLastPage) {
+        model.result = c;
+        return Reaction::close;
+      }
+      ++model.page;
+      return Reaction::rebuild;
+    case kBack:
+      if (!back_enabled(model)) {
+        return Reaction::none;
+      }
+      --model.page;
+      return Reaction::rebuild;
+    case kCancel:
+    case kEscapeKey:
+      return Reaction::close;
+    case kEnglishCard:
+      c.language = "en";
+      return Reaction::rebuild;
+    case kArabicCard:
+      c.language = "ar";
+      return Reaction::rebuild;
+    case kAgreement:
+      c.acceptedPolicy = model.terms_accepted() ? "" : std::string(options::TERMS_VERSION);
+      return Reaction::repaint_control_and_next;
+    case kStartupSwitch:
+      c.startup = !c.startup;
+      return Reaction::repaint_control;
+    case kDesktopSwitch:
+      c.desktop = !c.desktop;
+      return Reaction::repaint_control;
+    case kStartMenuSwitch:
+      c.startMenu = !c.startMenu;
+      return Reaction::repaint_control;
+    default:
+      return Reaction::none;
+  }
+}
+
+std::optional<ButtonStyle> footer_button_style(int id) {
+  switch (id) {
+    case kNext:
+      return ButtonStyle{theme::ButtonVariant::primary, WizardFont::body_semibold};
+    case kBack:
+      return ButtonStyle{theme::ButtonVariant::secondary, WizardFont::body_semibold};
+    case kCancel:
+      return ButtonStyle{theme::ButtonVariant::ghost, WizardFont::body};
+    default:
+      return std::nullopt;
+  }
+}
+
+WizardPaint wizard_paint(const WizardModel& model, std::string_view installation_folder) {
+  const Language language = model.language();
+  WizardPaint paint;
+  paint.right_to_left = is_right_to_left(language);
+
+  for (int i = 0; i < kPageCount; ++i) {
+    const bool reached = i < model.page + 1;
+    paint.shapes.push_back(FilledShape{
+        {530 + 40.0f * static_cast<float>(i), 40, 34, 5}, 2.5f, reached ? Accent : Border});
+  }
+  paint.shapes.push_back(FilledShape{{0, 92, 720, 1}, 0, Border, 160});
+  for (const LogicalRect& card : page_cards(model.page)) {
+    paint.shapes.push_back(FilledShape{card, 14, Surface});
+    if (model.page == kTermsPage) {
+      paint.shapes.push_back(OutlinedShape{card, 14, Border, 1});
+    }
+  }
+  paint.shapes.push_back(FilledShape{{0, 492, 720, 1}, 0, Border, 160});
+
+  paint.icon = {36, 28, 36, 36};
+  paint.texts.push_back(item({84, 28, 200, 36}, pick(text::kBrand, language), WizardFont::brand,
+                             TextPrimary, Align::start, TextFormat::single_line_centred));
+  paint.texts.push_back(item({484, 54, 200, 22}, step_counter(model.page + 1, language),
+                             WizardFont::small, TextSecondary, Align::end,
+                             TextFormat::single_line));
+  paint.texts.push_back(item({36, 112, 648, 40}, page_title(model.page, language),
+                             WizardFont::page_title, TextPrimary, Align::start,
+                             TextFormat::single_line));
+  add_page_contents(model, installation_folder, paint);
+  return paint;
+}
+
+}  // namespace borelu::ui::wizard

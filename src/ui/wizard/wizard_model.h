@@ -1,0 +1,144 @@
+#pragma once
+
+// The setup wizard decided without Windows: its choices and page, the controls each page has and
+// where they go, which footer buttons are enabled and what gets the focus, what every command
+// does, and everything the window paints, as data. The window procedure only carries it out.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "options.h"
+#include "theme/geometry.h"
+#include "theme/palette.h"
+#include "theme/push_button_look.h"
+#include "theme/typography.h"
+#include "ui/language.h"
+
+namespace borelu::ui::wizard {
+
+// Child ids, which are also the low word of WM_COMMAND's wParam. Enter and Escape reach the
+// window through IsDialogMessageW as IDOK (1) and IDCANCEL (2).
+namespace control {
+inline constexpr int kEnterKey = 1;
+inline constexpr int kEscapeKey = 2;
+inline constexpr int kNext = 101;  // "Install" on the last page
+inline constexpr int kBack = 102;
+inline constexpr int kCancel = 103;
+inline constexpr int kEnglishCard = 110;
+inline constexpr int kArabicCard = 111;
+inline constexpr int kAgreement = 112;
+inline constexpr int kStartupSwitch = 113;
+inline constexpr int kDesktopSwitch = 114;
+inline constexpr int kStartMenuSwitch = 115;
+inline constexpr int kTermsText = 116;
+}  // namespace control
+
+inline constexpr int kPageCount = 4;
+
+struct WizardModel {
+  // The choices as the wizard collects them; initially the wizard's defaults.
+  options::SetupOptions choices;
+  std::uint8_t page = 0;  // 0 to 3; the step counter shows page + 1
+  // The confirmed choices, set only by Install on the last page.
+  std::optional<options::SetupOptions> result;
+
+  [[nodiscard]] Language language() const { return language_of(choices.language); }
+  [[nodiscard]] bool terms_accepted() const {
+    return choices.acceptedPolicy == options::TERMS_VERSION;
+  }
+};
+
+// The on/off state of a choice control (110 to 115) as it is drawn and toggled; false for any
+// other id.
+[[nodiscard]] bool is_on(const WizardModel& model, int id);
+
+enum class ControlKind { push_button, choice, terms_text };
+
+struct ControlSpec {
+  int id = 0;
+  ControlKind kind = ControlKind::push_button;
+  theme::LogicalRect rect;
+  std::string text;  // the window text, UTF-8
+};
+
+// The current page's controls in creation order (which is also the Tab order): the page's own,
+// then Cancel, Back and Next.
+[[nodiscard]] std::vector<ControlSpec> page_controls(const WizardModel& model);
+
+// The window text of a button on the current page (what its owner drawing shows).
+[[nodiscard]] std::string_view button_text(const WizardModel& model, int id);
+
+[[nodiscard]] bool back_enabled(const WizardModel& model);
+[[nodiscard]] bool next_enabled(const WizardModel& model);
+// The agreement on the terms page, Next everywhere else.
+[[nodiscard]] int initial_focus(const WizardModel& model);
+
+// What the window does after a command has changed the model.
+enum class Reaction {
+  none,
+  rebuild,                   // a new page or language: the controls are made again
+  close,                     // the window is destroyed; `result` tells whether Install was chosen
+  repaint_control,           // a toggled choice is drawn again
+  repaint_control_and_next,  // the agreement: Next is enabled by it and drawn again too
+};
+
+[[nodiscard]] Reaction apply_command(WizardModel& model, int id);
+
+// Footer buttons: Next/Install primary and semibold, Back secondary and semibold, Cancel ghost.
+struct ButtonStyle {
+  theme::ButtonVariant variant;
+  theme::WizardFont font;
+};
+[[nodiscard]] std::optional<ButtonStyle> footer_button_style(int id);
+
+// What WM_PAINT draws, in logical coordinates of the 720-wide wizard (mirrored by the window in
+// Arabic). Radii and pen widths are in DIPs.
+struct FilledShape {
+  theme::LogicalRect rect;
+  float radius = 0;
+  theme::Colour colour;
+  std::uint8_t alpha = 255;
+};
+
+struct OutlinedShape {
+  theme::LogicalRect rect;
+  float radius = 0;
+  theme::Colour colour;
+  float pen_width = 0;
+};
+
+// A filled circle whose box starts at the top-left corner of `box` once placed.
+struct Dot {
+  theme::LogicalRect box;
+  float diameter = 0;
+  theme::Colour colour;
+};
+
+using Shape = std::variant<FilledShape, OutlinedShape, Dot>;
+
+struct TextItem {
+  theme::LogicalRect rect;
+  std::string text;
+  theme::WizardFont font = theme::WizardFont::body;
+  theme::Colour colour;
+  theme::Align align = theme::Align::start;
+  theme::TextFormat format = theme::TextFormat::single_line;
+};
+
+struct WizardPaint {
+  std::vector<Shape> shapes;  // drawn first, in order
+  theme::LogicalRect icon;    // the program icon, size 36 DIPs
+  std::vector<TextItem> texts;
+  bool right_to_left = false;  // every text's direction, and the mirroring of every rectangle
+};
+
+// `installation_folder` is shown on the last page (looked up by the caller on every paint; empty
+// when it could not be read).
+[[nodiscard]] WizardPaint wizard_paint(const WizardModel& model,
+                                       std::string_view installation_folder);
+
+}  // namespace borelu::ui::wizard

@@ -1,0 +1,345 @@
+// The setup wizard of BoreluSetup.exe (no arguments), used from outside with real mouse and key
+// input: the page walk and its rules, the Arabic mirror, every way out, and the DPI rules.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "control_bench.h"
+#include "process_runner.h"
+#include "theme/choice_layout.h"
+#include "theme/window_placement.h"
+#include "ui/wizard/wizard_model.h"
+#include "ui_driver.h"
+
+namespace borelu::testing {
+namespace {
+
+using namespace ui::wizard::control;
+namespace wizard_model = ui::wizard;
+
+constexpr wchar_t kWizardClass[] = L"Borelu.Setup.Wizard";
+constexpr DWORD kWizardStyle = 0x02CA0000;
+constexpr DWORD kArabicEdit = WS_EX_RTLREADING | WS_EX_RIGHT | WS_EX_LEFTSCROLLBAR;
+constexpr auto kWait = std::chrono::seconds(20);
+constexpr char kNotYetBuilt[] = "The installation run is not part of this build yet.";
+
+// One BoreluSetup.exe in wizard mode and the page it should show: `model` takes every command the
+// test gives, so each check compares the window with where the wizard should be.
+struct Wizard {
+  explicit Wizard(float scale_ = 1.0f)
+      : process(L"\"" + program_path("BORELU_SETUP_EXE") + L"\"", ChildProcess::Start::running),
+        window(wait_for_window(process.pid(), kWizardClass, kWait).value_or(nullptr)),
+        scale(scale_) {}
+
+  [[nodiscard]] WindowView view() const { return read_window(window); }
+  [[nodiscard]] bool rtl() const { return ui::is_right_to_left(model.language()); }
+
+  // Gives the wizard `command` through `input`; when that makes a new page, waits for it.
+  void act(int command, const std::function<void()>& input) {
+    const bool rebuilds = apply_command(model, command) == wizard_model::Reaction::rebuild;
+    input();
+    const auto expected = page_controls(model);
+    const std::string caption = rtl() ? "تثبيت Borelu" : "Borelu Setup";
+    ASSERT_TRUE(!rebuilds || wait_until(
+                                 [&] {
+                                   const WindowView v = view();
+                                   return v.caption == caption &&
+                                          v.controls.size() == expected.size() &&
+                                          v.controls.front().id == expected.front().id &&
+                                          v.controls.back().text == expected.back().text;
+                                 },
+                                 kWait))
+        << "page " << model.page + 1;
+  }
+  void click_on(int id) {
+    act(id, [&] { click(window, id); });
+  }
+  void press(WORD key, int command) {
+    act(command, [&] { press_key(window, key); });
+  }
+  bool next_becomes(bool enabled) const {
+    return wait_until([&] { return view().control(kNext)->enabled == enabled; }, kWait);
+  }
+
+  // The window shows exactly the model's page: controls in creation order at their scaled,
+  // mirrored rectangles with their texts, Back and Next enabled by the rules, the focus where a
+  // new page puts it.
+  void expect_page(bool check_focus = true) const {
+    const WindowView v = view();
+    const auto expected = page_controls(model);
+    EXPECT_EQ(v.caption, rtl() ? "تثبيت Borelu" : "Borelu Setup");
+    ASSERT_EQ(v.controls.size(), expected.size()) << "page " << model.page + 1;
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+      const ControlView& c = v.controls[i];
+      const theme::DeviceRect r =
+          theme::scale_rect(expected[i].rect, {theme::kWizardWidth, scale, rtl()});
+      const RECT placed{r.left, r.top, r.right, r.bottom};
+      EXPECT_EQ(c.id, expected[i].id) << i;
+      EXPECT_TRUE(EqualRect(&c.rect, &placed))
+          << c.id << " at " << c.rect.left << "," << c.rect.top;
+      EXPECT_EQ(c.text, expected[i].text) << c.id;
+    }
+    EXPECT_EQ(v.control(kBack)->enabled, back_enabled(model));
+    EXPECT_EQ(v.control(kNext)->enabled, next_enabled(model));
+    if (check_focus) {
+      EXPECT_EQ(v.focusedId, initial_focus(model));
+    }
+  }
+
+  // Whether the screen shows switch `id` on: an "on" switch has its white knob at the end side.
+  [[nodiscard]] bool switch_on(int id) const {
+    park_pointer();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const ControlView* c = view().control(id);
+    const theme::DeviceRect item{0, 0, c->rect.right - c->rect.left, c->rect.bottom - c->rect.top};
+    const theme::PointF knob = theme::switch_layout(item, true, scale, rtl()).knob.centre();
+    return capture_client(window)->pixel(c->rect.left + static_cast<int>(knob.x),
+                                         c->rect.top + static_cast<int>(knob.y)) ==
+           theme::palette::White;
+  }
+
+  // Walks on to `page` (0 to 3) the way a user does.
+  void walk_to(int page) {
+    while (model.page < page) {
+      if (model.page == 1 && !model.terms_accepted()) {
+        click_on(kAgreement);
+        ASSERT_TRUE(next_becomes(true));
+      }
+      click_on(kNext);
+    }
+  }
+
+  struct Ending {
+    DWORD exitCode = STILL_ACTIVE;
+    std::vector<DialogSnapshot> dialogs;
+    bool wizardGoneBeforeDialog = true;
+  };
+
+  // Waits for the process to end, reading and closing every dialog it shows.
+  Ending finish() {
+    Ending ending;
+    std::vector<HWND> seen;
+    wait_until(
+        [&] {
+          if (auto dialog = take_dialog(process.pid(), std::chrono::milliseconds(0), &seen)) {
+            ending.wizardGoneBeforeDialog &= !has_window(process.pid(), kWizardClass);
+            ending.dialogs.push_back(std::move(*dialog));
+          }
+          return process.ended();
+        },
+        kWait);
+    GetExitCodeProcess(process.process(), &ending.exitCode);
+    return ending;
+  }
+
+  void expect_ends_silently(const std::string& how) {
+    const Ending ending = finish();
+    EXPECT_EQ(ending.exitCode, 1u) << how;
+    EXPECT_TRUE(ending.dialogs.empty()) << how;
+  }
+
+  [[nodiscard]] const ControlView terms() const { return *view().control(kTermsText); }
+
+  ChildProcess process;
+  HWND window;
+  wizard_model::WizardModel model;
+  float scale;
+};
+
+TEST(WizardScenario, WalksEveryPageForwardAndBackAndConfirmsWithInstall) {
+  Wizard wizard;
+  ASSERT_NE(wizard.window, nullptr);
+  const WindowView v = wizard.view();
+  EXPECT_EQ(v.client.cx, 720);
+  EXPECT_EQ(v.client.cy, 580);
+  const auto centred = theme::centred_placement(720, 580, kWizardStyle, USER_DEFAULT_SCREEN_DPI);
+  const RECT outer{centred.x, centred.y, centred.x + centred.width, centred.y + centred.height};
+  EXPECT_TRUE(EqualRect(&v.outer, &outer));
+  // The system adds WS_CLIPSIBLINGS to every top-level window.
+  EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(wizard.window, GWL_STYLE)) &
+                ~(WS_VISIBLE | WS_CLIPSIBLINGS),
+            kWizardStyle);
+  wizard.expect_page();
+
+  // Back is disabled on the first page, and forced anyway it does nothing.
+  send_command(wizard.window, kBack);
+  wizard.expect_page();
+
+  wizard.click_on(kNext);
+  wizard.expect_page();  // Next disabled, the agreement focused
+  EXPECT_EQ(wizard.terms().text, page_controls(wizard.model)[0].text);
+  EXPECT_NE(wizard.terms().text.find("Version: 19 October 2026\r\n"), std::string::npos);
+  EXPECT_EQ(wizard.terms().extendedStyle & kArabicEdit, 0);
+
+  // Enter before the terms are accepted does nothing: the click after it still finds page 2.
+  press_key(wizard.window, VK_RETURN);
+  wizard.click_on(kAgreement);
+  ASSERT_TRUE(wizard.next_becomes(true));
+  EXPECT_NE(wizard.view().control(kTermsText), nullptr) << "Enter left the terms page";
+  // Ticked twice: unticked, Next disabled again. Space ticks it once more, Enter goes on.
+  wizard.click_on(kAgreement);
+  EXPECT_TRUE(wizard.next_becomes(false));
+  wizard.press(VK_SPACE, kAgreement);
+  EXPECT_TRUE(wizard.next_becomes(true));
+  wizard.press(VK_RETURN, kEnterKey);
+  wizard.expect_page();
+
+  // Tab moves the focus from Next round to the first switch; Space turns it on.
+  press_key(wizard.window, VK_TAB);
+  EXPECT_TRUE(wait_until([&] { return wizard.view().focusedId == kStartupSwitch; }, kWait));
+  wizard.press(VK_SPACE, kStartupSwitch);
+  EXPECT_TRUE(wait_until([&] { return wizard.switch_on(kStartupSwitch); }, kWait));
+
+  wizard.click_on(kNext);
+  wizard.expect_page();  // "Install"
+  for (int back = 0; back < 3; ++back) {
+    wizard.click_on(kBack);
+    wizard.expect_page();
+    if (wizard.model.page == 2) {
+      EXPECT_TRUE(wizard.switch_on(kStartupSwitch));
+      EXPECT_TRUE(wizard.switch_on(kStartMenuSwitch));
+      EXPECT_FALSE(wizard.switch_on(kDesktopSwitch));
+    }
+  }
+  wizard.walk_to(3);
+  wizard.expect_page();
+
+  click(wizard.window, kNext);  // Install
+  const Wizard::Ending ending = wizard.finish();
+  EXPECT_EQ(ending.exitCode, 1u);
+  ASSERT_EQ(ending.dialogs.size(), 1u);
+  EXPECT_TRUE(ending.wizardGoneBeforeDialog);
+  EXPECT_EQ(ending.dialogs[0].title, "Borelu");
+  EXPECT_FALSE(ending.dialogs[0].rightToLeft);
+  EXPECT_TRUE(ending.dialogs[0].shows("The operation could not finish"));
+  EXPECT_TRUE(ending.dialogs[0].shows(kNotYetBuilt));
+}
+
+TEST(WizardScenario, ArabicMirrorsTheLayoutAndLanguageChangesKeepPageAndChoices) {
+  Wizard wizard;
+  ASSERT_NE(wizard.window, nullptr);
+  wizard.click_on(kArabicCard);
+  wizard.expect_page();
+  const WindowView v = wizard.view();
+  EXPECT_EQ(v.control(kNext)->rect.left, 36);
+  EXPECT_EQ(v.control(kCancel)->rect.left, 572);
+  EXPECT_EQ(v.control(kArabicCard)->rect.left, 36);
+
+  wizard.click_on(kNext);
+  wizard.expect_page();
+  EXPECT_EQ(wizard.terms().extendedStyle & kArabicEdit, kArabicEdit);
+  EXPECT_EQ(wizard.terms().text, page_controls(wizard.model)[0].text);
+  EXPECT_NE(wizard.terms().text.find("الإصدار: 19 أكتوبر 2026\r\n"), std::string::npos);
+  wizard.walk_to(2);
+  wizard.click_on(kDesktopSwitch);
+  EXPECT_TRUE(wait_until([&] { return wizard.switch_on(kDesktopSwitch); }, kWait));
+
+  // Back to the first page and over to English: the page and every choice stay.
+  wizard.click_on(kBack);
+  wizard.click_on(kBack);
+  wizard.click_on(kEnglishCard);
+  wizard.expect_page();
+  wizard.click_on(kNext);
+  wizard.expect_page();  // Next enabled: the acceptance was kept
+  EXPECT_NE(wizard.terms().text.find("Version: 19 October 2026\r\n"), std::string::npos);
+  EXPECT_EQ(wizard.terms().extendedStyle & kArabicEdit, 0);
+  wizard.click_on(kNext);
+  EXPECT_TRUE(wizard.switch_on(kDesktopSwitch));
+  EXPECT_FALSE(wizard.switch_on(kStartupSwitch));
+  EXPECT_TRUE(wizard.switch_on(kStartMenuSwitch));
+
+  // Confirmed in Arabic, the wizard's language becomes the language of what follows.
+  wizard.click_on(kBack);
+  wizard.click_on(kBack);
+  wizard.click_on(kArabicCard);
+  wizard.walk_to(3);
+  click(wizard.window, kNext);
+  const Wizard::Ending ending = wizard.finish();
+  EXPECT_EQ(ending.exitCode, 1u);
+  ASSERT_EQ(ending.dialogs.size(), 1u);
+  EXPECT_TRUE(ending.dialogs[0].rightToLeft);
+  EXPECT_TRUE(ending.dialogs[0].shows("التفاصيل الفنية"));
+  EXPECT_TRUE(ending.dialogs[0].shows(kNotYetBuilt));
+}
+
+TEST(WizardScenario, EveryWayOutButInstallEndsWithOneAndShowsNothing) {
+  const struct {
+    int page;
+    const char* how;
+    std::function<void(HWND)> close;
+  } cases[] = {
+      {0, "Escape", [](HWND w) { press_key(w, VK_ESCAPE); }},
+      {1, "Cancel", [](HWND w) { click(w, kCancel); }},
+      {2, "close box", [](HWND w) { PostMessageW(w, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+      {3, "WM_CLOSE", [](HWND w) { PostMessageW(w, WM_CLOSE, 0, 0); }},
+      {3, "Escape on the last page", [](HWND w) { press_key(w, VK_ESCAPE); }},
+      {3, "Cancel on the last page", [](HWND w) { click(w, kCancel); }},
+  };
+  for (const auto& c : cases) {
+    Wizard wizard;
+    ASSERT_NE(wizard.window, nullptr) << c.how;
+    wizard.walk_to(c.page);
+    c.close(wizard.window);
+    wizard.expect_ends_silently(c.how);
+  }
+}
+
+// The prefix user's DPI setting, which Wine's GetDpiForSystem reads: set for one test, then put
+// back as it was.
+struct SystemDpi {
+  explicit SystemDpi(DWORD dpi) {
+    DWORD size = sizeof previous;
+    had_value = RegGetValueW(HKEY_CURRENT_USER, kKey, kName, RRF_RT_REG_DWORD, nullptr, &previous,
+                             &size) == ERROR_SUCCESS;
+    RegSetKeyValueW(HKEY_CURRENT_USER, kKey, kName, REG_DWORD, &dpi, sizeof dpi);
+  }
+  ~SystemDpi() {
+    if (had_value) {
+      RegSetKeyValueW(HKEY_CURRENT_USER, kKey, kName, REG_DWORD, &previous, sizeof previous);
+    } else {
+      RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, kName);
+    }
+  }
+  static constexpr wchar_t kKey[] = L"Control Panel\\Desktop";
+  static constexpr wchar_t kName[] = L"LogPixels";
+  DWORD previous = 0;
+  bool had_value = false;
+};
+
+TEST(WizardScenario, SystemDpiSetsTheScaleAndDpiChangeRebuildsAtTheNewOne) {
+  const SystemDpi dpi(144);
+  Wizard wizard(1.5f);
+  ASSERT_NE(wizard.window, nullptr);
+  EXPECT_EQ(wizard.view().client.cx, 1080);
+  EXPECT_EQ(wizard.view().client.cy, 870);
+  wizard.expect_page();
+  wizard.walk_to(2);
+  wizard.click_on(kStartupSwitch);
+  ASSERT_TRUE(wait_until([&] { return wizard.switch_on(kStartupSwitch); }, kWait));
+
+  // The window is told it reached a monitor of 120 DPI and where to go.
+  RECT suggested{0, 0, 900, 725};
+  AdjustWindowRectExForDpi(&suggested, kWizardStyle, FALSE, 0, 120);
+  OffsetRect(&suggested, 100 - suggested.left, 60 - suggested.top);
+  ASSERT_TRUE(send_dpi_changed(wizard.window, 120, suggested));
+  wizard.scale = 1.25f;
+  const RECT outer = wizard.view().outer;
+  EXPECT_TRUE(EqualRect(&outer, &suggested)) << outer.left << "," << outer.top;
+  wizard.expect_page();  // the same page, rebuilt at 1.25
+  EXPECT_TRUE(wizard.switch_on(kStartupSwitch));
+  EXPECT_TRUE(wizard.switch_on(kStartMenuSwitch));
+  EXPECT_FALSE(wizard.switch_on(kDesktopSwitch));
+  wizard.click_on(kBack);
+  wizard.expect_page();  // Next enabled: the acceptance too
+
+  press_key(wizard.window, VK_ESCAPE);
+  wizard.expect_ends_silently("Escape at 144 DPI");
+}
+
+}  // namespace
+}  // namespace borelu::testing

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Captures the setup wizard as the screen shows it, from the real BoreluSetup.exe walked page by
+# page under Wine on a headless Xvfb display: every page in English and in Arabic at 100%, and the
+# first page at 150% (the prefix's system DPI set to 144), as PNG files in docs/screenshots/.
+#   bash tools/screenshots.sh
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+
+# A display of its own in a network namespace of its own, as the tests have, so that no other
+# X server on the machine can be reached by mistake.
+if [ -z "${BORELU_SCREENSHOTS_PRIVATE:-}" ] && unshare -n true 2>/dev/null; then
+  export BORELU_SCREENSHOTS_PRIVATE=1
+  exec unshare -n bash -c 'ip link set lo up && exec bash "$0"' "$0"
+fi
+
+build=$root/build/windows-test
+out=$root/docs/screenshots
+cmake --preset windows-test >/dev/null
+cmake --build --preset windows-test -j2 --target BoreluSetup capture_wizard
+session=$build/screenshots-wine
+trap '"$root/tests/wine/session.sh" stop "$session" >/dev/null' EXIT
+"$root/tests/wine/session.sh" start "$session"
+export BORELU_WINE_DIR=$session
+wine_run() { "$root/tests/wine/run.sh" "$@"; }
+windows_path() { echo "Z:${1//\//\\}"; }
+
+setup=$(windows_path "$build/BoreluSetup.exe")
+frames=$session/frames
+mkdir -p "$frames" "$out"
+capture() {  # language, pages, name
+  wine_run "$build/tests/capture_wizard.exe" "$setup" "$(windows_path "$frames/$3")" "$1" "$2"
+}
+
+capture en 4 wizard-en
+capture ar 4 wizard-ar
+wine_run reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null
+capture en 1 wizard-en-150
+
+for bmp in "$frames"/*.bmp; do
+  name=$(basename "$bmp" .bmp)
+  python3 "$root/tools/controls_sheet/bmp_to_png.py" "$bmp" "$out/${name/wizard-en-150-page1/wizard-en-page1-150}.png"
+done
+ls -1 "$out"

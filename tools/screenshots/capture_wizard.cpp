@@ -1,0 +1,88 @@
+// Walks the real wizard of BoreluSetup.exe and saves what the screen shows of each page:
+//   capture_wizard SETUP.exe OUT_PREFIX en|ar PAGES
+// writes OUT_PREFIX-page1.bmp ... for the first PAGES pages, then closes the wizard with Escape.
+// tools/screenshots.sh runs it under Xvfb and turns the images into docs/screenshots/*.png.
+
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <thread>
+
+#include "control_bench.h"
+#include "process_runner.h"
+#include "ui/wizard/wizard_model.h"
+#include "ui_driver.h"
+#include "win/text.h"
+
+namespace {
+
+using namespace borelu;
+using namespace borelu::testing;
+namespace control = ui::wizard::control;
+
+constexpr auto kWait = std::chrono::seconds(20);
+
+bool shows(HWND window, int id, bool enabled = true) {
+  const WindowView view = read_window(window);
+  const ControlView* c = view.control(id);
+  return c != nullptr && c->enabled == enabled;
+}
+
+bool save(HWND window, const std::wstring& prefix, int page) {
+  park_pointer();
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));  // hover looks fade, paints land
+  const auto image = capture_client(window);
+  const std::wstring path = prefix + L"-page" + std::to_wstring(page) + L".bmp";
+  return image->write_bmp(path);
+}
+
+int run(const std::wstring& setup, const std::wstring& prefix, bool arabic, int pages) {
+  ChildProcess process(L"\"" + setup + L"\"", ChildProcess::Start::running);
+  const auto found = wait_for_window(process.pid(), L"Borelu.Setup.Wizard", kWait);
+  if (!found) {
+    std::fputs("no wizard window\n", stderr);
+    return 1;
+  }
+  const HWND window = *found;
+  if (arabic) {
+    click(window, control::kArabicCard);
+    wait_until([&] { return read_window(window).caption != "Borelu Setup"; }, kWait);
+  }
+  // What each page waits for before it is captured, and how the walk goes on from it.
+  const int first_control[] = {control::kArabicCard, control::kAgreement, control::kStartupSwitch,
+                               control::kNext};
+  for (int page = 1; page <= pages; ++page) {
+    if (!wait_until([&] { return shows(window, first_control[page - 1]); }, kWait) ||
+        !save(window, prefix, page)) {
+      std::fprintf(stderr, "page %d not captured\n", page);
+      return 1;
+    }
+    if (page == pages) {
+      break;
+    }
+    if (page == 2) {
+      click(window, control::kAgreement);
+      wait_until([&] { return shows(window, control::kNext); }, kWait);
+    }
+    click(window, control::kNext);
+    if (page == 3) {
+      wait_until([&] { return read_window(window).control(control::kStartupSwitch) == nullptr; },
+                 kWait);
+    }
+  }
+  press_key(window, VK_ESCAPE);
+  wait_until([&] { return process.ended(); }, kWait);
+  return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc != 5) {
+    std::fputs("usage: capture_wizard SETUP.exe OUT_PREFIX en|ar PAGES\n", stderr);
+    return 2;
+  }
+  return run(argv[1], argv[2], std::wstring(argv[3]) == L"ar", std::stoi(argv[4]));
+}
