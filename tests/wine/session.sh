@@ -47,6 +47,16 @@ case "$action" in
     /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Segoe UI' \
       /d 'DejaVu Sans' /f >>"$dir/wineboot.log" 2>&1
     "$wineserver" -w
+    # A new prefix links the user's Desktop, Documents, Downloads and media folders to the Unix
+    # home folder. Programs under test write shortcuts there, and the installer rightly refuses a
+    # linked shortcuts folder: give the prefix real folders of its own, as Windows has.
+    profile="$WINEPREFIX/drive_c/users/$(id -un)"
+    for folder in Desktop Documents Downloads Music Pictures Videos; do
+      if [ -L "$profile/$folder" ]; then
+        rm "$profile/$folder"
+        mkdir "$profile/$folder"
+      fi
+    done
     "$wineserver" -p </dev/null >/dev/null 2>&1
     # A crashing test program must end, not wait for Wine's debugger to be dismissed.
     /usr/lib/wine/wine64 reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
