@@ -2,6 +2,8 @@
 # One Wine session per test run, inside the build tree:
 #   session.sh start DIR   a new prefix in DIR/prefix and an Xvfb display for it
 #   session.sh stop DIR    ends every Wine process of that prefix and the display
+# With BORELU_SESSION_DISPLAY set (for example ":0"), the session uses that display instead of a
+# headless one, so a person can use the windows.
 set -euo pipefail
 
 action=${1:?usage: session.sh start|stop DIR}
@@ -25,16 +27,20 @@ case "$action" in
     stop
     rm -rf "$WINEPREFIX"
     mkdir -p "$dir"
-    # Xvfb picks a free display number itself and writes it to the given descriptor.
-    exec 3>"$dir/display"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
-    echo $! >"$dir/xvfb.pid"
-    exec 3>&-
-    for _ in $(seq 100); do
-      [ -s "$dir/display" ] && break
-      sleep 0.1
-    done
-    [ -s "$dir/display" ] || { echo "Xvfb did not start"; cat "$dir/xvfb.log"; exit 1; }
+    if [ -n "${BORELU_SESSION_DISPLAY:-}" ]; then
+      echo "${BORELU_SESSION_DISPLAY#:}" >"$dir/display"
+    else
+      # Xvfb picks a free display number itself and writes it to the given descriptor.
+      exec 3>"$dir/display"
+      Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
+      echo $! >"$dir/xvfb.pid"
+      exec 3>&-
+      for _ in $(seq 100); do
+        [ -s "$dir/display" ] && break
+        sleep 0.1
+      done
+      [ -s "$dir/display" ] || { echo "Xvfb did not start"; cat "$dir/xvfb.log"; exit 1; }
+    fi
     export DISPLAY=":$(cat "$dir/display")"
     # One Wine server, with one service manager, for the whole session: a server started anew
     # for each program restarts the service manager, which refuses or times out service starts

@@ -1,13 +1,21 @@
 // Walks a whole wizard-mode installation of BoreluSetup.exe from outside, as a person would, with
 // real input, and reports what the person saw:
 //   drive_setup SETUP.exe [--arabic] [--startup] [--desktop] [--no-start-menu] [--shots FOLDER]
+//               [--timings]
 // It starts the program without arguments, walks the wizard, watches the progress window while
 // the release downloads and while it installs, then reads the final dialog and answers it. With
 // --shots it saves what the screen shows of each stage as FOLDER\NN-stage.bmp. It prints the
-// dialog's texts and the program's exit code, and exits with that code.
+// dialog's texts and the program's exit code, and exits with that code. With --timings it also
+// prints how long the download, the worker and the finish took, seen from outside (Install
+// clicked; Cancel greyed, as the verified download hands over to Windows; the installed
+// application's first start, as the worker has ended; the final dialog), and how quickly the
+// progress window answered messages during the download: a window message sent every few
+// milliseconds waits for whatever else the window's thread is doing, so the slowest answer bounds
+// the longest pause in its 16 ms timer.
 
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -26,6 +34,33 @@ using namespace borelu::testing;
 using namespace std::chrono_literals;
 
 constexpr int kProgressCancel = 201;
+using Clock = std::chrono::steady_clock;
+
+double seconds_between(Clock::time_point from, Clock::time_point to) {
+  return std::chrono::duration<double>(to - from).count();
+}
+
+// The line the installed application double leaves when setup starts it.
+bool application_started() {
+  wchar_t temp[MAX_PATH + 1] = {};
+  GetTempPathW(MAX_PATH + 1, temp);
+  return GetFileAttributesW((std::wstring(temp) + L"borelu-application-launches.log").c_str()) !=
+         INVALID_FILE_ATTRIBUTES;
+}
+
+struct Probe {
+  int answers = 0;
+  double slowest_ms = 0;
+  // One window message there and back.
+  void once(HWND window) {
+    const auto sent = Clock::now();
+    DWORD_PTR result = 0;
+    if (SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &result) != 0) {
+      ++answers;
+      slowest_ms = std::max(slowest_ms, seconds_between(sent, Clock::now()) * 1000);
+    }
+  }
+};
 
 class Shots {
  public:
@@ -52,7 +87,7 @@ bool cancel_enabled(HWND progress) {
   return cancel != nullptr && cancel->enabled;
 }
 
-int drive(const std::wstring& setup, const WizardChoices& choices, Shots& shots) {
+int drive(const std::wstring& setup, const WizardChoices& choices, Shots& shots, bool timings) {
   ChildProcess process(L"\"" + setup + L"\"", ChildProcess::Start::running);
   const auto wizard = wait_for_window(process.pid(), L"Borelu.Setup.Wizard", 60s);
   if (!wizard) {
@@ -68,14 +103,25 @@ int drive(const std::wstring& setup, const WizardChoices& choices, Shots& shots)
     return 1;
   }
   std::puts("wizard: Install chosen");
+  const auto installing = Clock::now();
+  Clock::time_point verified{};
+  Clock::time_point launched{};
+  Probe probe;
 
   if (const auto progress = wait_for_window(process.pid(), L"Borelu.Progress", 60s)) {
     std::printf("progress window: %s\n", read_window(*progress).caption.c_str());
     if (cancel_enabled(*progress))
       shots.take(*progress, L"progress-download");
     // The Cancel button greys once the download is verified and Windows is asked for elevation.
-    if (wait_until([&] { return !IsWindow(*progress) || !cancel_enabled(*progress); }, 300s) &&
-        IsWindow(*progress)) {
+    wait_until(
+        [&] {
+          if (timings && IsWindow(*progress))
+            probe.once(*progress);
+          return !IsWindow(*progress) || !cancel_enabled(*progress);
+        },
+        300s);
+    verified = Clock::now();
+    if (IsWindow(*progress)) {
       std::this_thread::sleep_for(700ms);  // the bar eases to its target
       shots.take(*progress, L"progress-installing");
     }
@@ -84,10 +130,21 @@ int drive(const std::wstring& setup, const WizardChoices& choices, Shots& shots)
   HWND dialog = nullptr;
   wait_until(
       [&] {
+        if (launched == Clock::time_point{} && application_started())
+          launched = Clock::now();
         dialog = wait_for_window(process.pid(), L"#32770", 0ms).value_or(nullptr);
         return dialog != nullptr || process.ended();
       },
       900s);
+  const auto finished = Clock::now();
+  if (timings && launched != Clock::time_point{}) {
+    std::printf(
+        "timings: download %.2f s, worker %.2f s, finish %.2f s, Install to dialog %.2f s\n",
+        seconds_between(installing, verified), seconds_between(verified, launched),
+        seconds_between(launched, finished), seconds_between(installing, finished));
+    std::printf("progress window during the download: %d messages answered, slowest %.1f ms\n",
+                probe.answers, probe.slowest_ms);
+  }
   if (dialog != nullptr) {
     // The task dialog lays itself out after it appears; its OK button comes last.
     wait_until([&] { return read_window(dialog).control(IDOK) != nullptr; }, 10s);
@@ -113,12 +170,13 @@ int wmain(int argc, wchar_t** argv) {
   if (argc < 2) {
     std::fputs(
         "usage: drive_setup SETUP.exe [--arabic] [--startup] [--desktop] [--no-start-menu] "
-        "[--shots FOLDER]\n",
+        "[--shots FOLDER] [--timings]\n",
         stderr);
     return 2;
   }
   WizardChoices choices;
   std::wstring folder;
+  bool timings = false;
   for (int i = 2; i < argc; ++i) {
     const std::wstring_view option = argv[i];
     if (option == L"--arabic")
@@ -129,11 +187,13 @@ int wmain(int argc, wchar_t** argv) {
       choices.desktop = true;
     else if (option == L"--no-start-menu")
       choices.startMenu = false;
+    else if (option == L"--timings")
+      timings = true;
     else if (option == L"--shots" && i + 1 < argc)
       folder = argv[++i];
     else
       return 2;
   }
   Shots shots(folder);
-  return drive(argv[1], choices, shots);
+  return drive(argv[1], choices, shots, timings);
 }
