@@ -222,8 +222,15 @@ TEST_F(InstallScenario, FailuresAreExplainedAndKeepWhatWasThere) {
   set_installer_behaviour(nullptr);
   EXPECT_EQ(failed.exitCode, 1u);
   ASSERT_EQ(failed.dialogs.size(), 1u);
-  EXPECT_TRUE(failed.dialogs[0].shows("The blocking service needs attention"))
-      << failed.dialogs[0].texts.back();
+  // The worker's own message, as its failure record holds it, is the technical detail.
+  const std::string record =
+      read_text(join_path(*manifest::maintenance_folder_path(), "last-install-error.json"));
+  const auto message_at = record.find("\"message\":\"");
+  ASSERT_NE(message_at, std::string::npos) << record;
+  const std::string message =
+      record.substr(message_at + 11, record.find("\",\"workerPid\"") - message_at - 11);
+  EXPECT_TRUE(message.starts_with("Borelu service installation failed (exit 1).")) << message;
+  EXPECT_TRUE(failed.dialogs[0].shows(message)) << message;
   EXPECT_EQ(InstalledState::read(), before);
 
   // Borelu is running: nothing is downloaded.
