@@ -6,15 +6,19 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 
 #include "control_bench.h"
+#include "core/path_text.h"
+#include "manifest/installation.h"
 #include "process_runner.h"
 #include "theme/choice_layout.h"
 #include "theme/window_placement.h"
 #include "ui/wizard/wizard_model.h"
 #include "ui_driver.h"
+#include "win/text.h"
 
 namespace borelu::testing {
 namespace {
@@ -26,7 +30,38 @@ constexpr wchar_t kWizardClass[] = L"Borelu.Setup.Wizard";
 constexpr DWORD kWizardStyle = 0x02CA0000;
 constexpr DWORD kArabicEdit = WS_EX_RTLREADING | WS_EX_RIGHT | WS_EX_LEFTSCROLLBAR;
 constexpr auto kWait = std::chrono::seconds(20);
-constexpr char kNotYetBuilt[] = "The installation run is not part of this build yet.";
+constexpr char kQuitFirst[] =
+    "Choose Quit from Borelu's tray icon before installing or repairing the app.";
+
+// An installed Borelu that is running, so that Install ends at the check that follows the wizard
+// (with a dialog in the wizard's language) before anything is downloaded.
+class RunningBorelu {
+ public:
+  RunningBorelu()
+      : folder_(*manifest::installation_folder()),
+        createdFolder_(CreateDirectoryW(win::widen(folder_).c_str(), nullptr) != FALSE),
+        application_(join_path(folder_, "Borelu.exe")),
+        copied_(CopyFileW(program_path("BORELU_APPLICATION_DOUBLE").c_str(),
+                          win::widen(application_).c_str(), TRUE) != FALSE) {
+    process_.emplace(L"\"" + win::widen(application_) + L"\"");
+  }
+  ~RunningBorelu() {
+    process_.reset();  // ends it
+    if (copied_)
+      DeleteFileW(win::widen(application_).c_str());
+    if (createdFolder_)
+      RemoveDirectoryW(win::widen(folder_).c_str());
+  }
+  RunningBorelu(const RunningBorelu&) = delete;
+  RunningBorelu& operator=(const RunningBorelu&) = delete;
+
+ private:
+  std::string folder_;
+  bool createdFolder_;
+  std::string application_;
+  bool copied_;
+  std::optional<ChildProcess> process_;
+};
 
 // One BoreluSetup.exe in wizard mode and the page it should show: `model` takes every command the
 // test gives, so each check compares the window with where the wizard should be.
@@ -209,6 +244,7 @@ TEST(WizardScenario, WalksEveryPageForwardAndBackAndConfirmsWithInstall) {
   wizard.walk_to(3);
   wizard.expect_page();
 
+  const RunningBorelu running;
   click(wizard.window, kNext);  // Install
   const Wizard::Ending ending = wizard.finish();
   EXPECT_EQ(ending.exitCode, 1u);
@@ -216,8 +252,8 @@ TEST(WizardScenario, WalksEveryPageForwardAndBackAndConfirmsWithInstall) {
   EXPECT_TRUE(ending.wizardGoneBeforeDialog);
   EXPECT_EQ(ending.dialogs[0].title, "Borelu");
   EXPECT_FALSE(ending.dialogs[0].rightToLeft);
-  EXPECT_TRUE(ending.dialogs[0].shows("The operation could not finish"));
-  EXPECT_TRUE(ending.dialogs[0].shows(kNotYetBuilt));
+  EXPECT_TRUE(ending.dialogs[0].shows("Borelu is still running"));
+  EXPECT_TRUE(ending.dialogs[0].shows(kQuitFirst));
 }
 
 TEST(WizardScenario, ArabicMirrorsTheLayoutAndLanguageChangesKeepPageAndChoices) {
@@ -258,13 +294,15 @@ TEST(WizardScenario, ArabicMirrorsTheLayoutAndLanguageChangesKeepPageAndChoices)
   wizard.click_on(kBack);
   wizard.click_on(kArabicCard);
   wizard.walk_to(3);
+  const RunningBorelu running;
   click(wizard.window, kNext);
   const Wizard::Ending ending = wizard.finish();
   EXPECT_EQ(ending.exitCode, 1u);
   ASSERT_EQ(ending.dialogs.size(), 1u);
   EXPECT_TRUE(ending.dialogs[0].rightToLeft);
+  EXPECT_TRUE(ending.dialogs[0].shows("Borelu ما زال يعمل"));
   EXPECT_TRUE(ending.dialogs[0].shows("التفاصيل الفنية"));
-  EXPECT_TRUE(ending.dialogs[0].shows(kNotYetBuilt));
+  EXPECT_TRUE(ending.dialogs[0].shows(kQuitFirst));
 }
 
 TEST(WizardScenario, EveryWayOutButInstallEndsWithOneAndShowsNothing) {
