@@ -159,7 +159,17 @@ TEST_F(InstallScenario, FirstInstallationInEnglishThenARepairInArabic) {
   EXPECT_TRUE(staging_folders().empty());
 
   // A repair with the other shortcuts: ours in the Start menu goes, one on the desktop comes.
-  const SetupRun arabic = run_setup({.arabic = true, .desktop = true, .startMenu = false});
+  std::string caption;
+  LONG cancel_left = -1;
+  const SetupRun arabic = run_setup({.arabic = true, .desktop = true, .startMenu = false},
+                                    [&](HWND progress, ChildProcess&) {
+                                      const WindowView view = read_window(progress);
+                                      caption = view.caption;
+                                      if (const ControlView* cancel = view.control(kProgressCancel))
+                                        cancel_left = cancel->rect.left;
+                                    });
+  EXPECT_EQ(caption, "تثبيت Borelu");
+  EXPECT_EQ(cancel_left, 28);  // mirrored from logical x = 380
   EXPECT_EQ(arabic.exitCode, 0u);
   ASSERT_EQ(arabic.dialogs.size(), 1u);
   EXPECT_TRUE(arabic.dialogs[0].rightToLeft);
