@@ -28,40 +28,40 @@ std::string walk_wizard(HWND wizard, const WizardChoices& choices, const PageVis
     if (visit)
       visit(page);
   };
-  if (!wait_until([&] { return shown(wizard, control::kArabicCard); }, kWait))
+  if (!wait_until([&] { return shown(wizard, control::ARABIC_CARD); }, kWait))
     return "page 1 not shown";
   if (choices.arabic) {
-    click(wizard, control::kArabicCard);
+    click(wizard, control::ARABIC_CARD);
     if (!wait_until([&] { return read_window(wizard).caption != "Borelu Setup"; }, kWait))
       return "the language did not change";
   }
   visited(1);
-  click(wizard, control::kNext);
+  click(wizard, control::NEXT);
 
-  if (!wait_until([&] { return shown(wizard, control::kAgreement); }, kWait))
+  if (!wait_until([&] { return shown(wizard, control::AGREEMENT); }, kWait))
     return "page 2 not shown";
-  click(wizard, control::kAgreement);
-  if (!wait_until([&] { return enabled(wizard, control::kNext); }, kWait))
+  click(wizard, control::AGREEMENT);
+  if (!wait_until([&] { return enabled(wizard, control::NEXT); }, kWait))
     return "Next stayed disabled after the agreement";
   visited(2);
-  click(wizard, control::kNext);
+  click(wizard, control::NEXT);
 
-  if (!wait_until([&] { return shown(wizard, control::kStartupSwitch); }, kWait))
+  if (!wait_until([&] { return shown(wizard, control::STARTUP_SWITCH); }, kWait))
     return "page 3 not shown";
   // The switches start as startup off, desktop off, Start menu on.
   if (choices.startup)
-    click(wizard, control::kStartupSwitch);
+    click(wizard, control::STARTUP_SWITCH);
   if (choices.desktop)
-    click(wizard, control::kDesktopSwitch);
+    click(wizard, control::DESKTOP_SWITCH);
   if (!choices.startMenu)
-    click(wizard, control::kStartMenuSwitch);
+    click(wizard, control::START_MENU_SWITCH);
   visited(3);
-  click(wizard, control::kNext);
+  click(wizard, control::NEXT);
 
-  if (!wait_until([&] { return !shown(wizard, control::kStartupSwitch); }, kWait))
+  if (!wait_until([&] { return !shown(wizard, control::STARTUP_SWITCH); }, kWait))
     return "page 4 not shown";
   visited(4);
-  click(wizard, control::kNext);  // Install
+  click(wizard, control::NEXT);  // Install
   return "";
 }
 

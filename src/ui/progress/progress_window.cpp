@@ -58,7 +58,7 @@ struct ProgressState {
 
   [[nodiscard]] bool right_to_left() const { return is_right_to_left(language); }
   [[nodiscard]] DeviceRect place(const LogicalRect& rect) const {
-    return theme::scale_rect(rect, {theme::kProgressWidth, scale, right_to_left()});
+    return theme::scale_rect(rect, {theme::PROGRESS_WIDTH, scale, right_to_left()});
   }
 };
 
@@ -195,7 +195,7 @@ Result<std::optional<Status>> run_progress_window(controller::MessageReceiver re
                       scale};
   const auto ran =
       run_top_level_window({kProgressClass, progress_procedure, win::widen(state.title),
-                            kProgressStyle, theme::kProgressWidth, theme::kProgressHeight},
+                            kProgressStyle, theme::PROGRESS_WIDTH, theme::PROGRESS_HEIGHT},
                            dpi, &state, "Open installation window");
   if (!ran) {
     return std::unexpected(ran.error());
