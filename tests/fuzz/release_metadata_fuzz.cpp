@@ -18,9 +18,14 @@ bool is_json_blank(char byte) {
   return byte == ' ' || byte == '\t' || byte == '\r' || byte == '\n';
 }
 
+// Every blank, NUL, the bytes that end or continue a token, and the extremes; plus one byte taken
+// from the input, so that over a campaign every value is tried. Checking all 256 values on every
+// accepted document made the target a hundred times slower.
 void check_surrounding_bytes(std::string_view input) {
+  static constexpr unsigned char kFixed[] = {0x00, 0x09, 0x0A, 0x0D, 0x20, '"',  '0',
+                                             '}',  ']',  ',',  '/',  0x7F, 0x80, 0xFF};
   std::string changed;
-  for (int value = 0; value < 256; ++value) {
+  const auto check = [&](unsigned char value) {
     const char byte = static_cast<char>(value);
     changed.assign(input);
     changed.push_back(byte);
@@ -31,7 +36,11 @@ void check_surrounding_bytes(std::string_view input) {
     if (appended != is_json_blank(byte) || prepended != is_json_blank(byte)) {
       std::abort();
     }
+  };
+  for (const unsigned char value : kFixed) {
+    check(value);
   }
+  check(static_cast<unsigned char>(input.front() ^ input.back() ^ input.size()));
 }
 
 }  // namespace
@@ -47,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
       }
     }
-    // Kept to small documents: 512 more parses of each.
+    // Kept to small documents: 30 more parses of each.
     if ((value->is_object() || value->is_array()) && size <= 4096) {
       check_surrounding_bytes(input);
     }
