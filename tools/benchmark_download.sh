@@ -9,6 +9,7 @@
 #   floor          Wine's WinHTTP alone: the same requests, bodies read into a reused buffer
 #   floor+flush+hash  the same, each body also written, flushed and read back through SHA-256
 #   empty          the smallest Windows program, for the peak working set Wine itself costs
+#   winhttp-session  a program that only opens and closes a WinHTTP session (memory only)
 # Times are measured inside each Wine program (process start-up left out) and around the command
 # line tools; peak working sets are what the programs report (GetProcessMemoryInfo).
 # Run after a windows-test build: bash tools/benchmark_download.sh [RUNS]
@@ -70,6 +71,7 @@ for run in $(seq "$runs"); do
   echo "floor $(record "$bin/floor.exe" localhost "${paths[@]}")" >>"$results"
   echo "floor+flush+hash $(record "$bin/floor.exe" --to 'C:\floor' localhost "${paths[@]}")" >>"$results"
   echo "empty $(record "$bin/empty.exe")" >>"$results"
+  echo "winhttp-session $(record "$bin/floor.exe" --session-only)" >>"$results"
   echo "run $run of $runs done" >&2
 done
 rm -rf "$out"
@@ -84,7 +86,7 @@ for line in open(sys.argv[1]):
 med = {n: (statistics.median(s for s, _ in v),
            statistics.median(m for _, m in v) if v[0][1] is not None else None) for n, v in rows.items()}
 for name, (seconds, mib) in med.items():
-    time = f"{seconds:7.3f} s" if name != "empty" else "        "
+    time = f"{seconds:7.3f} s" if seconds else "         "
     memory = f"  peak working set {mib:5.1f} MiB" if mib is not None else ""
     print(f"  {name:17} {time}{memory}")
 s = med["setup"][0]

@@ -5,6 +5,8 @@
 //   borelu_winhttp_floor.exe --to FOLDER HOST OBJECT_PATH... each body also written to a file in
 //     FOLDER, flushed to disk, then read back in 64 KiB pieces through libgcrypt's SHA-256: the
 //     least that a download which must flush and re-read every byte can cost
+//   borelu_winhttp_floor.exe --session-only                  one WinHTTP session opened and
+//     closed, no request: what loading WinHTTP costs before any connection
 // Prints the bytes read, the time and the peak working set, in the form the download benchmark
 // prints them.
 
@@ -86,6 +88,15 @@ int flush_and_hash(HANDLE file, const std::wstring& path, std::vector<unsigned c
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  if (argc == 2 && std::wstring(argv[1]) == L"--session-only") {
+    WinHttpCloseHandle(WinHttpOpen(L"Borelu/1 WebInstaller", WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY,
+                                   WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    std::printf("session: peak working set %.1f MiB\n", counters.PeakWorkingSetSize / 1048576.0);
+    return 0;
+  }
   int next = 1;
   std::wstring folder;
   if (argc > 2 && std::wstring(argv[1]) == L"--to") {
