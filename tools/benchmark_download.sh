@@ -3,6 +3,8 @@
 # beside the same work done by other programs in the same run, in turn, RUNS times (medians):
 #   setup          the download module (metadata fetched and verified, every file streamed to
 #                  disk, flushed, read back and checked), as a stripped program like the release
+#   unstripped     the same program as built, with its debug information, as the release
+#                  executable shipped before it was stripped
 #   before         the same from another build (BORELU_BASELINE=its build folder), if given
 #   curl+sync+sha  curl fetching the same four bodies, `sync` on each file, sha256sum over each
 #   curl+sync+ossl the same with `openssl dgst -sha256`, the fastest hash on the command line
@@ -65,6 +67,7 @@ peer() {
 
 for run in $(seq "$runs"); do
   echo "setup $(record "$bin/setup.exe")" >>"$results"
+  echo "unstripped $(record "$build/tests/borelu_download_benchmark.exe")" >>"$results"
   if [ -f "$bin/before.exe" ]; then echo "before $(record "$bin/before.exe")" >>"$results"; fi
   echo "curl+sync+sha $(peer sha256sum) -" >>"$results"
   echo "curl+sync+ossl $(peer 'openssl dgst -sha256') -" >>"$results"
