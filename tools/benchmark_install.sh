@@ -4,8 +4,9 @@
 #   - its steps one by one (tests/benchmarks/apply_steps_benchmark.cpp: the worker's library
 #     functions in the worker's order), first for a first installation (WebView2 provided by the
 #     test bootstrapper, no rollback copy), then for each repair (rollback copy of 72 MiB), each
-#     file step followed by a raw pass over the same bytes in the same process (read + SHA-256
-#     with libgcrypt + write + flush, read + write + flush, read + SHA-256);
+#     file step between two raw passes over the same bytes in the same process, the quicker of
+#     which counts (read + SHA-256 with libgcrypt + write + flush, read + write + flush, read +
+#     SHA-256);
 #   - the whole worker, BoreluSetup.exe --worker --setup, timed around the Wine process, as a
 #     stripped copy like the release, and the same from another build (BORELU_BASELINE=its build
 #     folder) when given.

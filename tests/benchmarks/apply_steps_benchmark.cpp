@@ -1,7 +1,7 @@
 // The worker's run step by step, timed: the same library functions in the order of
-// src/apply/worker.cpp (keep the two in step), each timed on its own, then raw passes over the
-// same bytes in the same process right after the step, so that each file step can be set
-// against the least that its work can cost. Run by tools/benchmark_install.sh:
+// src/apply/worker.cpp (keep the two in step), each timed on its own; each file step runs between
+// two raw passes over the same bytes in the same process, so that it can be set against the least
+// that its work can cost. Run by tools/benchmark_install.sh:
 //   borelu_apply_steps_benchmark.exe STAGE SCRATCH OWNER_SID
 // Prints "step NAME SECONDS" and "raw NAME SECONDS" lines; exit code 1 with the failure when a
 // step fails (which the worker would have restored from; this program does not).
@@ -10,10 +10,12 @@
 
 #include <gcrypt.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "apply/artifact_file.h"
@@ -27,8 +29,10 @@
 #include "apply/version_gate.h"
 #include "apply/work_folder.h"
 #include "core/path_text.h"
+#include "crypto/gcrypt_init.h"
 #include "manifest/file_names.h"
 #include "manifest/installation.h"
+#include "manifest/release.h"
 #include "options.h"
 #include "registration.h"
 #include "webview2/webview2.h"
@@ -100,17 +104,28 @@ bool raw_pass(const std::string& source, const std::string& target, bool hash) {
 }
 
 // The raw pass over every file of the release in `folder`, timed.
-void raw_passes(const char* name, const std::string& folder, const std::string& scratch,
-                const manifest::Release& release, bool hash, bool write) {
+double raw_passes(const std::string& folder, const std::string& scratch, bool hash, bool write) {
   const auto start = std::chrono::steady_clock::now();
-  for (const auto& artifact : release.files) {
-    if (!raw_pass(join_path(folder, artifact.name),
-                  write ? join_path(scratch, artifact.name) : std::string(), hash)) {
-      std::printf("failed raw %s\n", name);
+  for (const std::string_view name : manifest::APPROVED_EXECUTABLES) {
+    if (!raw_pass(join_path(folder, name), write ? join_path(scratch, name) : std::string(),
+                  hash)) {
+      std::printf("failed raw pass over %s\n", folder.c_str());
       std::exit(1);
     }
   }
-  std::printf("raw %s %.4f\n", name, Seconds(std::chrono::steady_clock::now() - start).count());
+  return Seconds(std::chrono::steady_clock::now() - start).count();
+}
+
+// Runs one file step between two raw passes over the same bytes; the quicker pass is printed as
+// the step's floor, so that neither order favours the step.
+template <typename Step>
+auto step_beside_raw(const char* name, const char* raw_name, const std::string& folder,
+                     const std::string& scratch, bool hash, bool write, Step&& run) {
+  const double before = raw_passes(folder, scratch, hash, write);
+  auto outcome = step(name, std::forward<Step>(run));
+  const double after = raw_passes(folder, scratch, hash, write);
+  std::printf("raw %s %.4f\n", raw_name, std::min(before, after));
+  return outcome;
 }
 
 }  // namespace
@@ -124,14 +139,15 @@ int wmain(int argc, wchar_t** argv) {
   const std::string scratch = win::narrow(argv[2]);
   const std::string owner = win::narrow(argv[3]);
   const options::SetupOptions preferences{"en", true, false, true, "2026-10-19"};
+  crypto::ensure_gcrypt();  // the raw passes use libgcrypt before any step does
 
   const auto lock = step("lock", [] { return apply::take_install_lock(); });
   const auto maintenance =
       step("maintenance folder", [] { return apply::prepare_maintenance_folder(); });
   auto work = step("work folder", [&] { return apply::create_work_folder(*maintenance); });
-  const auto staged = step("stage copy and re-verification",
-                           [&] { return apply::copy_stage_to_work(stage, work->path); });
-  raw_passes("read + SHA-256 + write (stage copy)", stage, scratch, staged->release, true, true);
+  const auto staged = step_beside_raw(
+      "stage copy and re-verification", "read + SHA-256 + write (stage copy)", stage, scratch, true,
+      true, [&] { return apply::copy_stage_to_work(stage, work->path); });
   const auto installation = manifest::installation_folder();
   if (!installation) {
     return 1;
@@ -147,11 +163,16 @@ int wmain(int argc, wchar_t** argv) {
     return Status();
   });
   step("updater runner", [&] { return apply::provide_updater_runner(staged->release, *work); });
-  const auto saved = step(
-      "rollback copy", [&] { return apply::make_rollback_copy(*installation, work->rollback()); });
-  if (!saved->empty()) {
-    raw_passes("read + write (rollback copy)", *installation, scratch, staged->release, false,
-               true);
+  // A first installation has nothing to copy, and no raw pass to compare with.
+  const auto copy_rollback = [&] {
+    return apply::make_rollback_copy(*installation, work->rollback());
+  };
+  if (win::path_attributes(join_path(*installation, manifest::APPLICATION_FILE)) ==
+      INVALID_FILE_ATTRIBUTES) {
+    step("rollback copy", copy_rollback);
+  } else {
+    step_beside_raw("rollback copy", "read + write (rollback copy)", *installation, scratch, false,
+                    true, copy_rollback);
   }
   step("service installer", [&] { return apply::run_service_installer(work->path, owner); });
   // commit_records, one part at a time.
@@ -162,18 +183,17 @@ int wmain(int argc, wchar_t** argv) {
     }
     return apply::protect_path(path);
   });
-  step("installed-file check", [&] {
-    for (const auto& artifact : staged->release.files) {
-      if (auto checked =
-              apply::check_file_against_artifact(join_path(*installation, artifact.name), artifact);
-          !checked) {
-        return checked;
-      }
-    }
-    return Status();
-  });
-  raw_passes("read + SHA-256 (installed-file check)", *installation, scratch, staged->release, true,
-             false);
+  step_beside_raw("installed-file check", "read + SHA-256 (installed-file check)", *installation,
+                  scratch, true, false, [&] {
+                    for (const auto& artifact : staged->release.files) {
+                      if (auto checked = apply::check_file_against_artifact(
+                              join_path(*installation, artifact.name), artifact);
+                          !checked) {
+                        return checked;
+                      }
+                    }
+                    return Status();
+                  });
   step("records: preferences, startup, uninstall entry", [&] {
     const std::string path = join_path(*installation, options::SETUP_OPTIONS_FILE);
     if (auto written = win::write_whole_file(path, options::to_json(preferences)); !written) {
