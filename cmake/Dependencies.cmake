@@ -17,8 +17,13 @@ file(CREATE_LINK ${BORELU_NLOHMANN_SOURCE} ${BORELU_THIRD_PARTY_INCLUDE}/nlohman
 add_library(borelu_nlohmann_json INTERFACE)
 target_include_directories(borelu_nlohmann_json SYSTEM INTERFACE ${BORELU_THIRD_PARTY_INCLUDE})
 
-# libgcrypt: the shared library natively, the static one (with libgpg-error) for Windows.
+# libgcrypt: the shared library natively, the static one (with libgpg-error) for Windows. The
+# windows-release preset names its own build of Debian's libgcrypt with only the algorithms the
+# program uses (tools/build_release_gcrypt.sh).
 if(WIN32)
+  if(BORELU_GCRYPT_LIBRARY AND NOT EXISTS "${BORELU_GCRYPT_LIBRARY}")
+    message(FATAL_ERROR " ${BORELU_GCRYPT_LIBRARY} is missing: run bash tools/build_release_gcrypt.sh first.")
+  endif()
   find_library(BORELU_GCRYPT_LIBRARY NAMES libgcrypt.a REQUIRED)
   find_library(BORELU_GPG_ERROR_LIBRARY NAMES libgpg-error.a REQUIRED)
   add_library(borelu_gcrypt INTERFACE)

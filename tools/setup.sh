@@ -11,6 +11,8 @@ packages=(
   libgtest-dev googletest libbenchmark-dev
   wine64 xvfb xauth fonts-dejavu-core
   python3 openssl osslsigncode clang-format
+  # the release build's own libgcrypt, built from Debian's source (tools/build_release_gcrypt.sh)
+  dpkg-dev make bzip2 xz-utils
 )
 
 missing=()

@@ -36,6 +36,13 @@ TEST(JsonText, EscapesLikeTheCanonicalForm) {
   std::string out;
   append_json_string(out, std::string("q\"b\\s/\b\f\n\r\t\x00\x7f\xC3\xA9", 15));
   EXPECT_EQ(out, "\"q\\\"b\\\\s/\\b\\f\\n\\r\\t\\u0000\x7f\xC3\xA9\"");
+  // Appends to what is there; empty text, and escapes at either end of the text.
+  for (const auto& [text, expected] : {std::pair{"", "[\"\"]"}, std::pair{"\x1f", "[\"\\u001f\"]"},
+                                       std::pair{"\"ab\\", "[\"\\\"ab\\\\\"]"}}) {
+    std::string appended = "[";
+    append_json_string(appended, text);
+    EXPECT_EQ(appended + "]", expected) << text;
+  }
 }
 
 }  // namespace
