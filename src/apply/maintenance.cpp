@@ -49,6 +49,7 @@ void remove_old_work_folders(std::string_view maintenance_folder, const WorkFold
       continue;
     }
     remove_listed_files(join_path(entry, ROLLBACK_FOLDER), ROLLBACK_NAMES);
+    remove_helper_temp(entry);
     remove_listed_files(entry, WORK_FOLDER_CONTENT);
   }
 }

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
+#include <sstream>
 #include <thread>
 
 #include "controller/failure_record.h"
@@ -70,7 +72,10 @@ class WorkerScenario : public ::testing::Test {
     stage_ = make_stage(temp_folder("borelu-worker-stage"));
   }
   void TearDown() override {
-    SetEnvironmentVariableW(L"BORELU_TEST_INSTALLER", nullptr);
+    for (const wchar_t* name :
+         {L"BORELU_TEST_INSTALLER", L"BORELU_TEST_REPORT_FOLDER", L"BORELU_TEST_INHERITED"}) {
+      SetEnvironmentVariableW(name, nullptr);
+    }
     remove_folder(stage_);
   }
   std::string stage_;
@@ -251,6 +256,84 @@ TEST_F(WorkerScenario, StageFaultsAndPreconditionsChangeNothingInstalled) {
   EXPECT_EQ(run_worker_process(stage_, "--setup").standardError,
             "Release metadata is too large.\n");
   EXPECT_EQ(InstalledState::read(), before);
+}
+
+// The worker as a caller may start it: with every inheritable handle of the caller and no
+// standard handles. Returns its exit code.
+DWORD run_worker_inheriting_everything(const std::string& stage) {
+  std::wstring command = L"\"" + program_path("BORELU_SETUP_EXE") + L"\" --worker --stage \"" +
+                         win::widen(stage) + L"\" --owner-sid " + win::widen(OWNER_SID) +
+                         L" --parent-pid 0 --setup --options en:101:2026-10-19";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                      nullptr, &startup, &info)) {
+    return 0xffffffff;
+  }
+  const win::Handle process(info.hProcess);
+  const win::Handle thread(info.hThread);
+  WaitForSingleObject(process.get(), INFINITE);
+  DWORD exit_code = 0;
+  GetExitCodeProcess(process.get(), &exit_code);
+  return exit_code;
+}
+
+// A helper's report (tools/doubles/helper_context.h), one entry a line.
+std::map<std::string, std::string> helper_report(const std::string& file) {
+  std::map<std::string, std::string> report;
+  std::istringstream lines(read_text(file));
+  for (std::string line; std::getline(lines, line);) {
+    const auto equals = line.find('=');
+    report[line.substr(0, equals)] = equals == std::string::npos ? "" : line.substr(equals + 1);
+  }
+  return report;
+}
+
+std::string system_folder(UINT (*query)(LPWSTR, UINT)) {
+  wchar_t buffer[MAX_PATH];
+  return win::narrow(std::wstring_view(buffer, query(buffer, MAX_PATH)));
+}
+
+// The service installer and the WebView2 bootstrapper run elevated: nothing of the caller's
+// world reaches them, neither its current folder, nor its TEMP, PATH or handles.
+TEST_F(WorkerScenario, HelpersStartInTheWorkFolderWithNothingOfTheCaller) {
+  remove_webview2_runtime();  // so that the bootstrapper runs as well
+  const std::string reports = temp_folder("borelu-helper-reports");
+  ASSERT_TRUE(win::create_directories(reports));
+  const std::string marker = join_path(reports, "inherited.txt");
+  SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+  win::FileHandle held(CreateFileW(win::widen(marker).c_str(), GENERIC_WRITE,
+                                   FILE_SHARE_READ | FILE_SHARE_DELETE, &inheritable, CREATE_ALWAYS,
+                                   0, nullptr));
+  ASSERT_TRUE(held);
+  SetEnvironmentVariableW(L"BORELU_TEST_REPORT_FOLDER", win::widen(reports).c_str());
+  SetEnvironmentVariableW(L"BORELU_TEST_INHERITED",
+                          std::to_wstring(reinterpret_cast<std::uintptr_t>(held.get())).c_str());
+  ASSERT_EQ(run_worker_inheriting_everything(stage_), 0u);
+
+  const std::string windows = system_folder(GetSystemWindowsDirectoryW);
+  const std::string system = system_folder(GetSystemDirectoryW);
+  for (const char* helper : {"BoreluService.exe", "MicrosoftEdgeWebview2Setup.exe"}) {
+    SCOPED_TRACE(helper);
+    auto report = helper_report(join_path(reports, std::string(helper) + ".txt"));
+    const std::string folder = report["folder"];
+    EXPECT_EQ(parent_path(folder).value_or(""), *manifest::maintenance_folder_path());
+    EXPECT_TRUE(file_name(folder).starts_with("work-")) << folder;
+    EXPECT_EQ(report["TEMP"], join_path(folder, "temp"));
+    EXPECT_EQ(report["TMP"], join_path(folder, "temp"));
+    EXPECT_EQ(report["PATH"], system + ";" + windows + ";" + system + "\\Wbem");
+    EXPECT_EQ(report["inherited"], "none");
+    DeleteFileW(win::widen(join_path(reports, std::string(helper) + ".txt")).c_str());
+  }
+  // Tidied with the work folder: nothing of the helpers' temporary folder is left.
+  const auto kept = rollback_folders();
+  ASSERT_EQ(kept.size(), 1u);
+  EXPECT_FALSE(
+      std::filesystem::exists(std::filesystem::path(win::widen(kept[0])).parent_path() / "temp"));
+  CloseHandle(held.release());
+  DeleteFileW(win::widen(marker).c_str());
+  RemoveDirectoryW(win::widen(reports).c_str());
 }
 
 // Two workers started at once: one takes the install lock, the other gives up at once.

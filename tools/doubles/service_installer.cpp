@@ -21,6 +21,7 @@
 //   locked-restore    the installation, with a helper process (started by the service) that
 //                     keeps Borelu.exe open against writers until the event
 //                     "Global\BoreluTestReleaseHold" is set (at most 120 s); exit 5
+// With BORELU_TEST_REPORT_FOLDER it also reports how it was started (helper_context.h).
 // The service's own behaviour travels as its start argument, so a later plain start (as a
 // restore does) gives a well-behaved service again.
 
@@ -36,6 +37,7 @@
 #include <string>
 
 #include "crypto/sha256.h"
+#include "helper_context.h"
 
 namespace {
 
@@ -328,6 +330,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (argc == 4 && std::wstring_view(argv[1]) == L"--install" &&
       std::wstring_view(argv[2]) == L"--owner-sid") {
+    borelu::doubles::report_helper_context();
     return install(argv[3], behaviour);
   }
   std::printf("BoreluService test double, %d argument(s)\n", argc - 1);
