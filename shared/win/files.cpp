@@ -55,6 +55,24 @@ Result<std::string> read_whole_file(std::string_view path, std::size_t limit) {
   return read_all(file.get(), limit);
 }
 
+Result<std::optional<std::string>> read_existing_file(std::string_view path, std::size_t limit,
+                                                      std::string_view label) {
+  const FileHandle file(CreateFileW(widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+      return std::optional<std::string>();
+    }
+    return std::unexpected(os_failure(label, error));
+  }
+  auto bytes = read_all(file.get(), limit);
+  if (!bytes) {
+    return std::unexpected(Failure(std::string(label) + ": " + bytes.error().text()));
+  }
+  return std::optional<std::string>(std::move(*bytes));
+}
+
 Status write_all(HANDLE file, std::string_view bytes) {
   while (!bytes.empty()) {
     DWORD written = 0;

@@ -34,6 +34,13 @@ using PieceSink = std::function<Status(std::span<const unsigned char> piece)>;
 [[nodiscard]] Result<std::string> read_whole_file(std::string_view path,
                                                   std::size_t limit = NO_READ_LIMIT);
 
+// The whole file (or its first `limit` bytes), opened for reading with other readers allowed;
+// nothing when the file or its folder does not exist. Every other failure to open or read it is
+// `label` with the system error: a file that someone holds open is not a missing file.
+[[nodiscard]] Result<std::optional<std::string>> read_existing_file(std::string_view path,
+                                                                    std::size_t limit,
+                                                                    std::string_view label);
+
 // Writes all of `bytes` through an open handle.
 [[nodiscard]] Status write_all(HANDLE file, std::string_view bytes);
 

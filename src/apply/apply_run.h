@@ -19,6 +19,7 @@ struct ApplyRun {
   WorkFolder work;
   std::string releaseBytes;
   manifest::Release release;
+  std::optional<std::string> installedReleaseBytes;  // as read once, before anything changed
   RestoreSnapshot snapshot;
   bool serviceExisted = false;
   std::vector<std::string> savedNames;

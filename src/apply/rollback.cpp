@@ -41,11 +41,14 @@ Status write_protected(std::string_view path, std::string_view bytes) {
 
 }  // namespace
 
-RestoreSnapshot take_restore_snapshot(std::string_view owner_sid) {
+RestoreSnapshot take_restore_snapshot(std::string_view owner_sid,
+                                      const std::optional<std::string>& installed_release) {
   RestoreSnapshot snapshot;
   snapshot.hadStartup = registration::startup_entry_present(owner_sid);
-  if (auto installed = manifest::read_installed_release()) {
-    snapshot.previousRelease = std::move(*installed);
+  if (installed_release) {
+    if (auto installed = manifest::verify_release_metadata(*installed_release)) {
+      snapshot.previousRelease = std::move(*installed);
+    }
   }
   return snapshot;
 }

@@ -17,7 +17,9 @@ struct RestoreSnapshot {
   std::optional<manifest::Release> previousRelease;
 };
 
-[[nodiscard]] RestoreSnapshot take_restore_snapshot(std::string_view owner_sid);
+// `installed_release` is "installed-release.json" as the run read it, if it existed.
+[[nodiscard]] RestoreSnapshot take_restore_snapshot(
+    std::string_view owner_sid, const std::optional<std::string>& installed_release);
 
 // Copies the installed files that exist into the work folder's "rollback" folder, reading each
 // through a handle that keeps writers out. Returns the names copied, in list order.

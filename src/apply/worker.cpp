@@ -34,10 +34,11 @@ Status prepare_apply(const WorkerRequest& request, ApplyRun& run) {
   }
   run.installationFolder = *installation;
 
-  if (auto allowed = check_owner_and_version(request.operation, run.ownerSid, run.release);
-      !allowed) {
-    return allowed;
+  auto installed = check_owner_and_version(request.operation, run.ownerSid, run.release);
+  if (!installed) {
+    return std::unexpected(installed.error());
   }
+  run.installedReleaseBytes = std::move(*installed);
 
   if (auto caller =
           check_calling_application(request.parentPid, run.ownerSid, run.installationFolder);
@@ -54,7 +55,7 @@ Status prepare_apply(const WorkerRequest& request, ApplyRun& run) {
     return std::unexpected(service.error());
   }
   run.serviceExisted = *service;
-  run.snapshot = take_restore_snapshot(run.ownerSid);
+  run.snapshot = take_restore_snapshot(run.ownerSid, run.installedReleaseBytes);
 
   if (auto runner = provide_updater_runner(run.release, run.work); !runner) {
     return runner;
