@@ -68,6 +68,7 @@ add_library(borelu_setup STATIC
   src/apply/work_folder.cpp
   src/apply/worker.cpp
   src/controller/install_effects.cpp
+  src/controller/installation_run.cpp
   src/controller/failure_record.cpp
   src/controller/running_instance.cpp
   src/controller/shortcuts.cpp
@@ -75,6 +76,7 @@ add_library(borelu_setup STATIC
   src/registration.cpp
   src/ui/task_dialog.cpp
   src/ui/top_level_window.cpp
+  src/ui/progress/progress_window.cpp
   src/ui/wizard/wizard_window.cpp
   src/entry.cpp
   src/standard_error.cpp

@@ -1,21 +1,14 @@
 #include "wizard_mode.h"
 
+#include "controller/installation_run.h"
+#include "controller/running_instance.h"
 #include "options.h"
+#include "theme/window_placement.h"
 #include "ui/language.h"
 #include "ui/task_dialog.h"
 #include "ui/wizard/wizard_window.h"
 
 namespace borelu {
-namespace {
-
-// What follows a confirmed wizard: the running-instance check and the installation run with its
-// progress window and result dialog. Neither is part of this build yet, so a confirmed wizard
-// ends here with a failure that says so; nothing pretends to install.
-Status run_installation(const options::SetupOptions& /*confirmed*/) {
-  return fail("The installation run is not part of this build yet.");
-}
-
-}  // namespace
 
 Status run_wizard_mode() {
   const auto wizard = ui::wizard::run_wizard();
@@ -28,7 +21,16 @@ Status run_wizard_mode() {
   const options::SetupOptions& confirmed = **wizard;
   // From here on every text the client shows follows the language chosen in the wizard.
   ui::set_interface_language(confirmed.language);
-  return run_installation(confirmed);
+
+  // Installing over a running Borelu would replace files in use.
+  const auto running = controller::find_running_instance();
+  if (!running) {
+    return std::unexpected(running.error());
+  }
+  if (*running == controller::RunningInstance::running) {
+    return fail(std::string(controller::kQuitBoreluFirst));
+  }
+  return controller::run_installation(confirmed, theme::system_dpi());
 }
 
 void report_client_failure(std::string_view message) {

@@ -1,50 +1,89 @@
 #!/usr/bin/env bash
-# A local demonstration of an installation under Wine, in a prefix of its own:
+# A local demonstration of a whole installation under Wine, in a prefix of its own:
 #   1. the fixture update host serves a release signed with the test key (https://localhost);
-#   2. the client's download half fetches, verifies and stages it;
-#   3. BoreluSetup.exe runs as the elevated worker on that stage, as the setup client starts it;
-#   4. what it installed: the files, the records, the registry entries, the blocking service and
-#      the WebView2 runtime.
+#   2. BoreluSetup.exe starts with no arguments, as a double-click starts it, and a person at the
+#      keyboard (tools/demo/drive_setup.cpp, real mouse and key input) walks the wizard: English,
+#      the terms accepted, start with Windows, both shortcuts, Install;
+#   3. the progress window shows the download and the installation; the elevated worker installs
+#      the release; the installed application starts; the shortcuts appear; the success dialog is
+#      read and answered;
+#   4. what was installed: the files, the records, the registry entries, the blocking service, the
+#      WebView2 runtime, the shortcuts, the application's first start and the staging folder.
+# Screenshots of every stage go to build/windows-test/demo-screenshots (or the folder given with
+# --shots).
+#
+#   bash tools/demo.sh                  headless, on a virtual display
+#   bash tools/demo.sh --interactive    the same wizard on your own display ($DISPLAY), for you to
+#                                       click through
 set -euo pipefail
 cd "$(dirname "$0")/.."
+interactive=0
+shots=build/windows-test/demo-screenshots
+while (($#)); do
+  case "$1" in
+    --interactive) interactive=1 ;;
+    --shots) shots=$2; shift ;;
+    *) echo "usage: bash tools/demo.sh [--interactive] [--shots FOLDER]" >&2; exit 2 ;;
+  esac
+  shift
+done
 bash tools/setup.sh
 
 build=build/windows-test
 cmake --preset windows-test >/dev/null
-cmake --build --preset windows-test --target BoreluSetup borelu-release trust_test_ca borelu_stage_release \
-  borelu_double_application borelu_double_service_installer borelu_double_updater
+cmake --build --preset windows-test -j2 --target BoreluSetup borelu-release trust_test_ca \
+  borelu_drive_setup borelu_double_application borelu_double_service_installer borelu_double_updater
 
+if ((interactive)); then
+  : "${DISPLAY:?--interactive needs a display: set DISPLAY}"
+  export BORELU_SESSION_DISPLAY=$DISPLAY
+fi
 export BORELU_WINE_DIR="$PWD/$build/demo-wine"
 tests/wine/session.sh start "$BORELU_WINE_DIR"
 trap 'tests/fixture_host/session.sh stop >/dev/null; tests/wine/session.sh stop "$BORELU_WINE_DIR" >/dev/null' EXIT
 wine() { tests/wine/run.sh "$@"; }
+windows_path() { echo "Z:$(realpath -m "$1" | tr / '\\')"; }
 
 echo
 echo "1. Update host with a signed test release:"
 tests/fixture_host/session.sh start "$build/tools/trust_test_ca.exe" "tests/wine/run.sh $build/tools/borelu-release.exe" \
   "$build/tools/borelu_double_application.exe" "$build/tools/borelu_double_service_installer.exe" \
   "$build/tools/borelu_double_updater.exe"
+# The test release is small: hold the first file back for a moment, so the download can be seen.
+echo '{"/releases/1.4.2/Borelu.exe": {"stall_after": 65536, "stall_seconds": 2}}' \
+  >"$BORELU_WINE_DIR/host/root/rules.json"
 
 echo
-echo "2. Verified download into a staging folder:"
-stage=$(wine "$build/tools/borelu_stage_release.exe" | tr -d '\r')
-echo "  stage: $stage"
-
-echo
-echo "3. The worker (English, start with Windows, Start menu shortcut, current terms):"
 set +e
-wine "$build/BoreluSetup.exe" --worker --stage "$stage" --owner-sid S-1-5-21-0-0-0-1000 --parent-pid 0 \
-  --setup --options en:101:2026-10-19
-code=$?
+if ((interactive)); then
+  echo "2. BoreluSetup.exe on your display: walk the wizard and install."
+  wine "$build/BoreluSetup.exe"
+  code=$?
+  echo "  exit code: $code"
+else
+  echo "2-3. BoreluSetup.exe with no arguments, walked through by the demonstration's driver:"
+  rm -rf "$shots"
+  mkdir -p "$shots"
+  wine "$build/tests/borelu_drive_setup.exe" "$(windows_path "$build/BoreluSetup.exe")" --startup \
+    --desktop --shots "$(windows_path "$shots")" | tr -d '\r' | sed 's/^/  /'
+  code=${PIPESTATUS[0]}
+  for bmp in "$shots"/*.bmp; do
+    python3 tools/controls_sheet/bmp_to_png.py "$bmp" "${bmp%.bmp}.png" && rm "$bmp"
+  done
+  echo "  screenshots: $shots"
+fi
 set -e
-echo "  exit code: $code"
 
 echo
 echo "4. What is installed:"
-program_files="$BORELU_WINE_DIR/prefix/drive_c/Program Files"
-(cd "$program_files/Borelu" && sha256sum -- * | sed 's/^/  /')
-echo "  setup-options.json: $(cat "$program_files/Borelu/setup-options.json")"
-echo "  maintenance folder: $(cd "$program_files/BoreluMaintenance" && echo work-*/*)"
+prefix=$BORELU_WINE_DIR/prefix/drive_c
+program_files="$prefix/Program Files"
+profile="$prefix/users/$(id -un)"
+if [ -d "$program_files/Borelu" ]; then
+  (cd "$program_files/Borelu" && sha256sum -- * | sed 's/^/  /')
+  echo "  setup-options.json: $(cat "$program_files/Borelu/setup-options.json")"
+  echo "  maintenance folder: $(cd "$program_files/BoreluMaintenance" && echo work-*/*)"
+fi
 wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Borelu' 2>/dev/null | tr -d '\r' | sed 's/^/  /'
 wine reg query 'HKU\S-1-5-21-0-0-0-1000\Software\Microsoft\Windows\CurrentVersion\Run' /v Borelu 2>/dev/null |
   tr -d '\r' | sed 's/^/  /'
@@ -53,9 +92,10 @@ wine sc query BoreluBlocking 2>/dev/null | tr -d '\r' | grep -E 'SERVICE_NAME|ST
 echo "  WebView2 runtime (provided by the embedded, signed test bootstrapper):"
 wine reg query 'HKLM\Software\Microsoft\EdgeUpdate\Clients\{F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}' /v pv /reg:32 \
   2>/dev/null | tr -d '\r' | grep pv | sed 's/^ */    /'
-
-echo
-echo "Any other command line (e.g. --uninstall) is refused with exit code 1 and explained in the failure"
-echo "dialog; borelu-release shows which explanation without opening a window:"
-wine "$build/tools/borelu-release.exe" explain "BoreluSetup accepts no custom download URL or program command."
+echo "  shortcuts:"
+find "$profile/Desktop" "$profile/AppData/Roaming/Microsoft/Windows/Start Menu/Programs" -name 'Borelu.lnk' \
+  2>/dev/null | sed "s|^$prefix|    C:|"
+echo "  the application's first start (the test double leaves a line when started):"
+sed 's/^/    /' "$profile/Temp/borelu-application-launches.log" 2>/dev/null || echo "    none"
+echo "  staging folders left: $(ls "$profile/AppData/Local/BoreluTauri/updates" 2>/dev/null | wc -l)"
 exit "$code"

@@ -2,6 +2,7 @@
 # Captures the setup wizard as the screen shows it, from the real BoreluSetup.exe walked page by
 # page under Wine on a headless Xvfb display: every page in English and in Arabic at 100%, and the
 # first page at 150% (the prefix's system DPI set to 144), as PNG files in docs/screenshots/.
+# It also saves every stage of a whole installation into docs/screenshots/install/ (tools/demo.sh).
 #   bash tools/screenshots.sh
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -41,3 +42,9 @@ for bmp in "$frames"/*.bmp; do
   python3 "$root/tools/controls_sheet/bmp_to_png.py" "$bmp" "$out/${name/wizard-en-150-page1/wizard-en-page1-150}.png"
 done
 ls -1 "$out"
+
+# Every stage of a whole installation (wizard pages, the progress window while downloading and
+# while installing, the success dialog), from the demonstration.
+"$root/tests/wine/session.sh" stop "$session" >/dev/null
+bash "$root/tools/demo.sh" --shots "$out/install" >/dev/null
+ls -1 "$out/install"

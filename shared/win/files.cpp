@@ -1,9 +1,9 @@
 #include "win/files.h"
 
 #include <algorithm>
-
 #include <vector>
 
+#include "core/ascii_case.h"
 #include "core/path_text.h"
 #include "core/read_chunk.h"
 #include "win/handles.h"
@@ -138,18 +138,7 @@ std::optional<std::wstring> final_path_of(HANDLE file) {
 }
 
 bool same_final_path(std::wstring_view first, std::wstring_view second) {
-  const auto fold = [](wchar_t c) {
-    return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
-  };
-  if (first.size() != second.size()) {
-    return false;
-  }
-  for (std::size_t i = 0; i < first.size(); ++i) {
-    if (fold(first[i]) != fold(second[i])) {
-      return false;
-    }
-  }
-  return true;
+  return equal_ignoring_ascii_case(first, second);
 }
 
 DWORD path_attributes(std::string_view path) {

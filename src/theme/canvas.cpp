@@ -18,7 +18,7 @@ gdiplus::Path round_rect_path(const RectF& rect, float radius) {
   }
   for (const ArcBox& arc : round_rect_arcs(rect, radius)) {
     flat::GdipAddPathArc(path.get(), arc.x, arc.y, arc.diameter, arc.diameter, arc.start_angle,
-                         kArcSweep);
+                         ARC_SWEEP);
   }
   flat::GdipClosePathFigure(path.get());
   return path;

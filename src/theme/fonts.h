@@ -35,14 +35,14 @@ FontSet<Role, N>::FontSet(const std::array<FontSpec, N>& specs, float scale) {
   }
 }
 
-using WizardFonts = FontSet<WizardFont, kWizardFonts.size()>;
-using ProgressFonts = FontSet<ProgressFont, kProgressFonts.size()>;
+using WizardFonts = FontSet<WizardFont, WIZARD_FONTS.size()>;
+using ProgressFonts = FontSet<ProgressFont, PROGRESS_FONTS.size()>;
 
 [[nodiscard]] inline WizardFonts create_wizard_fonts(float scale) {
-  return WizardFonts(kWizardFonts, scale);
+  return WizardFonts(WIZARD_FONTS, scale);
 }
 [[nodiscard]] inline ProgressFonts create_progress_fonts(float scale) {
-  return ProgressFonts(kProgressFonts, scale);
+  return ProgressFonts(PROGRESS_FONTS, scale);
 }
 
 }  // namespace borelu::theme

@@ -54,7 +54,7 @@ PixelPoint centred_origin(PixelSize screen, PixelSize outer) {
 }
 
 std::array<ArcBox, 4> round_rect_arcs(const RectF& r, float radius) {
-  const float d = std::max(std::min({2.0f * radius, r.w, r.h}), kSmallestArc);
+  const float d = std::max(std::min({2.0f * radius, r.w, r.h}), SMALLEST_ARC);
   return {{{r.x, r.y, d, 180.0f},
            {r.x + r.w - d, r.y, d, 270.0f},
            {r.x + r.w - d, r.y + r.h - d, d, 0.0f},

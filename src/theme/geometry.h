@@ -10,10 +10,10 @@
 namespace borelu::theme {
 
 // The logical widths all positions are given in; mirroring reflects across them.
-inline constexpr float kWizardWidth = 720.0f;
-inline constexpr float kWizardHeight = 580.0f;
-inline constexpr float kProgressWidth = 520.0f;
-inline constexpr float kProgressHeight = 232.0f;
+inline constexpr float WIZARD_WIDTH = 720.0f;
+inline constexpr float WIZARD_HEIGHT = 580.0f;
+inline constexpr float PROGRESS_WIDTH = 520.0f;
+inline constexpr float PROGRESS_HEIGHT = 232.0f;
 
 struct LogicalRect {
   float x = 0, y = 0, w = 0, h = 0;
@@ -47,7 +47,7 @@ struct RectF {
 // The space one window lays itself out in: its logical width, its scale (device pixels per
 // DIP) and whether it is mirrored.
 struct LogicalSpace {
-  float width = kWizardWidth;
+  float width = WIZARD_WIDTH;
   float scale = 1.0f;
   bool right_to_left = false;
 };
@@ -92,8 +92,8 @@ struct ArcBox {
   friend constexpr bool operator==(const ArcBox&, const ArcBox&) = default;
 };
 
-inline constexpr float kArcSweep = 90.0f;
-inline constexpr float kSmallestArc = 0.01f;
+inline constexpr float ARC_SWEEP = 90.0f;
+inline constexpr float SMALLEST_ARC = 0.01f;
 
 // The four corners of a rounded rectangle, clockwise from the top-left. The diameter is
 // min(2 radius, w, h) and at least 0.01, so an oversized radius gives a capsule or a circle and

@@ -8,7 +8,7 @@
 namespace borelu::theme {
 
 // Every text is drawn in this one face, in both languages.
-inline constexpr wchar_t kFontFace[] = L"Segoe UI";
+inline constexpr wchar_t FONT_FACE[] = L"Segoe UI";
 
 struct FontSpec {
   std::int32_t size = 0;  // DIPs
@@ -17,12 +17,12 @@ struct FontSpec {
 
 // The wizard's six fonts, created together in this order.
 enum class WizardFont { body, small, body_semibold, card_title, page_title, brand };
-inline constexpr std::array<FontSpec, 6> kWizardFonts{
+inline constexpr std::array<FontSpec, 6> WIZARD_FONTS{
     {{15, 400}, {13, 400}, {15, 600}, {20, 600}, {27, 600}, {19, 700}}};
 
 // The progress window's three fonts.
 enum class ProgressFont { title, body, button };
-inline constexpr std::array<FontSpec, 3> kProgressFonts{{{18, 600}, {14, 400}, {15, 600}}};
+inline constexpr std::array<FontSpec, 3> PROGRESS_FONTS{{{18, 600}, {14, 400}, {15, 600}}};
 
 // The height handed to CreateFontW: the size at the scale, rounded, negated (a character height
 // rather than a cell height).

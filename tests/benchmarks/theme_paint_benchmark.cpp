@@ -54,9 +54,9 @@ int wmain() {
       {bench.add(114, ui::pick(ui::text::kSwitchDesktop, language)), {36, 324, 648, 54}, 114},
       {bench.add(115, ui::pick(ui::text::kSwitchStartMenu, language)), {36, 262, 648, 54}, 115},
   };
-  const theme::LogicalSpace space{theme::kWizardWidth, kScale, false};
+  const theme::LogicalSpace space{theme::WIZARD_WIDTH, kScale, false};
   const theme::DeviceRect client =
-      theme::scale_rect({0, 0, theme::kWizardWidth, theme::kWizardHeight}, space);
+      theme::scale_rect({0, 0, theme::WIZARD_WIDTH, theme::WIZARD_HEIGHT}, space);
   testing::Dib window(client.width(), client.height(), theme::palette::Background);
   const theme::WizardFonts fonts = theme::create_wizard_fonts(kScale);
 

@@ -25,8 +25,8 @@ TEST(Rounding, HalvesAwayFromZeroAndSaturates) {
 }
 
 TEST(ScaleRect, MirrorsRoundsEachEdgeAndSaturates) {
-  const LogicalSpace wizard{kWizardWidth, 1.0f, false};
-  const LogicalSpace wizard_rtl{kWizardWidth, 1.0f, true};
+  const LogicalSpace wizard{WIZARD_WIDTH, 1.0f, false};
+  const LogicalSpace wizard_rtl{WIZARD_WIDTH, 1.0f, true};
   const struct {
     LogicalRect rect;
     LogicalSpace space;
@@ -34,17 +34,17 @@ TEST(ScaleRect, MirrorsRoundsEachEdgeAndSaturates) {
   } cases[] = {
       {{36, 510, 112, 44}, wizard, {36, 510, 148, 554}},
       {{36, 510, 112, 44}, wizard_rtl, {572, 510, 684, 554}},
-      {{36, 510, 112, 44}, {kWizardWidth, 1.5f, true}, {858, 765, 1026, 831}},
-      {{380, 178, 112, 38}, {kProgressWidth, 1.0f, true}, {28, 178, 140, 216}},
-      {{0, 0, 720, 580}, {kWizardWidth, 1.5f, false}, {0, 0, 1080, 870}},
+      {{36, 510, 112, 44}, {WIZARD_WIDTH, 1.5f, true}, {858, 765, 1026, 831}},
+      {{380, 178, 112, 38}, {PROGRESS_WIDTH, 1.0f, true}, {28, 178, 140, 216}},
+      {{0, 0, 720, 580}, {WIZARD_WIDTH, 1.5f, false}, {0, 0, 1080, 870}},
       // Right and bottom from the far edge: 0.3 + 0.4 = 0.7 rounds to 1, a rounded size of 0.4
       // would give 0.
       {{0.3f, 0.3f, 0.4f, 0.4f}, wizard, {0, 0, 1, 1}},
-      {{2, 2, 2, 2}, {kWizardWidth, 1.25f, false}, {3, 3, 5, 5}},
-      {{-1, -3, 1, 2}, {kWizardWidth, 1.5f, false}, {-2, -5, 0, -2}},
-      {{1, 1, 1, 1}, {kWizardWidth, std::nanf(""), false}, {0, 0, 0, 0}},
-      {{1, 1, 1, 1}, {kWizardWidth, 3e9f, false}, {kMax, kMax, kMax, kMax}},
-      {{1, 1, 1, 1}, {kWizardWidth, -3e9f, false}, {kMin, kMin, kMin, kMin}},
+      {{2, 2, 2, 2}, {WIZARD_WIDTH, 1.25f, false}, {3, 3, 5, 5}},
+      {{-1, -3, 1, 2}, {WIZARD_WIDTH, 1.5f, false}, {-2, -5, 0, -2}},
+      {{1, 1, 1, 1}, {WIZARD_WIDTH, std::nanf(""), false}, {0, 0, 0, 0}},
+      {{1, 1, 1, 1}, {WIZARD_WIDTH, 3e9f, false}, {kMax, kMax, kMax, kMax}},
+      {{1, 1, 1, 1}, {WIZARD_WIDTH, -3e9f, false}, {kMin, kMin, kMin, kMin}},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(scale_rect(c.rect, c.space), c.device)
@@ -58,10 +58,10 @@ TEST(WindowSize, DpiRuleClientSizeAndCentring) {
     EXPECT_EQ(scale_for_dpi(dpi), scale) << dpi;
   }
   EXPECT_EQ(effective_dpi(72), 96u);
-  EXPECT_EQ(client_size(kWizardWidth, kWizardHeight, 1.0f), (PixelSize{720, 580}));
-  EXPECT_EQ(client_size(kProgressWidth, kProgressHeight, 1.0f), (PixelSize{520, 232}));
-  EXPECT_EQ(client_size(kWizardWidth, kWizardHeight, 1.5f), (PixelSize{1080, 870}));
-  EXPECT_EQ(client_size(kProgressWidth, kProgressHeight, 1.5f), (PixelSize{780, 348}));
+  EXPECT_EQ(client_size(WIZARD_WIDTH, WIZARD_HEIGHT, 1.0f), (PixelSize{720, 580}));
+  EXPECT_EQ(client_size(PROGRESS_WIDTH, PROGRESS_HEIGHT, 1.0f), (PixelSize{520, 232}));
+  EXPECT_EQ(client_size(WIZARD_WIDTH, WIZARD_HEIGHT, 1.5f), (PixelSize{1080, 870}));
+  EXPECT_EQ(client_size(PROGRESS_WIDTH, PROGRESS_HEIGHT, 1.5f), (PixelSize{780, 348}));
   EXPECT_EQ(centred_origin({1280, 1024}, {737, 619}), (PixelPoint{271, 202}));
   EXPECT_EQ(centred_origin({800, 600}, {1101, 900}), (PixelPoint{-150, -150}));
 }

@@ -27,15 +27,15 @@ WizardModel on_page(std::uint8_t page, std::string language = "en") {
 
 TEST(WizardPages, ControlsInCreationOrderWithTheirRectanglesAndTexts) {
   const std::vector<std::pair<int, LogicalRect>> footer{
-      {kCancel, {36, 510, 112, 44}}, {kBack, {412, 510, 112, 44}}, {kNext, {534, 510, 150, 44}}};
+      {CANCEL, {36, 510, 112, 44}}, {BACK, {412, 510, 112, 44}}, {NEXT, {534, 510, 150, 44}}};
   const std::vector<std::vector<std::pair<int, LogicalRect>>> pages{
-      {{kEnglishCard, {36, 214, 316, 104}}, {kArabicCard, {368, 214, 316, 104}}},
-      {{kTermsText, {54, 172, 624, 222}}, {kAgreement, {36, 424, 648, 50}}},
-      {{kStartupSwitch, {36, 200, 648, 54}},
-       {kStartMenuSwitch, {36, 262, 648, 54}},
-       {kDesktopSwitch, {36, 324, 648, 54}}},
+      {{ENGLISH_CARD, {36, 214, 316, 104}}, {ARABIC_CARD, {368, 214, 316, 104}}},
+      {{TERMS_TEXT, {54, 172, 624, 222}}, {AGREEMENT, {36, 424, 648, 50}}},
+      {{STARTUP_SWITCH, {36, 200, 648, 54}},
+       {START_MENU_SWITCH, {36, 262, 648, 54}},
+       {DESKTOP_SWITCH, {36, 324, 648, 54}}},
       {}};
-  for (std::uint8_t page = 0; page < kPageCount; ++page) {
+  for (std::uint8_t page = 0; page < PAGE_COUNT; ++page) {
     for (const char* language : {"en", "ar"}) {
       const auto controls = page_controls(on_page(page, language));
       auto expected = pages[page];
@@ -72,7 +72,7 @@ TEST(WizardPages, TermsTextIsTheDocumentOfTheLanguageWithCrLf) {
 }
 
 TEST(WizardPages, ArabicMirrorsTheStepMarks) {
-  const theme::LogicalSpace arabic{theme::kWizardWidth, 1.0f, true};
+  const theme::LogicalSpace arabic{theme::WIZARD_WIDTH, 1.0f, true};
   const WizardPaint paint = wizard_paint(on_page(0, "ar"), "");
   EXPECT_TRUE(paint.right_to_left);
   EXPECT_EQ(theme::scale_rect(std::get<FilledShape>(paint.shapes[0]).rect, arabic).left, 156);
@@ -89,25 +89,25 @@ TEST(WizardCommands, WalkThroughEveryPageAndBack) {
     bool next;
     int focus;
   } steps[] = {
-      {kBack, Reaction::none, 0, false, true, kNext},  // Back on page 1 does nothing
-      {kNext, Reaction::rebuild, 1, true, false, kAgreement},
-      {kEnterKey, Reaction::none, 1, true, false, kAgreement},  // terms not accepted
-      {kNext, Reaction::none, 1, true, false, kAgreement},
-      {kAgreement, Reaction::repaint_control_and_next, 1, true, true, kAgreement},
-      {kAgreement, Reaction::repaint_control_and_next, 1, true, false, kAgreement},
-      {kAgreement, Reaction::repaint_control_and_next, 1, true, true, kAgreement},
-      {kEnterKey, Reaction::rebuild, 2, true, true, kNext},
-      {kStartupSwitch, Reaction::repaint_control, 2, true, true, kNext},
-      {kNext, Reaction::rebuild, 3, true, true, kNext},
-      {kBack, Reaction::rebuild, 2, true, true, kNext},
-      {kBack, Reaction::rebuild, 1, true, true, kAgreement},  // acceptance kept
-      {kBack, Reaction::rebuild, 0, false, true, kNext},
-      {kArabicCard, Reaction::rebuild, 0, false, true, kNext},
-      {kNext, Reaction::rebuild, 1, true, true, kAgreement},
-      {kNext, Reaction::rebuild, 2, true, true, kNext},
-      {kNext, Reaction::rebuild, 3, true, true, kNext},
-      {kTermsText, Reaction::none, 3, true, true, kNext},  // the edit control's notifications
-      {kAgreement + 100, Reaction::none, 3, true, true, kNext},
+      {BACK, Reaction::none, 0, false, true, NEXT},  // Back on page 1 does nothing
+      {NEXT, Reaction::rebuild, 1, true, false, AGREEMENT},
+      {ENTER_KEY, Reaction::none, 1, true, false, AGREEMENT},  // terms not accepted
+      {NEXT, Reaction::none, 1, true, false, AGREEMENT},
+      {AGREEMENT, Reaction::repaint_control_and_next, 1, true, true, AGREEMENT},
+      {AGREEMENT, Reaction::repaint_control_and_next, 1, true, false, AGREEMENT},
+      {AGREEMENT, Reaction::repaint_control_and_next, 1, true, true, AGREEMENT},
+      {ENTER_KEY, Reaction::rebuild, 2, true, true, NEXT},
+      {STARTUP_SWITCH, Reaction::repaint_control, 2, true, true, NEXT},
+      {NEXT, Reaction::rebuild, 3, true, true, NEXT},
+      {BACK, Reaction::rebuild, 2, true, true, NEXT},
+      {BACK, Reaction::rebuild, 1, true, true, AGREEMENT},  // acceptance kept
+      {BACK, Reaction::rebuild, 0, false, true, NEXT},
+      {ARABIC_CARD, Reaction::rebuild, 0, false, true, NEXT},
+      {NEXT, Reaction::rebuild, 1, true, true, AGREEMENT},
+      {NEXT, Reaction::rebuild, 2, true, true, NEXT},
+      {NEXT, Reaction::rebuild, 3, true, true, NEXT},
+      {TERMS_TEXT, Reaction::none, 3, true, true, NEXT},  // the edit control's notifications
+      {AGREEMENT + 100, Reaction::none, 3, true, true, NEXT},
   };
   WizardModel model;
   for (const auto& step : steps) {
@@ -118,7 +118,7 @@ TEST(WizardCommands, WalkThroughEveryPageAndBack) {
     EXPECT_EQ(initial_focus(model), step.focus) << step.command;
     EXPECT_FALSE(model.result);
   }
-  EXPECT_EQ(apply_command(model, kNext), Reaction::close);  // Install
+  EXPECT_EQ(apply_command(model, NEXT), Reaction::close);  // Install
   ASSERT_TRUE(model.result);
   EXPECT_EQ(*model.result, (options::SetupOptions{.language = "ar",
                                                   .startup = true,
@@ -128,23 +128,23 @@ TEST(WizardCommands, WalkThroughEveryPageAndBack) {
 }
 
 TEST(WizardCommands, CancelAndEscapeCloseWithoutResultAndChoicesSurviveLanguage) {
-  for (const int command : {kCancel, kEscapeKey}) {
-    for (std::uint8_t page = 0; page < kPageCount; ++page) {
+  for (const int command : {CANCEL, ESCAPE_KEY}) {
+    for (std::uint8_t page = 0; page < PAGE_COUNT; ++page) {
       WizardModel model = on_page(page);
       EXPECT_EQ(apply_command(model, command), Reaction::close);
       EXPECT_FALSE(model.result);
     }
   }
   WizardModel model = on_page(2);
-  for (const int toggle : {kStartupSwitch, kDesktopSwitch, kStartMenuSwitch, kAgreement}) {
+  for (const int toggle : {STARTUP_SWITCH, DESKTOP_SWITCH, START_MENU_SWITCH, AGREEMENT}) {
     (void)apply_command(model, toggle);
   }
   const options::SetupOptions before = model.choices;
-  EXPECT_TRUE(is_on(model, kStartupSwitch) && is_on(model, kDesktopSwitch) &&
-              !is_on(model, kStartMenuSwitch) && is_on(model, kAgreement));
-  EXPECT_EQ(apply_command(model, kArabicCard), Reaction::rebuild);
-  EXPECT_TRUE(is_on(model, kArabicCard) && !is_on(model, kEnglishCard));
-  EXPECT_EQ(apply_command(model, kEnglishCard), Reaction::rebuild);
+  EXPECT_TRUE(is_on(model, STARTUP_SWITCH) && is_on(model, DESKTOP_SWITCH) &&
+              !is_on(model, START_MENU_SWITCH) && is_on(model, AGREEMENT));
+  EXPECT_EQ(apply_command(model, ARABIC_CARD), Reaction::rebuild);
+  EXPECT_TRUE(is_on(model, ARABIC_CARD) && !is_on(model, ENGLISH_CARD));
+  EXPECT_EQ(apply_command(model, ENGLISH_CARD), Reaction::rebuild);
   EXPECT_EQ(model.page, 2);
   EXPECT_EQ(model.choices, before);
 }
@@ -157,9 +157,9 @@ std::vector<std::string> texts_of(const WizardPaint& paint) {
 }
 
 TEST(WizardPaintTable, StepMarksSummaryAndFolder) {
-  for (std::uint8_t page = 0; page < kPageCount; ++page) {
+  for (std::uint8_t page = 0; page < PAGE_COUNT; ++page) {
     const WizardPaint paint = wizard_paint(on_page(page), "");
-    for (int i = 0; i < kPageCount; ++i) {
+    for (int i = 0; i < PAGE_COUNT; ++i) {
       EXPECT_EQ(std::get<FilledShape>(paint.shapes[i]).colour, i <= page ? Accent : Border)
           << int(page) << " mark " << i;
     }

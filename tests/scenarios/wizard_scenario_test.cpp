@@ -6,15 +6,19 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <thread>
 
 #include "control_bench.h"
+#include "core/path_text.h"
+#include "manifest/installation.h"
 #include "process_runner.h"
 #include "theme/choice_layout.h"
 #include "theme/window_placement.h"
 #include "ui/wizard/wizard_model.h"
 #include "ui_driver.h"
+#include "win/text.h"
 
 namespace borelu::testing {
 namespace {
@@ -26,7 +30,38 @@ constexpr wchar_t kWizardClass[] = L"Borelu.Setup.Wizard";
 constexpr DWORD kWizardStyle = 0x02CA0000;
 constexpr DWORD kArabicEdit = WS_EX_RTLREADING | WS_EX_RIGHT | WS_EX_LEFTSCROLLBAR;
 constexpr auto kWait = std::chrono::seconds(20);
-constexpr char kNotYetBuilt[] = "The installation run is not part of this build yet.";
+constexpr char kQuitFirst[] =
+    "Choose Quit from Borelu's tray icon before installing or repairing the app.";
+
+// An installed Borelu that is running, so that Install ends at the check that follows the wizard
+// (with a dialog in the wizard's language) before anything is downloaded.
+class RunningBorelu {
+ public:
+  RunningBorelu()
+      : folder_(*manifest::installation_folder()),
+        createdFolder_(CreateDirectoryW(win::widen(folder_).c_str(), nullptr) != FALSE),
+        application_(join_path(folder_, "Borelu.exe")),
+        copied_(CopyFileW(program_path("BORELU_APPLICATION_DOUBLE").c_str(),
+                          win::widen(application_).c_str(), TRUE) != FALSE) {
+    process_.emplace(L"\"" + win::widen(application_) + L"\"");
+  }
+  ~RunningBorelu() {
+    process_.reset();  // ends it
+    if (copied_)
+      DeleteFileW(win::widen(application_).c_str());
+    if (createdFolder_)
+      RemoveDirectoryW(win::widen(folder_).c_str());
+  }
+  RunningBorelu(const RunningBorelu&) = delete;
+  RunningBorelu& operator=(const RunningBorelu&) = delete;
+
+ private:
+  std::string folder_;
+  bool createdFolder_;
+  std::string application_;
+  bool copied_;
+  std::optional<ChildProcess> process_;
+};
 
 // One BoreluSetup.exe in wizard mode and the page it should show: `model` takes every command the
 // test gives, so each check compares the window with where the wizard should be.
@@ -63,7 +98,7 @@ struct Wizard {
     act(command, [&] { press_key(window, key); });
   }
   bool next_becomes(bool enabled) const {
-    return wait_until([&] { return view().control(kNext)->enabled == enabled; }, kWait);
+    return wait_until([&] { return view().control(NEXT)->enabled == enabled; }, kWait);
   }
 
   // The window shows exactly the model's page: controls in creation order at their scaled,
@@ -77,15 +112,15 @@ struct Wizard {
     for (std::size_t i = 0; i < expected.size(); ++i) {
       const ControlView& c = v.controls[i];
       const theme::DeviceRect r =
-          theme::scale_rect(expected[i].rect, {theme::kWizardWidth, scale, rtl()});
+          theme::scale_rect(expected[i].rect, {theme::WIZARD_WIDTH, scale, rtl()});
       const RECT placed{r.left, r.top, r.right, r.bottom};
       EXPECT_EQ(c.id, expected[i].id) << i;
       EXPECT_TRUE(EqualRect(&c.rect, &placed))
           << c.id << " at " << c.rect.left << "," << c.rect.top;
       EXPECT_EQ(c.text, expected[i].text) << c.id;
     }
-    EXPECT_EQ(v.control(kBack)->enabled, back_enabled(model));
-    EXPECT_EQ(v.control(kNext)->enabled, next_enabled(model));
+    EXPECT_EQ(v.control(BACK)->enabled, back_enabled(model));
+    EXPECT_EQ(v.control(NEXT)->enabled, next_enabled(model));
     if (check_focus) {
       EXPECT_EQ(v.focusedId, initial_focus(model));
     }
@@ -107,10 +142,10 @@ struct Wizard {
   void walk_to(int page) {
     while (model.page < page) {
       if (model.page == 1 && !model.terms_accepted()) {
-        click_on(kAgreement);
+        click_on(AGREEMENT);
         ASSERT_TRUE(next_becomes(true));
       }
-      click_on(kNext);
+      click_on(NEXT);
     }
   }
 
@@ -143,7 +178,7 @@ struct Wizard {
     EXPECT_TRUE(ending.dialogs.empty()) << how;
   }
 
-  [[nodiscard]] const ControlView terms() const { return *view().control(kTermsText); }
+  [[nodiscard]] const ControlView terms() const { return *view().control(TERMS_TEXT); }
 
   ChildProcess process;
   HWND window;
@@ -167,10 +202,10 @@ TEST(WizardScenario, WalksEveryPageForwardAndBackAndConfirmsWithInstall) {
   wizard.expect_page();
 
   // Back is disabled on the first page, and forced anyway it does nothing.
-  send_command(wizard.window, kBack);
+  send_command(wizard.window, BACK);
   wizard.expect_page();
 
-  wizard.click_on(kNext);
+  wizard.click_on(NEXT);
   wizard.expect_page();  // Next disabled, the agreement focused
   EXPECT_EQ(wizard.terms().text, page_controls(wizard.model)[0].text);
   EXPECT_NE(wizard.terms().text.find("Version: 19 October 2026\r\n"), std::string::npos);
@@ -178,93 +213,96 @@ TEST(WizardScenario, WalksEveryPageForwardAndBackAndConfirmsWithInstall) {
 
   // Enter before the terms are accepted does nothing: the click after it still finds page 2.
   press_key(wizard.window, VK_RETURN);
-  wizard.click_on(kAgreement);
+  wizard.click_on(AGREEMENT);
   ASSERT_TRUE(wizard.next_becomes(true));
-  EXPECT_NE(wizard.view().control(kTermsText), nullptr) << "Enter left the terms page";
+  EXPECT_NE(wizard.view().control(TERMS_TEXT), nullptr) << "Enter left the terms page";
   // Ticked twice: unticked, Next disabled again. Space ticks it once more, Enter goes on.
-  wizard.click_on(kAgreement);
+  wizard.click_on(AGREEMENT);
   EXPECT_TRUE(wizard.next_becomes(false));
-  wizard.press(VK_SPACE, kAgreement);
+  wizard.press(VK_SPACE, AGREEMENT);
   EXPECT_TRUE(wizard.next_becomes(true));
-  wizard.press(VK_RETURN, kEnterKey);
+  wizard.press(VK_RETURN, ENTER_KEY);
   wizard.expect_page();
 
   // Tab moves the focus from Next round to the first switch; Space turns it on.
   press_key(wizard.window, VK_TAB);
-  EXPECT_TRUE(wait_until([&] { return wizard.view().focusedId == kStartupSwitch; }, kWait));
-  wizard.press(VK_SPACE, kStartupSwitch);
-  EXPECT_TRUE(wait_until([&] { return wizard.switch_on(kStartupSwitch); }, kWait));
+  EXPECT_TRUE(wait_until([&] { return wizard.view().focusedId == STARTUP_SWITCH; }, kWait));
+  wizard.press(VK_SPACE, STARTUP_SWITCH);
+  EXPECT_TRUE(wait_until([&] { return wizard.switch_on(STARTUP_SWITCH); }, kWait));
 
-  wizard.click_on(kNext);
+  wizard.click_on(NEXT);
   wizard.expect_page();  // "Install"
   for (int back = 0; back < 3; ++back) {
-    wizard.click_on(kBack);
+    wizard.click_on(BACK);
     wizard.expect_page();
     if (wizard.model.page == 2) {
-      EXPECT_TRUE(wizard.switch_on(kStartupSwitch));
-      EXPECT_TRUE(wizard.switch_on(kStartMenuSwitch));
-      EXPECT_FALSE(wizard.switch_on(kDesktopSwitch));
+      EXPECT_TRUE(wizard.switch_on(STARTUP_SWITCH));
+      EXPECT_TRUE(wizard.switch_on(START_MENU_SWITCH));
+      EXPECT_FALSE(wizard.switch_on(DESKTOP_SWITCH));
     }
   }
   wizard.walk_to(3);
   wizard.expect_page();
 
-  click(wizard.window, kNext);  // Install
+  const RunningBorelu running;
+  click(wizard.window, NEXT);  // Install
   const Wizard::Ending ending = wizard.finish();
   EXPECT_EQ(ending.exitCode, 1u);
   ASSERT_EQ(ending.dialogs.size(), 1u);
   EXPECT_TRUE(ending.wizardGoneBeforeDialog);
   EXPECT_EQ(ending.dialogs[0].title, "Borelu");
   EXPECT_FALSE(ending.dialogs[0].rightToLeft);
-  EXPECT_TRUE(ending.dialogs[0].shows("The operation could not finish"));
-  EXPECT_TRUE(ending.dialogs[0].shows(kNotYetBuilt));
+  EXPECT_TRUE(ending.dialogs[0].shows("Borelu is still running"));
+  EXPECT_TRUE(ending.dialogs[0].shows(kQuitFirst));
 }
 
 TEST(WizardScenario, ArabicMirrorsTheLayoutAndLanguageChangesKeepPageAndChoices) {
   Wizard wizard;
   ASSERT_NE(wizard.window, nullptr);
-  wizard.click_on(kArabicCard);
+  wizard.click_on(ARABIC_CARD);
   wizard.expect_page();
   const WindowView v = wizard.view();
-  EXPECT_EQ(v.control(kNext)->rect.left, 36);
-  EXPECT_EQ(v.control(kCancel)->rect.left, 572);
-  EXPECT_EQ(v.control(kArabicCard)->rect.left, 36);
+  EXPECT_EQ(v.control(NEXT)->rect.left, 36);
+  EXPECT_EQ(v.control(CANCEL)->rect.left, 572);
+  EXPECT_EQ(v.control(ARABIC_CARD)->rect.left, 36);
 
-  wizard.click_on(kNext);
+  wizard.click_on(NEXT);
   wizard.expect_page();
   EXPECT_EQ(wizard.terms().extendedStyle & kArabicEdit, kArabicEdit);
   EXPECT_EQ(wizard.terms().text, page_controls(wizard.model)[0].text);
   EXPECT_NE(wizard.terms().text.find("الإصدار: 19 أكتوبر 2026\r\n"), std::string::npos);
   wizard.walk_to(2);
-  wizard.click_on(kDesktopSwitch);
-  EXPECT_TRUE(wait_until([&] { return wizard.switch_on(kDesktopSwitch); }, kWait));
+  wizard.click_on(DESKTOP_SWITCH);
+  EXPECT_TRUE(wait_until([&] { return wizard.switch_on(DESKTOP_SWITCH); }, kWait));
 
   // Back to the first page and over to English: the page and every choice stay.
-  wizard.click_on(kBack);
-  wizard.click_on(kBack);
-  wizard.click_on(kEnglishCard);
+  wizard.click_on(BACK);
+  wizard.click_on(BACK);
+  wizard.click_on(ENGLISH_CARD);
   wizard.expect_page();
-  wizard.click_on(kNext);
+  wizard.click_on(NEXT);
   wizard.expect_page();  // Next enabled: the acceptance was kept
   EXPECT_NE(wizard.terms().text.find("Version: 19 October 2026\r\n"), std::string::npos);
   EXPECT_EQ(wizard.terms().extendedStyle & kArabicEdit, 0);
-  wizard.click_on(kNext);
-  EXPECT_TRUE(wizard.switch_on(kDesktopSwitch));
-  EXPECT_FALSE(wizard.switch_on(kStartupSwitch));
-  EXPECT_TRUE(wizard.switch_on(kStartMenuSwitch));
+  wizard.click_on(NEXT);
+  EXPECT_TRUE(wizard.switch_on(DESKTOP_SWITCH));
+  EXPECT_FALSE(wizard.switch_on(STARTUP_SWITCH));
+  EXPECT_TRUE(wizard.switch_on(START_MENU_SWITCH));
 
   // Confirmed in Arabic, the wizard's language becomes the language of what follows.
-  wizard.click_on(kBack);
-  wizard.click_on(kBack);
-  wizard.click_on(kArabicCard);
+  wizard.click_on(BACK);
+  wizard.click_on(BACK);
+  wizard.click_on(ARABIC_CARD);
   wizard.walk_to(3);
-  click(wizard.window, kNext);
+  const RunningBorelu running;
+  click(wizard.window, NEXT);
   const Wizard::Ending ending = wizard.finish();
   EXPECT_EQ(ending.exitCode, 1u);
   ASSERT_EQ(ending.dialogs.size(), 1u);
   EXPECT_TRUE(ending.dialogs[0].rightToLeft);
+  EXPECT_TRUE(ending.dialogs[0].shows("Borelu ما زال يعمل"));
   EXPECT_TRUE(ending.dialogs[0].shows("التفاصيل الفنية"));
-  EXPECT_TRUE(ending.dialogs[0].shows(kNotYetBuilt));
+  EXPECT_TRUE(ending.dialogs[0].shows(kQuitFirst));
 }
 
 TEST(WizardScenario, EveryWayOutButInstallEndsWithOneAndShowsNothing) {
@@ -274,11 +312,11 @@ TEST(WizardScenario, EveryWayOutButInstallEndsWithOneAndShowsNothing) {
     std::function<void(HWND)> close;
   } cases[] = {
       {0, "Escape", [](HWND w) { press_key(w, VK_ESCAPE); }},
-      {1, "Cancel", [](HWND w) { click(w, kCancel); }},
+      {1, "Cancel", [](HWND w) { click(w, CANCEL); }},
       {2, "close box", [](HWND w) { PostMessageW(w, WM_SYSCOMMAND, SC_CLOSE, 0); }},
       {3, "WM_CLOSE", [](HWND w) { PostMessageW(w, WM_CLOSE, 0, 0); }},
       {3, "Escape on the last page", [](HWND w) { press_key(w, VK_ESCAPE); }},
-      {3, "Cancel on the last page", [](HWND w) { click(w, kCancel); }},
+      {3, "Cancel on the last page", [](HWND w) { click(w, CANCEL); }},
   };
   for (const auto& c : cases) {
     Wizard wizard;
@@ -319,8 +357,8 @@ TEST(WizardScenario, SystemDpiSetsTheScaleAndDpiChangeRebuildsAtTheNewOne) {
   EXPECT_EQ(wizard.view().client.cy, 870);
   wizard.expect_page();
   wizard.walk_to(2);
-  wizard.click_on(kStartupSwitch);
-  ASSERT_TRUE(wait_until([&] { return wizard.switch_on(kStartupSwitch); }, kWait));
+  wizard.click_on(STARTUP_SWITCH);
+  ASSERT_TRUE(wait_until([&] { return wizard.switch_on(STARTUP_SWITCH); }, kWait));
 
   // The window is told it reached a monitor of 120 DPI and where to go.
   RECT suggested{0, 0, 900, 725};
@@ -331,10 +369,10 @@ TEST(WizardScenario, SystemDpiSetsTheScaleAndDpiChangeRebuildsAtTheNewOne) {
   const RECT outer = wizard.view().outer;
   EXPECT_TRUE(EqualRect(&outer, &suggested)) << outer.left << "," << outer.top;
   wizard.expect_page();  // the same page, rebuilt at 1.25
-  EXPECT_TRUE(wizard.switch_on(kStartupSwitch));
-  EXPECT_TRUE(wizard.switch_on(kStartMenuSwitch));
-  EXPECT_FALSE(wizard.switch_on(kDesktopSwitch));
-  wizard.click_on(kBack);
+  EXPECT_TRUE(wizard.switch_on(STARTUP_SWITCH));
+  EXPECT_TRUE(wizard.switch_on(START_MENU_SWITCH));
+  EXPECT_FALSE(wizard.switch_on(DESKTOP_SWITCH));
+  wizard.click_on(BACK);
   wizard.expect_page();  // Next enabled: the acceptance too
 
   press_key(wizard.window, VK_ESCAPE);

@@ -5,7 +5,9 @@
 
 #include <windows.h>
 
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "crypto/sha256.h"
 #include "process_runner.h"
@@ -39,6 +41,24 @@ inline std::string file_sha256(const std::string& path) {
   return bytes ? crypto::sha256_hex(
                      {reinterpret_cast<const unsigned char*>(bytes->data()), bytes->size()})
                : "<absent>";
+}
+
+// The user's folder of staging folders, "LOCALAPPDATA\BoreluTauri\updates".
+inline std::string updates_folder() {
+  wchar_t value[MAX_PATH] = {};
+  GetEnvironmentVariableW(L"LOCALAPPDATA", value, MAX_PATH);
+  return win::narrow(value) + "\\BoreluTauri\\updates";
+}
+
+// The names of the staging folders there now.
+inline std::vector<std::string> staging_folders() {
+  std::vector<std::string> found;
+  std::error_code ignored;
+  for (const auto& entry :
+       std::filesystem::directory_iterator(win::widen(updates_folder()), ignored)) {
+    found.push_back(win::narrow(entry.path().filename().wstring()));
+  }
+  return found;
 }
 
 }  // namespace borelu::testing

@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include "controller/install_effects.h"
+#include "controller/installation_run.h"
 #include "core/path_text.h"
+#include "outcome.h"
 #include "test_prefix.h"
 #include "ui_driver.h"
 #include "win/files.h"
@@ -65,6 +67,29 @@ TEST(MachineEffects, FirstLaunchStartsTheApplicationWithoutWaiting) {
                          std::chrono::seconds(20)))
       << read_text(log);
   EXPECT_FALSE(effects->launch(join_path(folder, "missing.exe")));
+}
+
+}  // namespace
+}  // namespace borelu::testing
+
+namespace borelu::testing {
+namespace {
+
+TEST(InstallationRun, AProgressWindowThatCannotOpenEndsTheRunOnceTheControllerHasStopped) {
+  // The window class is taken, so the progress window cannot be made.
+  WNDCLASSEXW taken{};
+  taken.cbSize = sizeof taken;
+  taken.lpfnWndProc = DefWindowProcW;
+  taken.hInstance = GetModuleHandleW(nullptr);
+  taken.lpszClassName = L"Borelu.Progress";
+  ASSERT_NE(RegisterClassExW(&taken), 0);
+  options::SetupOptions confirmed;
+  confirmed.acceptedPolicy = std::string(options::TERMS_VERSION);
+  const auto before = staging_folders();
+  EXPECT_EQ(outcome(controller::run_installation(confirmed, 96)),
+            "Unable to open the installation window.");
+  EXPECT_EQ(staging_folders(), before);  // asked to stop before it staged anything
+  UnregisterClassW(L"Borelu.Progress", GetModuleHandleW(nullptr));
 }
 
 }  // namespace

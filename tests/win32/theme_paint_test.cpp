@@ -197,7 +197,7 @@ TEST(PaintBuffer, NoGdiObjectOutlivesAPaint) {
 TEST(WindowPlacement, ClientAreaIsTheLogicalSizeAtTheSystemScaleAndCentred) {
   constexpr DWORD kStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
   const std::uint32_t dpi = system_dpi();
-  const WindowPlacement placement = centred_placement(kWizardWidth, kWizardHeight, kStyle, dpi);
+  const WindowPlacement placement = centred_placement(WIZARD_WIDTH, WIZARD_HEIGHT, kStyle, dpi);
   EXPECT_EQ(placement.scale, scale_for_dpi(dpi));
   const win::Window window(CreateWindowExW(0, L"STATIC", L"", kStyle, placement.x, placement.y,
                                            placement.width, placement.height, nullptr, nullptr,
@@ -205,8 +205,8 @@ TEST(WindowPlacement, ClientAreaIsTheLogicalSizeAtTheSystemScaleAndCentred) {
   ASSERT_TRUE(window);
   RECT client{};
   GetClientRect(window.get(), &client);
-  EXPECT_EQ(client.right, scaled(kWizardWidth, placement.scale));
-  EXPECT_EQ(client.bottom, scaled(kWizardHeight, placement.scale));
+  EXPECT_EQ(client.right, scaled(WIZARD_WIDTH, placement.scale));
+  EXPECT_EQ(client.bottom, scaled(WIZARD_HEIGHT, placement.scale));
   EXPECT_EQ(placement.x, (GetSystemMetrics(SM_CXSCREEN) - placement.width) / 2);
   EXPECT_EQ(placement.y, (GetSystemMetrics(SM_CYSCREEN) - placement.height) / 2);
 }

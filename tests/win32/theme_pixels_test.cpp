@@ -118,7 +118,7 @@ class ThemePixels : public ::testing::Test {
   // Places `logical` at a small offset inside a sentinel-filled bitmap, so the item rectangle
   // does not start at the origin and its surroundings can be checked.
   static DeviceRect placed(const LogicalRect& logical, float scale, bool rtl) {
-    const DeviceRect r = scale_rect(logical, {kWizardWidth, scale, rtl});
+    const DeviceRect r = scale_rect(logical, {WIZARD_WIDTH, scale, rtl});
     return {kMargin + 1, kMargin, kMargin + 1 + r.width(), kMargin + r.height()};
   }
 

@@ -2,6 +2,8 @@
 # One Wine session per test run, inside the build tree:
 #   session.sh start DIR   a new prefix in DIR/prefix and an Xvfb display for it
 #   session.sh stop DIR    ends every Wine process of that prefix and the display
+# With BORELU_SESSION_DISPLAY set (for example ":0"), the session uses that display instead of a
+# headless one, so a person can use the windows.
 set -euo pipefail
 
 action=${1:?usage: session.sh start|stop DIR}
@@ -25,16 +27,20 @@ case "$action" in
     stop
     rm -rf "$WINEPREFIX"
     mkdir -p "$dir"
-    # Xvfb picks a free display number itself and writes it to the given descriptor.
-    exec 3>"$dir/display"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
-    echo $! >"$dir/xvfb.pid"
-    exec 3>&-
-    for _ in $(seq 100); do
-      [ -s "$dir/display" ] && break
-      sleep 0.1
-    done
-    [ -s "$dir/display" ] || { echo "Xvfb did not start"; cat "$dir/xvfb.log"; exit 1; }
+    if [ -n "${BORELU_SESSION_DISPLAY:-}" ]; then
+      echo "${BORELU_SESSION_DISPLAY#:}" >"$dir/display"
+    else
+      # Xvfb picks a free display number itself and writes it to the given descriptor.
+      exec 3>"$dir/display"
+      Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
+      echo $! >"$dir/xvfb.pid"
+      exec 3>&-
+      for _ in $(seq 100); do
+        [ -s "$dir/display" ] && break
+        sleep 0.1
+      done
+      [ -s "$dir/display" ] || { echo "Xvfb did not start"; cat "$dir/xvfb.log"; exit 1; }
+    fi
     export DISPLAY=":$(cat "$dir/display")"
     # One Wine server, with one service manager, for the whole session: a server started anew
     # for each program restarts the service manager, which refuses or times out service starts
@@ -47,6 +53,16 @@ case "$action" in
     /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Segoe UI' \
       /d 'DejaVu Sans' /f >>"$dir/wineboot.log" 2>&1
     "$wineserver" -w
+    # A new prefix links the user's Desktop, Documents, Downloads and media folders to the Unix
+    # home folder. Programs under test write shortcuts there, and the installer rightly refuses a
+    # linked shortcuts folder: give the prefix real folders of its own, as Windows has.
+    profile="$WINEPREFIX/drive_c/users/$(id -un)"
+    for folder in Desktop Documents Downloads Music Pictures Videos; do
+      if [ -L "$profile/$folder" ]; then
+        rm "$profile/$folder"
+        mkdir "$profile/$folder"
+      fi
+    done
     "$wineserver" -p </dev/null >/dev/null 2>&1
     # A crashing test program must end, not wait for Wine's debugger to be dismissed.
     /usr/lib/wine/wine64 reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \

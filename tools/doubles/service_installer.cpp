@@ -8,6 +8,7 @@
 //
 // Tests choose other behaviour through BORELU_TEST_INSTALLER:
 //   (unset)           the installation above, exit 0
+//   slow              waits 4 s, then the installation above (a worker that takes its time)
 //   partial-copy      copies only Borelu.exe and reports success
 //   silent-failure    exit 1 with nothing on standard error, nothing changed
 //   noisy-failure     5000 bytes on standard error (with line breaks and tabs), 200 KB on standard
@@ -235,6 +236,9 @@ bool copy_release_file(const std::wstring& from, const std::wstring& to) {
 }
 
 int install(const wchar_t* owner_sid, const std::wstring& behaviour) {
+  if (behaviour == L"slow") {
+    Sleep(4000);
+  }
   std::wstring from = own_path();
   from.resize(from.find_last_of(L'\\'));
   const std::wstring to = installation_folder();

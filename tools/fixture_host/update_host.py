@@ -9,6 +9,7 @@ a JSON object keyed by request path whose values change the answer:
   {"status": 302, "location": "/x"}   a redirect (any status with a Location header)
   {"extra": 1}                        send the file followed by that many more bytes
   {"short": 1}                        leave that many bytes off the end
+  {"corrupt": 100}                    send the file with the byte at that offset changed
   {"stall_after": 100, "stall_seconds": 200}   pause after that many body bytes
 
 Every request is appended to --log as one JSON line: method, path, and all request headers.
@@ -64,6 +65,9 @@ def make_handler(root, log_path):
             body += b"\0" * rule.get("extra", 0)
             if rule.get("short"):
                 body = body[: -rule["short"]]
+            if "corrupt" in rule:
+                at = rule["corrupt"]
+                body = body[:at] + bytes([body[at] ^ 0xFF]) + body[at + 1:]
             self.send_response(200)
             self.send_header("Content-Type", "application/octet-stream")
             self.send_header("Content-Length", str(len(body)))

@@ -47,12 +47,12 @@ int run(const std::wstring& setup, const std::wstring& prefix, bool arabic, int 
   }
   const HWND window = *found;
   if (arabic) {
-    click(window, control::kArabicCard);
+    click(window, control::ARABIC_CARD);
     wait_until([&] { return read_window(window).caption != "Borelu Setup"; }, kWait);
   }
   // What each page waits for before it is captured, and how the walk goes on from it.
-  const int first_control[] = {control::kArabicCard, control::kAgreement, control::kStartupSwitch,
-                               control::kNext};
+  const int first_control[] = {control::ARABIC_CARD, control::AGREEMENT, control::STARTUP_SWITCH,
+                               control::NEXT};
   for (int page = 1; page <= pages; ++page) {
     if (!wait_until([&] { return shows(window, first_control[page - 1]); }, kWait) ||
         !save(window, prefix, page)) {
@@ -63,12 +63,12 @@ int run(const std::wstring& setup, const std::wstring& prefix, bool arabic, int 
       break;
     }
     if (page == 2) {
-      click(window, control::kAgreement);
-      wait_until([&] { return shows(window, control::kNext); }, kWait);
+      click(window, control::AGREEMENT);
+      wait_until([&] { return shows(window, control::NEXT); }, kWait);
     }
-    click(window, control::kNext);
+    click(window, control::NEXT);
     if (page == 3) {
-      wait_until([&] { return read_window(window).control(control::kStartupSwitch) == nullptr; },
+      wait_until([&] { return read_window(window).control(control::STARTUP_SWITCH) == nullptr; },
                  kWait);
     }
   }

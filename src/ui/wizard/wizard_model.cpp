@@ -16,7 +16,7 @@ using namespace theme::palette;
 using namespace control;
 
 constexpr std::uint8_t kTermsPage = 1;
-constexpr std::uint8_t kLastPage = kPageCount - 1;
+constexpr std::uint8_t kLastPage = PAGE_COUNT - 1;
 
 constexpr LogicalRect kCancelRect{36, 510, 112, 44};
 constexpr LogicalRect kBackRect{412, 510, 112, 44};
@@ -110,7 +110,7 @@ std::vector<LogicalRect> page_cards(std::uint8_t page) {
 }
 
 std::string_view page_title(std::uint8_t page, Language language) {
-  static constexpr std::array<TextPair, kPageCount> kTitles{text::kPage1Title, text::kPage2Title,
+  static constexpr std::array<TextPair, PAGE_COUNT> kTitles{text::kPage1Title, text::kPage2Title,
                                                             text::kPage3Title, text::kPage4Title};
   return pick(kTitles[page], language);
 }
@@ -120,17 +120,17 @@ std::string_view page_title(std::uint8_t page, Language language) {
 bool is_on(const WizardModel& model, int id) {
   const options::SetupOptions& c = model.choices;
   switch (id) {
-    case kEnglishCard:
+    case ENGLISH_CARD:
       return !is_arabic(c.language);
-    case kArabicCard:
+    case ARABIC_CARD:
       return is_arabic(c.language);
-    case kAgreement:
+    case AGREEMENT:
       return model.terms_accepted();
-    case kStartupSwitch:
+    case STARTUP_SWITCH:
       return c.startup;
-    case kDesktopSwitch:
+    case DESKTOP_SWITCH:
       return c.desktop;
-    case kStartMenuSwitch:
+    case START_MENU_SWITCH:
       return c.startMenu;
     default:
       return false;
@@ -140,23 +140,23 @@ bool is_on(const WizardModel& model, int id) {
 std::string_view button_text(const WizardModel& model, int id) {
   const Language language = model.language();
   switch (id) {
-    case kNext:
+    case NEXT:
       return pick(model.page == kLastPage ? text::kInstall : text::kNext, language);
-    case kBack:
+    case BACK:
       return pick(text::kBack, language);
-    case kCancel:
+    case CANCEL:
       return pick(text::kCancel, language);
-    case kEnglishCard:
+    case ENGLISH_CARD:
       return text::kEnglishCardTitle;
-    case kArabicCard:
+    case ARABIC_CARD:
       return text::kArabicCardTitle;
-    case kAgreement:
+    case AGREEMENT:
       return pick(text::kAgreement, language);
-    case kStartupSwitch:
+    case STARTUP_SWITCH:
       return pick(text::kSwitchStartup, language);
-    case kDesktopSwitch:
+    case DESKTOP_SWITCH:
       return pick(text::kSwitchDesktop, language);
-    case kStartMenuSwitch:
+    case START_MENU_SWITCH:
       return pick(text::kSwitchStartMenu, language);
     default:
       return {};
@@ -170,27 +170,27 @@ std::vector<ControlSpec> page_controls(const WizardModel& model) {
   };
   switch (model.page) {
     case 0:
-      add(kEnglishCard, ControlKind::choice, {36, 214, 316, 104});
-      add(kArabicCard, ControlKind::choice, {368, 214, 316, 104});
+      add(ENGLISH_CARD, ControlKind::choice, {36, 214, 316, 104});
+      add(ARABIC_CARD, ControlKind::choice, {368, 214, 316, 104});
       break;
     case 1:
-      controls.push_back({kTermsText,
+      controls.push_back({TERMS_TEXT,
                           ControlKind::terms_text,
                           {54, 172, 624, 222},
                           with_crlf(terms_document(model.language()))});
-      add(kAgreement, ControlKind::choice, {36, 424, 648, 50});
+      add(AGREEMENT, ControlKind::choice, {36, 424, 648, 50});
       break;
     case 2:
-      add(kStartupSwitch, ControlKind::choice, {36, 200, 648, 54});
-      add(kStartMenuSwitch, ControlKind::choice, {36, 262, 648, 54});
-      add(kDesktopSwitch, ControlKind::choice, {36, 324, 648, 54});
+      add(STARTUP_SWITCH, ControlKind::choice, {36, 200, 648, 54});
+      add(START_MENU_SWITCH, ControlKind::choice, {36, 262, 648, 54});
+      add(DESKTOP_SWITCH, ControlKind::choice, {36, 324, 648, 54});
       break;
     default:
       break;
   }
-  add(kCancel, ControlKind::push_button, kCancelRect);
-  add(kBack, ControlKind::push_button, kBackRect);
-  add(kNext, ControlKind::push_button, kNextRect);
+  add(CANCEL, ControlKind::push_button, kCancelRect);
+  add(BACK, ControlKind::push_button, kBackRect);
+  add(NEXT, ControlKind::push_button, kNextRect);
   return controls;
 }
 
@@ -203,14 +203,14 @@ bool next_enabled(const WizardModel& model) {
 }
 
 int initial_focus(const WizardModel& model) {
-  return model.page == kTermsPage ? kAgreement : kNext;
+  return model.page == kTermsPage ? AGREEMENT : NEXT;
 }
 
 Reaction apply_command(WizardModel& model, int id) {
   options::SetupOptions& c = model.choices;
   switch (id) {
-    case kNext:
-    case kEnterKey:
+    case NEXT:
+    case ENTER_KEY:
       if (!next_enabled(model)) {
         return Reaction::none;
       }
@@ -220,31 +220,31 @@ Reaction apply_command(WizardModel& model, int id) {
       }
       ++model.page;
       return Reaction::rebuild;
-    case kBack:
+    case BACK:
       if (!back_enabled(model)) {
         return Reaction::none;
       }
       --model.page;
       return Reaction::rebuild;
-    case kCancel:
-    case kEscapeKey:
+    case CANCEL:
+    case ESCAPE_KEY:
       return Reaction::close;
-    case kEnglishCard:
+    case ENGLISH_CARD:
       c.language = "en";
       return Reaction::rebuild;
-    case kArabicCard:
+    case ARABIC_CARD:
       c.language = "ar";
       return Reaction::rebuild;
-    case kAgreement:
+    case AGREEMENT:
       c.acceptedPolicy = model.terms_accepted() ? "" : std::string(options::TERMS_VERSION);
       return Reaction::repaint_control_and_next;
-    case kStartupSwitch:
+    case STARTUP_SWITCH:
       c.startup = !c.startup;
       return Reaction::repaint_control;
-    case kDesktopSwitch:
+    case DESKTOP_SWITCH:
       c.desktop = !c.desktop;
       return Reaction::repaint_control;
-    case kStartMenuSwitch:
+    case START_MENU_SWITCH:
       c.startMenu = !c.startMenu;
       return Reaction::repaint_control;
     default:
@@ -254,11 +254,11 @@ Reaction apply_command(WizardModel& model, int id) {
 
 std::optional<ButtonStyle> footer_button_style(int id) {
   switch (id) {
-    case kNext:
+    case NEXT:
       return ButtonStyle{theme::ButtonVariant::primary, WizardFont::body_semibold};
-    case kBack:
+    case BACK:
       return ButtonStyle{theme::ButtonVariant::secondary, WizardFont::body_semibold};
-    case kCancel:
+    case CANCEL:
       return ButtonStyle{theme::ButtonVariant::ghost, WizardFont::body};
     default:
       return std::nullopt;
@@ -270,7 +270,7 @@ WizardPaint wizard_paint(const WizardModel& model, std::string_view installation
   WizardPaint paint;
   paint.right_to_left = is_right_to_left(language);
 
-  for (int i = 0; i < kPageCount; ++i) {
+  for (int i = 0; i < PAGE_COUNT; ++i) {
     const bool reached = i < model.page + 1;
     paint.shapes.push_back(FilledShape{
         {530 + 40.0f * static_cast<float>(i), 40, 34, 5}, 2.5f, reached ? Accent : Border});

@@ -23,21 +23,21 @@ namespace borelu::ui::wizard {
 // Child ids, which are also the low word of WM_COMMAND's wParam. Enter and Escape reach the
 // window through IsDialogMessageW as IDOK (1) and IDCANCEL (2).
 namespace control {
-inline constexpr int kEnterKey = 1;
-inline constexpr int kEscapeKey = 2;
-inline constexpr int kNext = 101;  // "Install" on the last page
-inline constexpr int kBack = 102;
-inline constexpr int kCancel = 103;
-inline constexpr int kEnglishCard = 110;
-inline constexpr int kArabicCard = 111;
-inline constexpr int kAgreement = 112;
-inline constexpr int kStartupSwitch = 113;
-inline constexpr int kDesktopSwitch = 114;
-inline constexpr int kStartMenuSwitch = 115;
-inline constexpr int kTermsText = 116;
+inline constexpr int ENTER_KEY = 1;
+inline constexpr int ESCAPE_KEY = 2;
+inline constexpr int NEXT = 101;  // "Install" on the last page
+inline constexpr int BACK = 102;
+inline constexpr int CANCEL = 103;
+inline constexpr int ENGLISH_CARD = 110;
+inline constexpr int ARABIC_CARD = 111;
+inline constexpr int AGREEMENT = 112;
+inline constexpr int STARTUP_SWITCH = 113;
+inline constexpr int DESKTOP_SWITCH = 114;
+inline constexpr int START_MENU_SWITCH = 115;
+inline constexpr int TERMS_TEXT = 116;
 }  // namespace control
 
-inline constexpr int kPageCount = 4;
+inline constexpr int PAGE_COUNT = 4;
 
 struct WizardModel {
   // The choices as the wizard collects them; initially the wizard's defaults.

@@ -47,7 +47,7 @@ struct WizardState {
 
   [[nodiscard]] bool right_to_left() const { return is_right_to_left(model.language()); }
   [[nodiscard]] DeviceRect place(const theme::LogicalRect& rect) const {
-    return theme::scale_rect(rect, {theme::kWizardWidth, scale, right_to_left()});
+    return theme::scale_rect(rect, {theme::WIZARD_WIDTH, scale, right_to_left()});
   }
 };
 
@@ -92,8 +92,8 @@ void rebuild(HWND window, WizardState& state) {
       state.controls.push_back(control);
     }
   }
-  EnableWindow(GetDlgItem(window, control::kBack), back_enabled(state.model));
-  EnableWindow(GetDlgItem(window, control::kNext), next_enabled(state.model));
+  EnableWindow(GetDlgItem(window, control::BACK), back_enabled(state.model));
+  EnableWindow(GetDlgItem(window, control::NEXT), next_enabled(state.model));
   SetFocus(GetDlgItem(window, initial_focus(state.model)));
   InvalidateRect(window, nullptr, FALSE);
 }
@@ -113,7 +113,7 @@ void on_command(HWND window, WizardState& state, int id) {
       break;
     case Reaction::repaint_control_and_next: {
       InvalidateRect(GetDlgItem(window, id), nullptr, FALSE);
-      const HWND next = GetDlgItem(window, control::kNext);
+      const HWND next = GetDlgItem(window, control::NEXT);
       EnableWindow(next, next_enabled(state.model));
       InvalidateRect(next, nullptr, FALSE);
       break;
@@ -124,7 +124,7 @@ void on_command(HWND window, WizardState& state, int id) {
 void paint(HDC dc, const WizardState& state) {
   // Looked up on every paint, so the line always shows where the installation goes now.
   std::string folder;
-  if (state.model.page == kPageCount - 1) {
+  if (state.model.page == PAGE_COUNT - 1) {
     folder = manifest::installation_folder().value_or("");
   }
   const WizardPaint paint = wizard_paint(state.model, folder);
@@ -231,7 +231,7 @@ Result<std::optional<options::SetupOptions>> run_wizard() {
 
   const TopLevelWindow window{
       kWizardClass, wizard_procedure,    win::widen(text::kWizardCaption.english),
-      kWizardStyle, theme::kWizardWidth, theme::kWizardHeight};
+      kWizardStyle, theme::WIZARD_WIDTH, theme::WIZARD_HEIGHT};
   const Status shown = run_top_level_window(window, dpi, &state, "Open setup wizard");
   state.fonts = theme::WizardFonts();
   edit_brush.reset();

@@ -1,0 +1,301 @@
+// The whole wizard mode of the real BoreluSetup.exe, started without arguments and used from
+// outside with real input, against the fixture update host: wizard, progress window, elevated
+// worker, first launch, shortcuts and the final dialog, and what each way of ending leaves behind.
+
+#include <windows.h>
+#include <knownfolders.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <thread>
+
+#include "core/path_text.h"
+#include "dialog_reader.h"
+#include "installed_state.h"
+#include "process_runner.h"
+#include "setup_walker.h"
+#include "staged_release.h"
+#include "test_prefix.h"
+#include "ui_driver.h"
+#include "win/files.h"
+#include "win/handles.h"
+#include "win/text.h"
+
+namespace borelu::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr int kProgressCancel = 201;
+constexpr auto kRunLimit = 300s;
+
+std::string known_folder(const KNOWNFOLDERID& id) {
+  win::CoTaskMemory path;
+  if (FAILED(SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr,
+                                  reinterpret_cast<PWSTR*>(path.put())))) {
+    return "";
+  }
+  return win::narrow(static_cast<const wchar_t*>(path.get()));
+}
+
+const std::string kDesktopLink = join_path(known_folder(FOLDERID_Desktop), "Borelu.lnk");
+const std::string kStartMenuLink = join_path(known_folder(FOLDERID_Programs), "Borelu.lnk");
+
+bool exists(const std::string& path) {
+  return GetFileAttributesW(win::widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string host_file(const std::string& name) {
+  return win::narrow(program_path("BORELU_HOST_ROOT")) + "\\" + name;
+}
+
+std::string installed(const std::string& name) {
+  return join_path(*manifest::installation_folder(), name);
+}
+
+// How one run of the program ended, as a person saw it.
+struct SetupRun {
+  DWORD exitCode = 0;
+  std::vector<DialogSnapshot> dialogs;
+  std::string walk;  // "" when the wizard was walked to Install
+};
+
+// What a test does while the progress window is up: given the window and the process.
+using DuringProgress = std::function<void(HWND progress, ChildProcess& setup)>;
+
+class InstallScenario : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    remove_installation();
+    set_rules("{}");
+    set_installer_behaviour(nullptr);
+    for (const auto& link : {kDesktopLink, kStartMenuLink})
+      DeleteFileW(win::widen(link).c_str());
+    DeleteFileW(win::widen(launches_).c_str());
+    remove_staging_folders();
+  }
+  void TearDown() override {
+    set_rules("{}");
+    set_installer_behaviour(nullptr);
+    remove_installation();
+    remove_staging_folders();
+  }
+
+  static void remove_staging_folders() {
+    for (const auto& stage : staging_folders())
+      remove_folder(join_path(updates_folder(), stage));
+  }
+
+  static void set_rules(const std::string& rules) {
+    ASSERT_TRUE(win::write_whole_file(host_file("rules.json"), rules));
+  }
+  // The service installer double's behaviour; the elevated worker inherits it.
+  static void set_installer_behaviour(const wchar_t* behaviour) {
+    SetEnvironmentVariableW(L"BORELU_TEST_INSTALLER", behaviour);
+  }
+
+  SetupRun run_setup(const WizardChoices& choices, const DuringProgress& during = {}) {
+    SetupRun run;
+    ChildProcess setup(L"\"" + program_path("BORELU_SETUP_EXE") + L"\"",
+                       ChildProcess::Start::running);
+    const auto wizard = wait_for_window(setup.pid(), L"Borelu.Setup.Wizard", 60s);
+    if (!wizard) {
+      run.walk = "no wizard";
+      return run;
+    }
+    run.walk = walk_wizard(*wizard, choices);
+    if (during) {
+      if (const auto progress = wait_for_window(setup.pid(), L"Borelu.Progress", 60s))
+        during(*progress, setup);
+    }
+    std::vector<HWND> seen;
+    wait_until(
+        [&] {
+          if (auto dialog = take_dialog(setup.pid(), 0ms, &seen))
+            run.dialogs.push_back(std::move(*dialog));
+          return setup.ended();
+        },
+        kRunLimit);
+    GetExitCodeProcess(setup.process(), &run.exitCode);
+    return run;
+  }
+
+  bool launched_from_installation() const {
+    return read_text(launches_).find(installed("Borelu.exe")) != std::string::npos;
+  }
+
+  const std::string launches_ = temp_folder("borelu-application-launches.log");
+};
+
+bool cancel_enabled(HWND progress) {
+  const ControlView* cancel = read_window(progress).control(kProgressCancel);
+  return cancel != nullptr && cancel->enabled;
+}
+
+TEST_F(InstallScenario, FirstInstallationInEnglishThenARepairInArabic) {
+  const SetupRun english = run_setup({.startup = true});
+  ASSERT_EQ(english.walk, "");
+  EXPECT_EQ(english.exitCode, 0u);
+  ASSERT_EQ(english.dialogs.size(), 1u);
+  EXPECT_EQ(english.dialogs[0].title, "Borelu");
+  EXPECT_FALSE(english.dialogs[0].rightToLeft);
+  EXPECT_TRUE(english.dialogs[0].shows("Borelu is installed"));
+  EXPECT_TRUE(english.dialogs[0].shows(
+      "Borelu is ready. You can uninstall it from Windows Settings → Apps. Local study data is "
+      "kept during uninstall."));
+  for (const char* name : RELEASE_NAMES)
+    EXPECT_EQ(file_sha256(installed(name)), file_sha256(host_file("releases\\1.4.2\\") + name));
+  EXPECT_EQ(read_text(installed("setup-options.json")),
+            "{\"language\":\"en\",\"startup\":true,\"desktop\":false,\"startMenu\":true,"
+            "\"acceptedPolicy\":\"2026-10-19\"}");
+  EXPECT_EQ(service_state(), "running");
+  EXPECT_TRUE(launched_from_installation()) << read_text(launches_);
+  EXPECT_FALSE(exists(kDesktopLink));
+  EXPECT_TRUE(exists(kStartMenuLink));
+  EXPECT_TRUE(staging_folders().empty());
+
+  // A repair with the other shortcuts: ours in the Start menu goes, one on the desktop comes.
+  std::string caption;
+  LONG cancel_left = -1;
+  const SetupRun arabic = run_setup({.arabic = true, .desktop = true, .startMenu = false},
+                                    [&](HWND progress, ChildProcess&) {
+                                      const WindowView view = read_window(progress);
+                                      caption = view.caption;
+                                      if (const ControlView* cancel = view.control(kProgressCancel))
+                                        cancel_left = cancel->rect.left;
+                                    });
+  EXPECT_EQ(caption, "تثبيت Borelu");
+  EXPECT_EQ(cancel_left, 28);  // mirrored from logical x = 380
+  EXPECT_EQ(arabic.exitCode, 0u);
+  ASSERT_EQ(arabic.dialogs.size(), 1u);
+  EXPECT_TRUE(arabic.dialogs[0].rightToLeft);
+  EXPECT_TRUE(arabic.dialogs[0].shows("تم تثبيت Borelu"));
+  EXPECT_TRUE(arabic.dialogs[0].shows("Borelu جاهز."));
+  EXPECT_TRUE(exists(kDesktopLink));
+  EXPECT_FALSE(exists(kStartMenuLink));
+  EXPECT_TRUE(read_text(installed("setup-options.json")).starts_with("{\"language\":\"ar\""));
+  EXPECT_TRUE(staging_folders().empty());
+}
+
+TEST_F(InstallScenario, CancelDuringTheDownloadEndsSilentlyAndLeavesNoStage) {
+  // The first release file stalls for a while after its first bytes.
+  set_rules("{\"/releases/1.4.2/Borelu.exe\": {\"stall_after\": 4096, \"stall_seconds\": 4}}");
+  bool was_cancellable = false;
+  const SetupRun run = run_setup({}, [&](HWND progress, ChildProcess&) {
+    std::this_thread::sleep_for(1500ms);  // well into the stalled file
+    was_cancellable = cancel_enabled(progress);
+    click(progress, kProgressCancel);
+  });
+  EXPECT_TRUE(was_cancellable);
+  EXPECT_EQ(run.exitCode, 1u);
+  EXPECT_TRUE(run.dialogs.empty());
+  EXPECT_TRUE(staging_folders().empty());
+  EXPECT_FALSE(exists(installed("installed-release.json")));
+}
+
+TEST_F(InstallScenario, ClosingTheWindowWhileTheWorkerRunsNeitherStopsNorReportsIt) {
+  set_installer_behaviour(L"slow");
+  bool greyed = false;
+  bool stayed_open = false;
+  const SetupRun run = run_setup({}, [&](HWND progress, ChildProcess&) {
+    // Once Windows is asked for elevation the run can no longer be cancelled: Cancel greys and
+    // the close box is refused.
+    greyed = wait_until([&] { return !cancel_enabled(progress); }, 60s);
+    PostMessageW(progress, WM_CLOSE, 0, 0);
+    press_key(progress, VK_ESCAPE);
+    std::this_thread::sleep_for(500ms);
+    stayed_open = IsWindow(progress) && IsWindowVisible(progress);
+    // Gone without a result (as when Windows takes the window away): the run ends as cancelled.
+    SendMessageTimeoutW(progress, WM_DESTROY, 0, 0, SMTO_BLOCK, 5000, nullptr);
+  });
+  EXPECT_TRUE(greyed);
+  EXPECT_TRUE(stayed_open);
+  EXPECT_EQ(run.exitCode, 1u);
+  EXPECT_TRUE(run.dialogs.empty());
+  // The worker was waited for and finished the installation.
+  EXPECT_EQ(file_sha256(installed("Borelu.exe")),
+            file_sha256(host_file("releases\\1.4.2\\Borelu.exe")));
+  EXPECT_TRUE(exists(installed("installed-release.json")));
+}
+
+TEST_F(InstallScenario, FailuresAreExplainedAndKeepWhatWasThere) {
+  ASSERT_EQ(run_setup({}).exitCode, 0u);
+  const InstalledState before = InstalledState::read();
+
+  // The service installer fails: the worker's own message reaches the dialog, nothing changed.
+  set_installer_behaviour(L"silent-failure");
+  const SetupRun failed = run_setup({});
+  set_installer_behaviour(nullptr);
+  EXPECT_EQ(failed.exitCode, 1u);
+  ASSERT_EQ(failed.dialogs.size(), 1u);
+  // The worker's own message, as its failure record holds it, is the technical detail.
+  const std::string record =
+      read_text(join_path(*manifest::maintenance_folder_path(), "last-install-error.json"));
+  const auto message_at = record.find("\"message\":\"");
+  ASSERT_NE(message_at, std::string::npos) << record;
+  const std::string message =
+      record.substr(message_at + 11, record.find("\",\"workerPid\"") - message_at - 11);
+  EXPECT_TRUE(message.starts_with("Borelu service installation failed (exit 1).")) << message;
+  EXPECT_TRUE(failed.dialogs[0].shows(message)) << message;
+  EXPECT_EQ(InstalledState::read(), before);
+
+  // Borelu is running: nothing is downloaded.
+  {
+    ChildProcess borelu(L"\"" + win::widen(installed("Borelu.exe")) + L"\" --run-for 60000");
+    const std::string requests = host_file("..\\requests.log");
+    const std::size_t asked = read_text(requests).size();
+    const SetupRun refused = run_setup({});
+    EXPECT_EQ(refused.exitCode, 1u);
+    ASSERT_EQ(refused.dialogs.size(), 1u);
+    EXPECT_TRUE(refused.dialogs[0].shows("Borelu is still running"));
+    EXPECT_TRUE(refused.dialogs[0].shows(
+        "Choose Quit from Borelu's tray icon before installing or repairing the app."));
+    EXPECT_EQ(read_text(requests).size(), asked);
+  }
+
+  // A file changed on the host: refused after its read-back, nothing left staged.
+  const auto staged_before = staging_folders();  // the failed worker's stage stays
+  set_rules("{\"/releases/1.4.2/Borelu.exe\": {\"corrupt\": 2000}}");
+  const SetupRun tampered = run_setup({});
+  set_rules("{}");
+  EXPECT_EQ(tampered.exitCode, 1u);
+  ASSERT_EQ(tampered.dialogs.size(), 1u);
+  EXPECT_TRUE(tampered.dialogs[0].shows("The downloaded files could not be verified"));
+  EXPECT_TRUE(tampered.dialogs[0].shows("Borelu.exe failed SHA-256/size verification."));
+  EXPECT_EQ(staging_folders(), staged_before);
+  EXPECT_EQ(InstalledState::read(), before);
+}
+
+TEST_F(InstallScenario, AForeignDesktopShortcutIsKeptAndReported) {
+  // A "Borelu.lnk" of another program, made through the shell as any program would make it.
+  ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+  {
+    win::ComPtr<IShellLinkW> link;
+    ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                           IID_IShellLinkW, link.put_void())));
+    link->SetPath(L"C:\\windows\\notepad.exe");
+    win::ComPtr<IPersistFile> file;
+    ASSERT_TRUE(SUCCEEDED(link->QueryInterface(IID_IPersistFile, file.put_void())));
+    ASSERT_TRUE(SUCCEEDED(file->Save(win::widen(kDesktopLink).c_str(), TRUE)));
+  }
+  CoUninitialize();
+  const std::string foreign = file_sha256(kDesktopLink);
+
+  const SetupRun run = run_setup({.desktop = true});
+  EXPECT_EQ(run.exitCode, 1u);
+  ASSERT_EQ(run.dialogs.size(), 1u);
+  EXPECT_TRUE(run.dialogs[0].shows(
+      "Borelu is installed, but its shortcuts could not be configured: A different shortcut named "
+      "Borelu already exists. It was kept.. You can open Borelu.exe in the installation folder."));
+  EXPECT_EQ(file_sha256(kDesktopLink), foreign);
+  EXPECT_TRUE(exists(installed("installed-release.json")));  // the installation stays
+  EXPECT_EQ(staging_folders().size(), 1u);                   // and so does its stage
+  DeleteFileW(win::widen(kDesktopLink).c_str());
+}
+
+}  // namespace
+}  // namespace borelu::testing

@@ -1,0 +1,199 @@
+// Walks a whole wizard-mode installation of BoreluSetup.exe from outside, as a person would, with
+// real input, and reports what the person saw:
+//   drive_setup SETUP.exe [--arabic] [--startup] [--desktop] [--no-start-menu] [--shots FOLDER]
+//               [--timings]
+// It starts the program without arguments, walks the wizard, watches the progress window while
+// the release downloads and while it installs, then reads the final dialog and answers it. With
+// --shots it saves what the screen shows of each stage as FOLDER\NN-stage.bmp. It prints the
+// dialog's texts and the program's exit code, and exits with that code. With --timings it also
+// prints how long the download, the worker and the finish took, seen from outside (Install
+// clicked; Cancel greyed, as the verified download hands over to Windows; the installed
+// application's first start, as the worker has ended; the final dialog), and how quickly the
+// progress window answered messages during the download: a window message sent every few
+// milliseconds waits for whatever else the window's thread is doing, so the slowest answer bounds
+// the longest pause in its 16 ms timer.
+
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <thread>
+
+#include "control_bench.h"
+#include "dialog_reader.h"
+#include "process_runner.h"
+#include "setup_walker.h"
+#include "ui_driver.h"
+#include "win/text.h"
+
+namespace {
+
+using namespace borelu::testing;
+using namespace std::chrono_literals;
+
+constexpr int kProgressCancel = 201;
+using Clock = std::chrono::steady_clock;
+
+double seconds_between(Clock::time_point from, Clock::time_point to) {
+  return std::chrono::duration<double>(to - from).count();
+}
+
+// The line the installed application double leaves when setup starts it.
+bool application_started() {
+  wchar_t temp[MAX_PATH + 1] = {};
+  GetTempPathW(MAX_PATH + 1, temp);
+  return GetFileAttributesW((std::wstring(temp) + L"borelu-application-launches.log").c_str()) !=
+         INVALID_FILE_ATTRIBUTES;
+}
+
+struct Probe {
+  int answers = 0;
+  double slowest_ms = 0;
+  // One window message there and back.
+  void once(HWND window) {
+    const auto sent = Clock::now();
+    DWORD_PTR result = 0;
+    if (SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &result) != 0) {
+      ++answers;
+      slowest_ms = std::max(slowest_ms, seconds_between(sent, Clock::now()) * 1000);
+    }
+  }
+};
+
+class Shots {
+ public:
+  explicit Shots(std::wstring folder) : folder_(std::move(folder)) {}
+  void take(HWND window, const std::wstring& stage) {
+    if (folder_.empty() || window == nullptr)
+      return;
+    park_pointer();
+    std::this_thread::sleep_for(300ms);  // let the last paint land
+    ++count_;
+    const std::wstring number = (count_ < 10 ? L"0" : L"") + std::to_wstring(count_);
+    if (const auto image = capture_client(window))
+      image->write_bmp(folder_ + L"\\" + number + L"-" + stage + L".bmp");
+  }
+
+ private:
+  std::wstring folder_;
+  int count_ = 0;
+};
+
+bool cancel_enabled(HWND progress) {
+  const WindowView view = read_window(progress);
+  const ControlView* cancel = view.control(kProgressCancel);
+  return cancel != nullptr && cancel->enabled;
+}
+
+int drive(const std::wstring& setup, const WizardChoices& choices, Shots& shots, bool timings) {
+  ChildProcess process(L"\"" + setup + L"\"", ChildProcess::Start::running);
+  const auto wizard = wait_for_window(process.pid(), L"Borelu.Setup.Wizard", 60s);
+  if (!wizard) {
+    std::fputs("The wizard did not appear.\n", stderr);
+    return 1;
+  }
+  std::printf("wizard: %s\n", read_window(*wizard).caption.c_str());
+  const std::string walked = walk_wizard(*wizard, choices, [&](int page) {
+    shots.take(*wizard, L"wizard-page" + std::to_wstring(page));
+  });
+  if (!walked.empty()) {
+    std::fprintf(stderr, "The wizard walk stopped: %s\n", walked.c_str());
+    return 1;
+  }
+  std::puts("wizard: Install chosen");
+  const auto installing = Clock::now();
+  Clock::time_point verified{};
+  Clock::time_point launched{};
+  Probe probe;
+
+  if (const auto progress = wait_for_window(process.pid(), L"Borelu.Progress", 60s)) {
+    std::printf("progress window: %s\n", read_window(*progress).caption.c_str());
+    if (cancel_enabled(*progress))
+      shots.take(*progress, L"progress-download");
+    // The Cancel button greys once the download is verified and Windows is asked for elevation.
+    wait_until(
+        [&] {
+          if (timings && IsWindow(*progress))
+            probe.once(*progress);
+          return !IsWindow(*progress) || !cancel_enabled(*progress);
+        },
+        300s);
+    verified = Clock::now();
+    if (IsWindow(*progress)) {
+      std::this_thread::sleep_for(700ms);  // the bar eases to its target
+      shots.take(*progress, L"progress-installing");
+    }
+  }
+
+  HWND dialog = nullptr;
+  wait_until(
+      [&] {
+        if (launched == Clock::time_point{} && application_started())
+          launched = Clock::now();
+        dialog = wait_for_window(process.pid(), L"#32770", 0ms).value_or(nullptr);
+        return dialog != nullptr || process.ended();
+      },
+      900s);
+  const auto finished = Clock::now();
+  if (timings && launched != Clock::time_point{}) {
+    std::printf(
+        "timings: download %.2f s, worker %.2f s, finish %.2f s, Install to dialog %.2f s\n",
+        seconds_between(installing, verified), seconds_between(verified, launched),
+        seconds_between(launched, finished), seconds_between(installing, finished));
+    std::printf("progress window during the download: %d messages answered, slowest %.1f ms\n",
+                probe.answers, probe.slowest_ms);
+  }
+  if (dialog != nullptr) {
+    // The task dialog lays itself out after it appears; its OK button comes last.
+    wait_until([&] { return read_window(dialog).control(IDOK) != nullptr; }, 10s);
+    std::this_thread::sleep_for(800ms);
+    shots.take(dialog, L"dialog");
+    if (const auto snapshot = take_dialog(process.pid(), 5s)) {
+      std::printf("dialog: %s%s\n", snapshot->title.c_str(),
+                  snapshot->rightToLeft ? " (right to left)" : "");
+      for (const auto& text : snapshot->texts)
+        std::printf("  %s\n", text.c_str());
+    }
+  }
+  wait_until([&] { return process.ended(); }, 60s);
+  DWORD code = 1;
+  GetExitCodeProcess(process.process(), &code);
+  std::printf("exit code: %lu\n", code);
+  return static_cast<int>(code);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 2) {
+    std::fputs(
+        "usage: drive_setup SETUP.exe [--arabic] [--startup] [--desktop] [--no-start-menu] "
+        "[--shots FOLDER] [--timings]\n",
+        stderr);
+    return 2;
+  }
+  WizardChoices choices;
+  std::wstring folder;
+  bool timings = false;
+  for (int i = 2; i < argc; ++i) {
+    const std::wstring_view option = argv[i];
+    if (option == L"--arabic")
+      choices.arabic = true;
+    else if (option == L"--startup")
+      choices.startup = true;
+    else if (option == L"--desktop")
+      choices.desktop = true;
+    else if (option == L"--no-start-menu")
+      choices.startMenu = false;
+    else if (option == L"--timings")
+      timings = true;
+    else if (option == L"--shots" && i + 1 < argc)
+      folder = argv[++i];
+    else
+      return 2;
+  }
+  Shots shots(folder);
+  return drive(argv[1], choices, shots, timings);
+}
