@@ -1,5 +1,9 @@
 #include "apply/worker.h"
 
+#include <windows.h>
+
+#include <string_view>
+
 #include "apply/apply_run.h"
 #include "apply/blocking_service.h"
 #include "apply/calling_application.h"
@@ -8,14 +12,19 @@
 #include "apply/path_safety.h"
 #include "apply/stage_copy.h"
 #include "apply/version_gate.h"
+#include "core/path_text.h"
 #include "core/scope_exit.h"
 #include "manifest/installation.h"
 #include "webview2/webview2.h"
+#include "win/text.h"
 #include "windows/owner_sid.h"
 #include "windows/process_identity.h"
 
 namespace borelu::apply {
 namespace {
+
+constexpr std::string_view kStageNotLocal =
+    "The update must be staged in a folder on this computer.";
 
 // Everything that comes before the first change to the installation: the checked copy of the
 // stage, the owner and version rules, the calling application, the WebView2 runtime, what a
@@ -108,23 +117,35 @@ Status apply_locked(const WorkerRequest& request) {
 
 }  // namespace
 
-Status run_worker(const WorkerRequest& request) {
+Status run_worker(const WorkerRequest& request, const FailureReport& report) {
+  const auto reported = [&](Status outcome) {
+    if (!outcome) {
+      report(outcome.error());
+    }
+    return outcome;
+  };
   if (!blocking::is_elevated() || !blocking::is_valid_owner_sid(request.ownerSid)) {
-    return fail("Windows installation permission is required.");
+    return reported(fail("Windows installation permission is required."));
+  }
+  // The stage is read with administrator rights: never from another computer (which would be
+  // asked to accept this one's credentials) or a device.
+  if (!is_local_drive_path(request.stageDir) ||
+      GetDriveTypeW(win::widen(request.stageDir.substr(0, 3)).c_str()) == DRIVE_REMOTE) {
+    return reported(fail(std::string(kStageNotLocal)));
   }
   auto lock = take_install_lock();
   if (!lock) {
-    return std::unexpected(lock.error());
+    return reported(std::unexpected(lock.error()));
   }
   if (request.preferences) {
     if (auto valid = options::validate(*request.preferences); !valid) {
-      return valid;
+      return reported(valid);
     }
     if (request.operation == Operation::update) {
-      return fail("Updates must preserve installation preferences.");
+      return reported(fail("Updates must preserve installation preferences."));
     }
   }
-  return apply_locked(request);
+  return reported(apply_locked(request));  // reported before the lock goes
 }
 
 }  // namespace borelu::apply

@@ -25,6 +25,20 @@ TEST(PathText, JoinParentAndName) {
   EXPECT_EQ(file_name("b.exe"), "b.exe");
 }
 
+TEST(PathText, OnlyDrivePathsOfThisComputerAreLocal) {
+  for (const char* local : {"C:\\", "C:\\Users\\A B\\AppData\\Local\\BoreluTauri/updates\\x",
+                            "d:/stage/", "Z:\\a.b\\c"}) {
+    EXPECT_TRUE(is_local_drive_path(local)) << local;
+  }
+  for (const char* other :
+       {"\\\\server\\share\\stage", "//server/share/stage", "\\\\?\\C:\\stage",
+        "\\\\?\\UNC\\server\\share", "\\\\.\\C:\\stage", "\\\\.\\pipe\\x", "\\stage", "stage",
+        "C:stage", "C:", "", "1:\\stage", "C:\\stage:stream", "C:\\a\\..\\..\\x", "C:\\a\\.\\x",
+        "C:\\a\\\\x", "C:\\a\nb"}) {
+    EXPECT_FALSE(is_local_drive_path(other)) << other;
+  }
+}
+
 TEST(InstallationRecords, MaintenanceFolderIsASiblingOfTheInstallationFolder) {
   EXPECT_EQ(*manifest::maintenance_folder_beside("C:\\Program Files\\Borelu"),
             "C:\\Program Files\\BoreluMaintenance");

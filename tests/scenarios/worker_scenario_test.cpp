@@ -252,6 +252,14 @@ TEST_F(WorkerScenario, StageFaultsAndPreconditionsChangeNothingInstalled) {
             "Linked installation/update paths are not permitted.\n");
   remove_folder(real);
 
+  // The same good stage through a device path, and a share: refused before anything is read.
+  for (const std::string& elsewhere :
+       {"\\\\?\\" + stage_, "\\\\.\\" + stage_, std::string("\\\\127.0.0.1\\share\\stage")}) {
+    EXPECT_EQ(run_worker_process(elsewhere, "--setup").standardError,
+              "The update must be staged in a folder on this computer.\n")
+        << elsewhere;
+  }
+
   ASSERT_TRUE(win::write_whole_file(join_path(stage_, "release.json"), std::string(40000, ' ')));
   EXPECT_EQ(run_worker_process(stage_, "--setup").standardError,
             "Release metadata is too large.\n");
@@ -334,6 +342,33 @@ TEST_F(WorkerScenario, HelpersStartInTheWorkFolderWithNothingOfTheCaller) {
   CloseHandle(held.release());
   DeleteFileW(win::widen(marker).c_str());
   RemoveDirectoryW(win::widen(reports).c_str());
+}
+
+// The failure record is written before the install lock goes, so the next worker (which may
+// write its own) never races with it: whoever takes the lock next already finds it.
+TEST_F(WorkerScenario, TheFailureRecordIsWrittenUnderTheInstallLock) {
+  const std::string record =
+      join_path(*manifest::maintenance_folder_path(), "last-install-error.json");
+  DeleteFileW(win::widen(record).c_str());
+  SetEnvironmentVariableW(L"BORELU_TEST_INSTALLER", L"silent-failure");
+  std::string seen = "<lock never seen>";
+  std::thread watcher([&] {
+    for (int i = 0; i < 20000; ++i) {
+      const win::Handle lock(OpenMutexW(SYNCHRONIZE, FALSE, L"Global\\Borelu.Update.InstallLock"));
+      if (lock) {
+        const DWORD taken = WaitForSingleObject(lock.get(), 60000);
+        seen =
+            taken == WAIT_OBJECT_0 || taken == WAIT_ABANDONED ? read_text(record) : "<lock kept>";
+        ReleaseMutex(lock.get());
+        return;
+      }
+      Sleep(1);
+    }
+  });
+  const auto run = run_worker_process(stage_, "--setup --options en:101:2026-10-19");
+  watcher.join();
+  EXPECT_EQ(run.exitCode, 1u);
+  EXPECT_NE(seen.find("No additional Windows error was reported."), std::string::npos) << seen;
 }
 
 // Two workers started at once: one takes the install lock, the other gives up at once.
