@@ -68,8 +68,8 @@ void write_last_update(std::string_view rollback_folder, std::string_view versio
   if (!maintenance) {
     return;
   }
-  (void)win::write_whole_file(join_path(*maintenance, LAST_UPDATE_FILE),
-                              last_update_json(rollback_folder, version));
+  (void)win::replace_file_with(join_path(*maintenance, LAST_UPDATE_FILE),
+                               last_update_json(rollback_folder, version));
 }
 
 }  // namespace borelu::manifest

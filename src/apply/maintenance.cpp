@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "apply/apply_journal.h"
 #include "apply/artifact_file.h"
 #include "apply/maintenance_names.h"
 #include "apply/path_safety.h"
@@ -21,31 +22,15 @@
 namespace borelu::apply {
 namespace {
 
-// The names of the folders directly inside `folder`; an error lists nothing.
-std::vector<std::string> folder_entries(std::string_view folder) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAW found{};
-  const win::FindHandle search(FindFirstFileExW(win::widen(join_path(folder, "*")).c_str(),
-                                                FindExInfoBasic, &found,
-                                                FindExSearchLimitToDirectories, nullptr, 0));
-  if (!search) {
-    return names;
-  }
-  do {
-    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-      names.push_back(win::narrow(found.cFileName));
-    }
-  } while (FindNextFileW(search.get(), &found));
-  return names;
-}
-
 void remove_old_work_folders(std::string_view maintenance_folder, const WorkFolder& current) {
   if (!reject_linked_path(maintenance_folder)) {
     return;
   }
-  for (const std::string& name : folder_entries(maintenance_folder)) {
+  for (const std::string& name : win::subfolder_names(maintenance_folder)) {
     const std::string entry = join_path(maintenance_folder, name);
-    if (!is_work_folder_name(name) || entry == current.path || !reject_linked_path(entry)) {
+    // A folder whose apply never ended holds the only good copy of the installation.
+    if (!is_work_folder_name(name) || entry == current.path || !reject_linked_path(entry) ||
+        win::path_attributes(join_path(entry, APPLY_JOURNAL_FILE)) != INVALID_FILE_ATTRIBUTES) {
       continue;
     }
     remove_listed_files(join_path(entry, ROLLBACK_FOLDER), ROLLBACK_NAMES);
@@ -61,7 +46,7 @@ void remove_old_runners(std::string_view maintenance_folder, const std::string& 
   }
   const auto self = blocking::process_image_path(GetCurrentProcess());
   constexpr std::string_view kRunnerFile[] = {manifest::UPDATER_FILE};
-  for (const std::string& name : folder_entries(runners)) {
+  for (const std::string& name : win::subfolder_names(runners)) {
     const std::string entry = join_path(runners, name);
     const std::string runner = join_path(entry, manifest::UPDATER_FILE);
     if (!is_runner_folder_name(name) || runner == current_runner || (self && runner == *self)) {

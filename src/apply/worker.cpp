@@ -75,7 +75,7 @@ Status prepare_apply(const WorkerRequest& request, ApplyRun& run) {
     return std::unexpected(saved.error());
   }
   run.savedNames = std::move(*saved);
-  return {};
+  return begin_apply(run.work, {run.snapshot.hadStartup, run.ownerSid, run.serviceExisted});
 }
 
 // The point of no return: the service installer puts the release in place and the records are
@@ -85,6 +85,9 @@ Status apply_under_rollback(const WorkerRequest& request, ApplyRun& run) {
   if (applied) {
     applied = commit_records(run.installationFolder, run.releaseBytes, run.release,
                              request.preferences, run.ownerSid);
+  }
+  if (applied) {
+    applied = end_apply(run.work.path);
   }
   if (!applied) {
     return std::unexpected(restore_installation(run, std::move(applied.error())));
@@ -102,6 +105,9 @@ Status apply_locked(const WorkerRequest& request) {
     return std::unexpected(maintenance.error());
   }
   run.maintenanceFolder = *maintenance;
+  if (auto recovered = recover_interrupted_applies(run.maintenanceFolder); !recovered) {
+    return recovered;
+  }
   auto work = create_work_folder(run.maintenanceFolder);
   if (!work) {
     return std::unexpected(work.error());

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "apply/apply_journal.h"
 #include "core/path_text.h"
 #include "manifest/records.h"
 #include "windows/owner_sid.h"
@@ -37,6 +38,28 @@ TEST(PathText, OnlyDrivePathsOfThisComputerAreLocal) {
         "C:\\a\\\\x", "C:\\a\nb"}) {
     EXPECT_FALSE(is_local_drive_path(other)) << other;
   }
+}
+
+TEST(ApplyJournal, ReadsBackWhatIsWrittenAndNothingElse) {
+  const apply::ApplyJournal journal{true, "S-1-5-21-1-2-3-1001", false};
+  const std::string json = apply::apply_journal_json(journal);
+  EXPECT_EQ(json, R"({"hadStartup":true,"ownerSid":"S-1-5-21-1-2-3-1001","serviceExisted":false})");
+  EXPECT_EQ(apply::parse_apply_journal(json), journal);
+  for (
+      const char* refused : {
+          R"({"hadStartup":true,"ownerSid":"S-1-5-21-1","serviceExisted":false,"x":1})",
+          R"({"hadStartup":true,"ownerSid":"S-1-5-21-1"})",
+          R"({"hadStartup":true,"hadStartup":false,"ownerSid":"S-1-5-21-1","serviceExisted":false})",
+          R"({"hadStartup":1,"ownerSid":"S-1-5-21-1","serviceExisted":false})",
+          R"({"hadStartup":true,"ownerSid":"S-1-5-18","serviceExisted":false})",
+          R"([true,"S-1-5-21-1",false])",
+          "",
+      }) {
+    EXPECT_FALSE(apply::parse_apply_journal(refused)) << refused;
+  }
+  const std::string padded = std::string(1024 - json.size(), ' ') + json;
+  EXPECT_TRUE(apply::parse_apply_journal(padded));
+  EXPECT_FALSE(apply::parse_apply_journal(" " + padded));
 }
 
 TEST(InstallationRecords, MaintenanceFolderIsASiblingOfTheInstallationFolder) {

@@ -136,7 +136,7 @@ TEST_F(WorkerScenario, FirstInstallationThenAFailedRepairChangesNothing) {
   EXPECT_EQ(repaired.exitCode, 0u) << repaired.standardError;
 }
 
-// Ends the double's helper that keeps Borelu.exe open, if one runs, and waits until it has.
+// Ends the double's helper that keeps a file open, if one runs, and waits until it has.
 void release_holder() {
   HANDLE hold = OpenEventW(EVENT_MODIFY_STATE, FALSE, L"Global\\BoreluTestReleaseHold");
   if (hold == nullptr) {
@@ -144,30 +144,33 @@ void release_holder() {
   }
   SetEvent(hold);
   CloseHandle(hold);
-  const std::wstring application =
-      win::widen(join_path(*manifest::installation_folder(), "Borelu.exe"));
-  for (int i = 0; i < 100; ++i) {
-    const win::FileHandle file(
-        CreateFileW(application.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (file || GetLastError() != ERROR_SHARING_VIOLATION) {
-      return;
+  for (const char* name : {"Borelu.exe", "BoreluUpdater.exe"}) {
+    const std::wstring held = win::widen(join_path(*manifest::installation_folder(), name));
+    for (int i = 0; i < 100; ++i) {
+      const win::FileHandle file(
+          CreateFileW(held.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+      if (file || GetLastError() != ERROR_SHARING_VIOLATION) {
+        break;
+      }
+      Sleep(100);
     }
-    Sleep(100);
   }
 }
 
 struct Fault {
   const wchar_t* installer;
   std::string message;
-  bool restored;  // false: the restore stopped early and kept its rollback copy
+  bool restored;  // false: the restore could not put the new updater back, and said so
 };
 
-// Faults of an update from an installed 1.4.2 to 1.4.3: everything restored exactly, or the
-// restore stops with its reason and keeps the rollback copy.
+// Faults of an update from an installed 1.4.2 to 1.4.3: everything restored exactly, or
+// everything the restore could restore (the service running again, the registrations back) and
+// the reason it could not do the rest, with the rollback copy kept.
 TEST_F(WorkerScenario, FaultsDuringTheApplyRestoreThePreviousInstallation) {
   const std::string failed = "Borelu service installation failed (exit ";
   const std::string in_use = win::system_error_text(ERROR_SHARING_VIOLATION);
   const std::string restored = " The previous version will be restored.";
+  const std::string again = ". Run BoreluSetup again.";
   const Fault faults[] = {
       {L"silent-failure", failed + "1). No additional Windows error was reported." + restored,
        true},
@@ -177,11 +180,16 @@ TEST_F(WorkerScenario, FaultsDuringTheApplyRestoreThePreviousInstallation) {
       {L"create-then-fail",
        failed + "4). The blocking service was created but could not be configured." + restored,
        true},
-      {L"locked-restore",
-       failed + "5). Installation interrupted." + restored + " Recovery failed: " + in_use +
-           ". Run BoreluSetup again.",
+      // Borelu.exe is held, but the rollback copy's is the same: nothing to replace.
+      {L"locked-restore", failed + "5). Installation interrupted." + restored, true},
+      {L"locked-updater",
+       failed + "5). Installation interrupted." + restored + " Recovery failed: " + in_use + again,
        false},
-      {L"ignore-stop", "Borelu service did not stop. No update was applied.", false},
+      // The service keeps running, so its files cannot change; all the others are put back.
+      {L"ignore-stop",
+       failed + "6). The blocking service did not accept its configuration." + restored +
+           " Recovery failed: Borelu service did not stop. No update was applied" + again,
+       true},
   };
   const std::string next = make_stage(temp_folder("borelu-worker-next"), "1.4.3");
   for (const Fault& fault : faults) {
@@ -196,11 +204,14 @@ TEST_F(WorkerScenario, FaultsDuringTheApplyRestoreThePreviousInstallation) {
     const std::uint64_t started = controller::current_unix_millis();
     const auto run = run_worker_process(next, "--update");
     expect_reported(run, started, fault.message);
-    if (fault.restored) {
-      EXPECT_EQ(InstalledState::read(), before);
-    } else {
-      // Stopped before the files were put back: the new updater is still in place.
-      EXPECT_EQ(InstalledState::read().files[2], file_sha256(join_path(next, "BoreluUpdater.exe")));
+    InstalledState after = InstalledState::read();
+    if (!fault.restored) {
+      // The one file the restore could not replace is the new updater; nothing else differs.
+      EXPECT_EQ(after.files[2], file_sha256(join_path(next, "BoreluUpdater.exe")));
+      after.files[2] = before.files[2];
+    }
+    EXPECT_EQ(after, before);
+    if (fault.message.find("Recovery failed") != std::string::npos) {
       EXPECT_TRUE(rollback_holds(before));
     }
     release_holder();
