@@ -81,18 +81,21 @@ Status provide_updater_runner(const manifest::Release& release, const WorkFolder
   if (auto guarded = protect_path(folder); !guarded) {
     return guarded;
   }
-  const std::wstring target = win::widen(*runner);
-  if (GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES) {
-    const std::wstring source = win::widen(join_path(work.path, manifest::UPDATER_FILE));
-    if (!CopyFileExW(source.c_str(), target.c_str(), nullptr, nullptr, nullptr,
-                     COPY_FILE_FAIL_IF_EXISTS)) {
-      return std::unexpected(win::last_os_failure());
-    }
-    if (auto guarded = protect_path(*runner); !guarded) {
-      return guarded;
-    }
+  // A runner whose content is wrong (damaged, or left half-written) is replaced: a new copy is
+  // made beside it, flushed, checked and renamed over it, so that no later run ever finds a
+  // runner that fails its check for good.
+  if (check_file_against_artifact(*runner, updater)) {
+    return {};
   }
-  return check_file_against_artifact(*runner, updater);
+  const std::string source = join_path(work.path, manifest::UPDATER_FILE);
+  return win::replace_file(
+      *runner, [&](HANDLE file) { return win::write_file_content(file, source); },
+      [&](std::string_view new_runner) -> Status {
+        if (auto guarded = protect_path(new_runner); !guarded) {
+          return guarded;
+        }
+        return check_file_against_artifact(new_runner, updater);
+      });
 }
 
 void finish_successful_apply(const manifest::Release& release, std::string_view maintenance_folder,

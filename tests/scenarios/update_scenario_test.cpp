@@ -187,6 +187,17 @@ TEST_F(UpdateScenario, ARecordHeldOpenStopsTheRunInsteadOfSkippingItsCheck) {
   }
 }
 
+// A runner whose content went wrong is replaced, not kept to fail every later run.
+TEST_F(UpdateScenario, ADamagedRunnerIsReplaced) {
+  ASSERT_EQ(setup("1.4.2").standardError, "");
+  const std::string runner = win::narrow(
+      (maintenance() / "runners" / runner_name(stage("1.4.2")) / "BoreluUpdater.exe").wstring());
+  ASSERT_TRUE(win::write_whole_file(runner, "damaged"));
+  const auto repaired = setup("1.4.2");
+  EXPECT_EQ(repaired.exitCode, 0u) << repaired.standardError;
+  EXPECT_EQ(file_sha256(runner), runner_name(stage("1.4.2")));
+}
+
 TEST_F(UpdateScenario, CleanUpKeepsTheCurrentWorkFolderAndRunnerOnly) {
   ASSERT_EQ(setup("1.4.2").standardError, "");
   const fs::path runners = maintenance() / "runners";
