@@ -356,28 +356,30 @@ TEST_F(WorkerScenario, HelpersStartInTheWorkFolderWithNothingOfTheCaller) {
 }
 
 // The failure record is written before the install lock goes, so the next worker (which may
-// write its own) never races with it: whoever takes the lock next already finds it.
+// write its own) never races with it: a worker that takes the lock next already finds it.
 TEST_F(WorkerScenario, TheFailureRecordIsWrittenUnderTheInstallLock) {
   const std::string record =
       join_path(*manifest::maintenance_folder_path(), "last-install-error.json");
   DeleteFileW(win::widen(record).c_str());
   SetEnvironmentVariableW(L"BORELU_TEST_INSTALLER", L"silent-failure");
+  constexpr const wchar_t* kLock = L"Global\\Borelu.Update.InstallLock";
   std::string seen = "<lock never seen>";
-  std::thread watcher([&] {
-    for (int i = 0; i < 20000; ++i) {
-      const win::Handle lock(OpenMutexW(SYNCHRONIZE, FALSE, L"Global\\Borelu.Update.InstallLock"));
-      if (lock) {
-        const DWORD taken = WaitForSingleObject(lock.get(), 60000);
-        seen =
-            taken == WAIT_OBJECT_0 || taken == WAIT_ABANDONED ? read_text(record) : "<lock kept>";
-        ReleaseMutex(lock.get());
-        return;
-      }
+  std::thread next_worker([&] {
+    // Once the worker holds the lock, try to take it as the next worker would, until it can.
+    for (int i = 0; i < 60000 && !win::Handle(OpenMutexW(SYNCHRONIZE, FALSE, kLock)); ++i) {
       Sleep(1);
     }
+    for (int i = 0; i < 600000; ++i) {
+      const win::Handle lock(CreateMutexW(nullptr, FALSE, kLock));
+      if (lock && GetLastError() != ERROR_ALREADY_EXISTS) {
+        seen = read_text(record);
+        return;
+      }
+    }
+    seen = "<lock kept>";
   });
   const auto run = run_worker_process(stage_, "--setup --options en:101:2026-10-19");
-  watcher.join();
+  next_worker.join();
   EXPECT_EQ(run.exitCode, 1u);
   EXPECT_NE(seen.find("No additional Windows error was reported."), std::string::npos) << seen;
 }
