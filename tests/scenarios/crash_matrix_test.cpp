@@ -151,6 +151,8 @@ std::vector<Point> points() {
   return all;
 }
 
+constexpr const char* kWatchMissed = "ran to its end before the point was seen";
+
 class CrashMatrix : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -200,7 +202,7 @@ class CrashMatrix : public ::testing::Test {
       const auto limit = std::chrono::steady_clock::now() + 60s;
       while (!point.reached(watch)) {
         if (worker.ended() || std::chrono::steady_clock::now() > limit) {
-          how = "ran to its end before the point was seen";
+          how = kWatchMissed;
           break;
         }
         Sleep(1);
@@ -246,8 +248,13 @@ TEST_F(CrashMatrix, AWorkerKilledAnywhereLeavesTheOldOrTheNewRelease) {
   matrix << "point | kill | after the kill | after a failing rerun | after a rerun\n";
   for (const Point& point : points()) {
     SCOPED_TRACE(point.name);
-    const InstalledState old_state = install_old();
-    const std::string how = kill_at(point);
+    // A point seen from outside can slip past a watch that polls: it is tried a few times.
+    InstalledState old_state = install_old();
+    std::string how = kill_at(point);
+    for (int attempt = 1; attempt < 4 && how == kWatchMissed; ++attempt) {
+      old_state = install_old();
+      how = kill_at(point);
+    }
     EXPECT_EQ(how, point.reached || point.pausedStep > 0 ? "killed" : "ended");
     const std::string killed = which(InstalledState::read(), old_state, new_state);
 
