@@ -1,11 +1,18 @@
 # The Windows side: the Win32 layer and BoreluSetup.exe with its resources.
 
+# System DLLs that are not KnownDLLs are delay-imported (cmake/DelayImports.cmake).
+include(cmake/DelayImports.cmake)
+foreach(dll bcrypt comctl32 dwmapi uxtheme winhttp wintrust)
+  borelu_delay_import(${dll})
+endforeach()
+
 add_library(borelu_win STATIC
   blocking/shared/windows/policy_file.cpp
   blocking/shared/windows/process_identity.cpp
   shared/download/https.cpp
   shared/manifest/installation.cpp
   shared/win/command_line.cpp
+  shared/win/dll_search.cpp
   shared/win/files.cpp
   shared/win/process.cpp
   shared/win/random.cpp
@@ -13,7 +20,8 @@ add_library(borelu_win STATIC
   shared/win/system_error.cpp
   shared/win/text.cpp
 )
-target_link_libraries(borelu_win PUBLIC borelu_portable advapi32 bcrypt ntdll shell32 ole32 winhttp)
+target_link_libraries(borelu_win PUBLIC borelu_portable advapi32 ntdll shell32 ole32
+  borelu::delay::bcrypt borelu::delay::winhttp)
 target_compile_definitions(borelu_win PUBLIC ${BORELU_PLATFORM_DEFINITIONS})
 borelu_target_defaults(borelu_win)
 
@@ -49,6 +57,7 @@ add_library(borelu_setup STATIC
   src/apply/artifact_file.cpp
   src/apply/blocking_service.cpp
   src/apply/calling_application.cpp
+  src/apply/helper_process.cpp
   src/apply/install_lock.cpp
   src/apply/maintenance.cpp
   src/apply/path_safety.cpp
@@ -84,7 +93,8 @@ add_library(borelu_setup STATIC
   src/webview2/webview2.cpp
   src/wizard_mode.cpp
 )
-target_link_libraries(borelu_setup PUBLIC borelu_win comctl32 wintrust gdiplus dwmapi uxtheme)
+target_link_libraries(borelu_setup PUBLIC borelu_win gdiplus borelu::delay::comctl32
+  borelu::delay::dwmapi borelu::delay::uxtheme borelu::delay::wintrust)
 borelu_target_defaults(borelu_setup)
 
 # Resources: the icon is drawn by the build from its source art.

@@ -19,12 +19,14 @@ int run_worker_mode(std::span<const std::string> arguments) {
     // A malformed worker command line is refused silently: no output, no record, no dialog.
     return kFailure;
   }
-  if (const auto outcome = apply::run_worker(*request); !outcome) {
-    // Only an elevated worker may write the record: the folder is the administrators'. What
-    // goes wrong while writing it has nowhere else to go and is dropped.
+  // Only an elevated worker may write the record: the folder is the administrators'. What goes
+  // wrong while writing it has nowhere else to go and is dropped.
+  const auto record = [](const Failure& failure) {
     if (blocking::is_elevated()) {
-      (void)controller::write_failure_record(outcome.error().text());
+      (void)controller::write_failure_record(failure.text());
     }
+  };
+  if (const auto outcome = apply::run_worker(*request, record); !outcome) {
     write_standard_error_line(outcome.error().text());
     return kFailure;
   }

@@ -4,8 +4,14 @@
 
 #include "entry.h"
 #include "win/command_line.h"
+#include "win/dll_search.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  // Before anything can load a DLL by name: the worker runs elevated from wherever the user
+  // saved this file, and a DLL beside it must never be loaded in its place.
+  if (!borelu::win::restrict_dll_search()) {
+    return 1;
+  }
   const auto arguments = borelu::win::split_command_line(GetCommandLineW());
   if (!arguments || arguments->empty()) {
     return 1;

@@ -1,5 +1,7 @@
 #include "core/path_text.h"
 
+#include <algorithm>
+
 namespace borelu {
 namespace {
 
@@ -63,6 +65,26 @@ std::string_view file_name(std::string_view path) {
     --start;
   }
   return path.substr(start);
+}
+
+bool is_local_drive_path(std::string_view path) {
+  const bool letter =
+      !path.empty() && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+  if (!letter || path.size() < 3 || path[1] != ':' || !is_separator(path[2])) {
+    return false;
+  }
+  std::string_view rest = path.substr(3);
+  while (!rest.empty()) {
+    const std::size_t end = std::min(rest.find_first_of("\\/"), rest.size());
+    const std::string_view part = rest.substr(0, end);
+    if (part.empty() || part == "." || part == ".." || std::ranges::any_of(part, [](char c) {
+          return c == ':' || static_cast<unsigned char>(c) < 0x20;
+        })) {
+      return false;
+    }
+    rest.remove_prefix(std::min(end + 1, rest.size()));
+  }
+  return true;
 }
 
 }  // namespace borelu

@@ -32,16 +32,24 @@ Result<std::string> maintenance_folder_path() {
   return maintenance_folder_beside(*installation);
 }
 
-Result<Release> read_installed_release() {
+Result<std::optional<std::string>> read_installed_release_bytes() {
   const auto folder = installation_folder();
   if (!folder) {
     return std::unexpected(folder.error());
   }
-  const auto bytes = win::read_whole_file(join_path(*folder, INSTALLED_RELEASE_FILE));
+  return win::read_existing_file(join_path(*folder, INSTALLED_RELEASE_FILE), MAX_METADATA_BYTES + 1,
+                                 kReadInstalledRelease);
+}
+
+Result<Release> read_installed_release() {
+  const auto bytes = read_installed_release_bytes();
   if (!bytes) {
+    return std::unexpected(bytes.error());
+  }
+  if (!*bytes) {
     return fail(std::string(kNoInstalledRelease));
   }
-  return verify_release_metadata(*bytes);
+  return verify_release_metadata(**bytes);
 }
 
 Result<std::string> updater_runner_path(const std::vector<Artifact>& files) {
@@ -60,8 +68,8 @@ void write_last_update(std::string_view rollback_folder, std::string_view versio
   if (!maintenance) {
     return;
   }
-  (void)win::write_whole_file(join_path(*maintenance, LAST_UPDATE_FILE),
-                              last_update_json(rollback_folder, version));
+  (void)win::replace_file_with(join_path(*maintenance, LAST_UPDATE_FILE),
+                               last_update_json(rollback_folder, version));
 }
 
 }  // namespace borelu::manifest

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,7 +16,15 @@ namespace borelu::manifest {
 // "BoreluMaintenance" beside the installation folder.
 [[nodiscard]] Result<std::string> maintenance_folder_path();
 
-// "installed-release.json" of the installation folder, verified like any downloaded copy.
+inline constexpr std::string_view kReadInstalledRelease = "Read installed release";
+
+// The bytes of "installed-release.json" of the installation folder, at most one more than the
+// largest document verification accepts; nothing when there is no such file. A file that exists
+// but cannot be opened or read is the failure "Read installed release" with the system error.
+[[nodiscard]] Result<std::optional<std::string>> read_installed_release_bytes();
+
+// "installed-release.json" of the installation folder, verified like any downloaded copy; without
+// the file: "Run BoreluSetup once to enable automatic updates.".
 [[nodiscard]] Result<Release> read_installed_release();
 
 // The updater's private copy for the updater of `files`.

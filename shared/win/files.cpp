@@ -55,6 +55,24 @@ Result<std::string> read_whole_file(std::string_view path, std::size_t limit) {
   return read_all(file.get(), limit);
 }
 
+Result<std::optional<std::string>> read_existing_file(std::string_view path, std::size_t limit,
+                                                      std::string_view label) {
+  const FileHandle file(CreateFileW(widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+      return std::optional<std::string>();
+    }
+    return std::unexpected(os_failure(label, error));
+  }
+  auto bytes = read_all(file.get(), limit);
+  if (!bytes) {
+    return std::unexpected(Failure(std::string(label) + ": " + bytes.error().text()));
+  }
+  return std::optional<std::string>(std::move(*bytes));
+}
+
 Status write_all(HANDLE file, std::string_view bytes) {
   while (!bytes.empty()) {
     DWORD written = 0;
@@ -62,9 +80,26 @@ Status write_all(HANDLE file, std::string_view bytes) {
     if (!WriteFile(file, bytes.data(), piece, &written, nullptr)) {
       return std::unexpected(last_os_failure());
     }
+    if (written == 0) {
+      // Reported as done with nothing written (a full non-blocking pipe does this): trying
+      // again would never end.
+      return std::unexpected(os_failure(ERROR_WRITE_FAULT));
+    }
     bytes.remove_prefix(written);
   }
   return {};
+}
+
+Status write_file_content(HANDLE file, std::string_view source) {
+  const FileHandle copy(CreateFileW(widen(source).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!copy) {
+    return std::unexpected(last_os_failure());
+  }
+  return read_pieces(copy.get(), [&](std::span<const unsigned char> piece) {
+    return write_all(file,
+                     std::string_view(reinterpret_cast<const char*>(piece.data()), piece.size()));
+  });
 }
 
 Result<FileHandle> create_new_file(std::string_view path) {
@@ -81,6 +116,54 @@ Status flush_to_disk(HANDLE file) {
     return std::unexpected(last_os_failure());
   }
   return {};
+}
+
+Status replace_file(std::string_view path, const FileFill& fill,
+                    const std::function<Status(std::string_view new_file)>& prepare) {
+  const std::string new_file = std::string(path) + ".new";
+  const std::wstring wide_new = widen(new_file);
+  DeleteFileW(wide_new.c_str());  // a link left there goes as a link
+  const auto discard = [&](Failure failure) -> Status {
+    DeleteFileW(wide_new.c_str());
+    return std::unexpected(std::move(failure));
+  };
+  auto file = create_new_file(new_file);
+  if (!file) {
+    return std::unexpected(file.error());
+  }
+  Status written = fill(file->get());
+  if (written) {
+    written = flush_to_disk(file->get());
+  }
+  file->reset();  // closed before it is renamed or removed
+  if (!written) {
+    return discard(written.error());
+  }
+  if (prepare) {
+    if (auto prepared = prepare(new_file); !prepared) {
+      return discard(prepared.error());
+    }
+  }
+  // A file that someone holds open is reported as in use, as writing into it would report it;
+  // the rename over it would only say that access is denied.
+  const std::wstring wide_path = widen(path);
+  if (!FileHandle(CreateFileW(wide_path.c_str(), DELETE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr)) &&
+      GetLastError() == ERROR_SHARING_VIOLATION) {
+    return discard(os_failure(ERROR_SHARING_VIOLATION));
+  }
+  if (!MoveFileExW(wide_new.c_str(), wide_path.c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return discard(last_os_failure());
+  }
+  return {};
+}
+
+Status replace_file_with(std::string_view path, std::string_view bytes,
+                         const std::function<Status(std::string_view new_file)>& prepare) {
+  return replace_file(
+      path, [&](HANDLE file) { return write_all(file, bytes); }, prepare);
 }
 
 Status write_whole_file(std::string_view path, std::string_view bytes) {
@@ -106,6 +189,49 @@ Status create_directories(std::string_view path) {
     return std::unexpected(last_os_failure());
   }
   return {};
+}
+
+std::vector<std::string> subfolder_names(std::string_view folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW found{};
+  const FindHandle search(FindFirstFileExW(widen(join_path(folder, "*")).c_str(), FindExInfoBasic,
+                                           &found, FindExSearchLimitToDirectories, nullptr, 0));
+  if (!search) {
+    return names;
+  }
+  do {
+    const std::wstring_view name = found.cFileName;
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && name != L"." && name != L"..") {
+      names.push_back(narrow(name));
+    }
+  } while (FindNextFileW(search.get(), &found));
+  return names;
+}
+
+bool same_file_content(std::string_view first, std::string_view second) {
+  const auto open = [](std::string_view path) {
+    return FileHandle(CreateFileW(widen(path).c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  };
+  const FileHandle one = open(first);
+  const FileHandle other = open(second);
+  LARGE_INTEGER one_size{};
+  LARGE_INTEGER other_size{};
+  if (!one || !other || !GetFileSizeEx(one.get(), &one_size) ||
+      !GetFileSizeEx(other.get(), &other_size) || one_size.QuadPart != other_size.QuadPart) {
+    return false;
+  }
+  std::vector<unsigned char> theirs(READ_CHUNK);
+  const auto compared = read_pieces(one.get(), [&](std::span<const unsigned char> piece) -> Status {
+    DWORD got = 0;
+    if (!ReadFile(other.get(), theirs.data(), static_cast<DWORD>(piece.size()), &got, nullptr) ||
+        got != piece.size() || !std::equal(piece.begin(), piece.end(), theirs.begin())) {
+      return fail("different");
+    }
+    return {};
+  });
+  return compared.has_value();
 }
 
 std::optional<std::wstring> final_path_of(HANDLE file) {

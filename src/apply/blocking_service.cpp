@@ -6,6 +6,7 @@
 #include <string>
 #include <thread>
 
+#include "apply/helper_process.h"
 #include "apply/installer_result.h"
 #include "core/path_text.h"
 #include "manifest/file_names.h"
@@ -65,10 +66,16 @@ Status run_service_installer(std::string_view work_folder, std::string_view owne
   }
   input->write.reset();  // standard input is empty
 
-  const std::wstring command = L"\"" + win::widen(join_path(work_folder, manifest::SERVICE_FILE)) +
-                               L"\" --install --owner-sid " + win::widen(owner_sid);
+  // An installer that outlived a killed worker would go on changing the installation while the
+  // next worker restores it: it runs in a job that ends it when the worker's handle goes.
+  const auto job = win::kill_on_close_job();
+  if (!job) {
+    return std::unexpected(job.error());
+  }
   const win::StandardHandles standard{input->read.get(), output->write.get(), error->write.get()};
-  const auto child = win::start_process(command, CREATE_NO_WINDOW, &standard);
+  const auto child = start_helper(join_path(work_folder, manifest::SERVICE_FILE),
+                                  L"--install --owner-sid " + win::widen(owner_sid),
+                                  CREATE_NO_WINDOW, &standard, job->get());
   if (!child) {
     return std::unexpected(child.error());
   }
@@ -77,9 +84,14 @@ Status run_service_installer(std::string_view work_folder, std::string_view owne
   output->write.reset();
   error->write.reset();
 
-  std::thread output_reader([&] { (void)win::drain_pipe(output->read.get(), 0); });
-  const std::string standard_error = win::drain_pipe(error->read.get(), INSTALLER_ERROR_BYTES);
-  output_reader.join();
+  std::string standard_error;
+  {
+    const auto output_drain = win::PipeDrain::start(output->read.get());
+    if (!output_drain) {
+      return std::unexpected(output_drain.error());  // the job's end stops the installer
+    }
+    standard_error = win::drain_pipe(error->read.get(), INSTALLER_ERROR_BYTES);
+  }
 
   DWORD exit_code = 0;
   if (WaitForSingleObject(child->process.get(), INFINITE) != WAIT_OBJECT_0 ||

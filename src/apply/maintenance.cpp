@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "apply/apply_journal.h"
 #include "apply/artifact_file.h"
 #include "apply/maintenance_names.h"
 #include "apply/path_safety.h"
@@ -21,34 +22,19 @@
 namespace borelu::apply {
 namespace {
 
-// The names of the folders directly inside `folder`; an error lists nothing.
-std::vector<std::string> folder_entries(std::string_view folder) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAW found{};
-  const win::FindHandle search(FindFirstFileExW(win::widen(join_path(folder, "*")).c_str(),
-                                                FindExInfoBasic, &found,
-                                                FindExSearchLimitToDirectories, nullptr, 0));
-  if (!search) {
-    return names;
-  }
-  do {
-    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-      names.push_back(win::narrow(found.cFileName));
-    }
-  } while (FindNextFileW(search.get(), &found));
-  return names;
-}
-
 void remove_old_work_folders(std::string_view maintenance_folder, const WorkFolder& current) {
   if (!reject_linked_path(maintenance_folder)) {
     return;
   }
-  for (const std::string& name : folder_entries(maintenance_folder)) {
+  for (const std::string& name : win::subfolder_names(maintenance_folder)) {
     const std::string entry = join_path(maintenance_folder, name);
-    if (!is_work_folder_name(name) || entry == current.path || !reject_linked_path(entry)) {
+    // A folder whose apply never ended holds the only good copy of the installation.
+    if (!is_work_folder_name(name) || entry == current.path || !reject_linked_path(entry) ||
+        win::path_attributes(join_path(entry, APPLY_JOURNAL_FILE)) != INVALID_FILE_ATTRIBUTES) {
       continue;
     }
     remove_listed_files(join_path(entry, ROLLBACK_FOLDER), ROLLBACK_NAMES);
+    remove_helper_temp(entry);
     remove_listed_files(entry, WORK_FOLDER_CONTENT);
   }
 }
@@ -60,7 +46,7 @@ void remove_old_runners(std::string_view maintenance_folder, const std::string& 
   }
   const auto self = blocking::process_image_path(GetCurrentProcess());
   constexpr std::string_view kRunnerFile[] = {manifest::UPDATER_FILE};
-  for (const std::string& name : folder_entries(runners)) {
+  for (const std::string& name : win::subfolder_names(runners)) {
     const std::string entry = join_path(runners, name);
     const std::string runner = join_path(entry, manifest::UPDATER_FILE);
     if (!is_runner_folder_name(name) || runner == current_runner || (self && runner == *self)) {
@@ -95,18 +81,21 @@ Status provide_updater_runner(const manifest::Release& release, const WorkFolder
   if (auto guarded = protect_path(folder); !guarded) {
     return guarded;
   }
-  const std::wstring target = win::widen(*runner);
-  if (GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES) {
-    const std::wstring source = win::widen(join_path(work.path, manifest::UPDATER_FILE));
-    if (!CopyFileExW(source.c_str(), target.c_str(), nullptr, nullptr, nullptr,
-                     COPY_FILE_FAIL_IF_EXISTS)) {
-      return std::unexpected(win::last_os_failure());
-    }
-    if (auto guarded = protect_path(*runner); !guarded) {
-      return guarded;
-    }
+  // A runner whose content is wrong (damaged, or left half-written) is replaced: a new copy is
+  // made beside it, flushed, checked and renamed over it, so that no later run ever finds a
+  // runner that fails its check for good.
+  if (check_file_against_artifact(*runner, updater)) {
+    return {};
   }
-  return check_file_against_artifact(*runner, updater);
+  const std::string source = join_path(work.path, manifest::UPDATER_FILE);
+  return win::replace_file(
+      *runner, [&](HANDLE file) { return win::write_file_content(file, source); },
+      [&](std::string_view new_runner) -> Status {
+        if (auto guarded = protect_path(new_runner); !guarded) {
+          return guarded;
+        }
+        return check_file_against_artifact(new_runner, updater);
+      });
 }
 
 void finish_successful_apply(const manifest::Release& release, std::string_view maintenance_folder,

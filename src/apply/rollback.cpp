@@ -32,20 +32,22 @@ Status copy_through(HANDLE source, std::string_view target) {
   return win::flush_to_disk(copy->get());
 }
 
+// A record of the installation folder, replaced whole and at once and protected before it takes
+// its name.
 Status write_protected(std::string_view path, std::string_view bytes) {
-  if (auto written = win::write_whole_file(path, bytes); !written) {
-    return written;
-  }
-  return protect_path(path);
+  return win::replace_file_with(path, bytes, protect_path);
 }
 
 }  // namespace
 
-RestoreSnapshot take_restore_snapshot(std::string_view owner_sid) {
+RestoreSnapshot take_restore_snapshot(std::string_view owner_sid,
+                                      const std::optional<std::string>& installed_release) {
   RestoreSnapshot snapshot;
   snapshot.hadStartup = registration::startup_entry_present(owner_sid);
-  if (auto installed = manifest::read_installed_release()) {
-    snapshot.previousRelease = std::move(*installed);
+  if (installed_release) {
+    if (auto installed = manifest::verify_release_metadata(*installed_release)) {
+      snapshot.previousRelease = std::move(*installed);
+    }
   }
   return snapshot;
 }
@@ -74,6 +76,18 @@ Result<std::vector<std::string>> make_rollback_copy(std::string_view installatio
     saved.emplace_back(name);
   }
   return saved;
+}
+
+Status begin_apply(const WorkFolder& work, const ApplyJournal& journal) {
+  return win::replace_file_with(join_path(work.path, APPLY_JOURNAL_FILE),
+                                apply_journal_json(journal));
+}
+
+Status end_apply(std::string_view work_folder) {
+  if (!DeleteFileW(win::widen(join_path(work_folder, APPLY_JOURNAL_FILE)).c_str())) {
+    return std::unexpected(win::last_os_failure());
+  }
+  return {};
 }
 
 Status commit_records(std::string_view installation_folder, std::string_view release_bytes,

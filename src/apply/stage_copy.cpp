@@ -60,7 +60,7 @@ Result<StagedRelease> copy_stage_to_work(std::string_view stage_folder,
     }
   }
   if (auto written =
-          win::write_whole_file(join_path(work_folder, manifest::STAGED_METADATA), *bytes);
+          win::replace_file_with(join_path(work_folder, manifest::STAGED_METADATA), *bytes);
       !written) {
     return std::unexpected(written.error());
   }

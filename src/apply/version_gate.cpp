@@ -2,6 +2,7 @@
 
 #include "apply/path_safety.h"
 #include "manifest/installation.h"
+#include "manifest/records.h"
 #include "windows/policy.h"
 
 namespace borelu::apply {
@@ -28,28 +29,49 @@ Status compare_release_versions(Operation operation, std::string_view installed,
 
 }  // namespace
 
-Status check_owner_and_version(Operation operation, std::string_view owner_sid,
-                               const manifest::Release& release) {
+Result<std::optional<std::string>> check_owner_and_version(Operation operation,
+                                                           std::string_view owner_sid,
+                                                           const manifest::Release& release) {
   const auto folder = manifest::installation_folder();
   if (!folder) {
     return std::unexpected(folder.error());
   }
   if (auto plain = reject_linked_path(*folder); !plain) {
-    return plain;
+    return std::unexpected(plain.error());
   }
-  // An unreadable policy means there is no owner to protect yet.
-  if (const auto policy = blocking::read_blocking_policy();
-      policy && policy->owner_sid != owner_sid) {
-    return fail("This Borelu installation belongs to a different Windows user.");
+  const auto policy_file = blocking::read_blocking_policy_file();
+  if (!policy_file) {
+    return std::unexpected(policy_file.error());
   }
-  const auto installed = manifest::read_installed_release();
+  // No policy, or one that does not read, means there is no owner to protect yet.
+  if (*policy_file) {
+    if (const auto policy = blocking::parse_blocking_policy(**policy_file);
+        policy && policy->owner_sid != owner_sid) {
+      return fail("This Borelu installation belongs to a different Windows user.");
+    }
+  }
+  auto installed_bytes = manifest::read_installed_release_bytes();
+  if (!installed_bytes) {
+    return std::unexpected(installed_bytes.error());
+  }
+  if (!*installed_bytes) {
+    if (operation == Operation::update) {
+      return fail(std::string(manifest::kNoInstalledRelease));
+    }
+    return installed_bytes;  // a setup with nothing to compare with
+  }
+  const auto installed = manifest::verify_release_metadata(**installed_bytes);
   if (!installed) {
     if (operation == Operation::update) {
       return std::unexpected(installed.error());
     }
-    return {};  // a setup with nothing to compare with
+    return installed_bytes;  // a setup over a record that does not verify: nothing to compare with
   }
-  return compare_release_versions(operation, installed->version, release.version);
+  if (auto allowed = compare_release_versions(operation, installed->version, release.version);
+      !allowed) {
+    return std::unexpected(allowed.error());
+  }
+  return installed_bytes;
 }
 
 }  // namespace borelu::apply

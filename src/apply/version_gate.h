@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "core/failure.h"
@@ -10,8 +12,11 @@ namespace borelu::apply {
 
 // Who may install over whom and which release may replace which: an installation belongs to the
 // owner its blocking policy names; an update needs an installed release and must be strictly
-// newer; a setup may repair the same release but never go back to an older one.
-[[nodiscard]] Status check_owner_and_version(Operation operation, std::string_view owner_sid,
-                                             const manifest::Release& release);
+// newer; a setup may repair the same release but never go back to an older one. A record that
+// exists but cannot be read stops the run: its check must not be skipped because someone holds
+// the file open. Returns the bytes of "installed-release.json" as read (nothing without the
+// file), the one reading of it in a run.
+[[nodiscard]] Result<std::optional<std::string>> check_owner_and_version(
+    Operation operation, std::string_view owner_sid, const manifest::Release& release);
 
 }  // namespace borelu::apply

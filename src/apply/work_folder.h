@@ -39,8 +39,13 @@ struct WorkFolder {
 // Nothing that is not listed is ever deleted; every error is ignored.
 void remove_listed_files(std::string_view folder, std::span<const std::string_view> names);
 
-// Tidies the work folder on every way out: its known content, and unless the rollback copy is
-// to be kept, the rollback folder's known content and the folders themselves.
+// Removes the folder the worker's helpers had as TEMP, with everything in it: a link inside is
+// removed as a link, never followed. Errors are ignored.
+void remove_helper_temp(std::string_view work_folder);
+
+// Tidies the work folder on every way out: its known content and the helpers' temporary folder,
+// and unless the rollback copy is to be kept, the rollback folder's known content and the
+// folders themselves.
 void tidy_work_folder(const WorkFolder& work);
 
 }  // namespace borelu::apply

@@ -1,5 +1,9 @@
 #include "apply/worker.h"
 
+#include <windows.h>
+
+#include <string_view>
+
 #include "apply/apply_run.h"
 #include "apply/blocking_service.h"
 #include "apply/calling_application.h"
@@ -8,14 +12,19 @@
 #include "apply/path_safety.h"
 #include "apply/stage_copy.h"
 #include "apply/version_gate.h"
+#include "core/path_text.h"
 #include "core/scope_exit.h"
 #include "manifest/installation.h"
 #include "webview2/webview2.h"
+#include "win/text.h"
 #include "windows/owner_sid.h"
 #include "windows/process_identity.h"
 
 namespace borelu::apply {
 namespace {
+
+constexpr std::string_view kStageNotLocal =
+    "The update must be staged in a folder on this computer.";
 
 // Everything that comes before the first change to the installation: the checked copy of the
 // stage, the owner and version rules, the calling application, the WebView2 runtime, what a
@@ -34,10 +43,11 @@ Status prepare_apply(const WorkerRequest& request, ApplyRun& run) {
   }
   run.installationFolder = *installation;
 
-  if (auto allowed = check_owner_and_version(request.operation, run.ownerSid, run.release);
-      !allowed) {
-    return allowed;
+  auto installed = check_owner_and_version(request.operation, run.ownerSid, run.release);
+  if (!installed) {
+    return std::unexpected(installed.error());
   }
+  run.installedReleaseBytes = std::move(*installed);
 
   if (auto caller =
           check_calling_application(request.parentPid, run.ownerSid, run.installationFolder);
@@ -54,7 +64,7 @@ Status prepare_apply(const WorkerRequest& request, ApplyRun& run) {
     return std::unexpected(service.error());
   }
   run.serviceExisted = *service;
-  run.snapshot = take_restore_snapshot(run.ownerSid);
+  run.snapshot = take_restore_snapshot(run.ownerSid, run.installedReleaseBytes);
 
   if (auto runner = provide_updater_runner(run.release, run.work); !runner) {
     return runner;
@@ -65,7 +75,7 @@ Status prepare_apply(const WorkerRequest& request, ApplyRun& run) {
     return std::unexpected(saved.error());
   }
   run.savedNames = std::move(*saved);
-  return {};
+  return begin_apply(run.work, {run.snapshot.hadStartup, run.ownerSid, run.serviceExisted});
 }
 
 // The point of no return: the service installer puts the release in place and the records are
@@ -75,6 +85,9 @@ Status apply_under_rollback(const WorkerRequest& request, ApplyRun& run) {
   if (applied) {
     applied = commit_records(run.installationFolder, run.releaseBytes, run.release,
                              request.preferences, run.ownerSid);
+  }
+  if (applied) {
+    applied = end_apply(run.work.path);
   }
   if (!applied) {
     return std::unexpected(restore_installation(run, std::move(applied.error())));
@@ -92,6 +105,9 @@ Status apply_locked(const WorkerRequest& request) {
     return std::unexpected(maintenance.error());
   }
   run.maintenanceFolder = *maintenance;
+  if (auto recovered = recover_interrupted_applies(run.maintenanceFolder); !recovered) {
+    return recovered;
+  }
   auto work = create_work_folder(run.maintenanceFolder);
   if (!work) {
     return std::unexpected(work.error());
@@ -107,23 +123,35 @@ Status apply_locked(const WorkerRequest& request) {
 
 }  // namespace
 
-Status run_worker(const WorkerRequest& request) {
+Status run_worker(const WorkerRequest& request, const FailureReport& report) {
+  const auto reported = [&](Status outcome) {
+    if (!outcome) {
+      report(outcome.error());
+    }
+    return outcome;
+  };
   if (!blocking::is_elevated() || !blocking::is_valid_owner_sid(request.ownerSid)) {
-    return fail("Windows installation permission is required.");
+    return reported(fail("Windows installation permission is required."));
+  }
+  // The stage is read with administrator rights: never from another computer (which would be
+  // asked to accept this one's credentials) or a device.
+  if (!is_local_drive_path(request.stageDir) ||
+      GetDriveTypeW(win::widen(request.stageDir.substr(0, 3)).c_str()) == DRIVE_REMOTE) {
+    return reported(fail(std::string(kStageNotLocal)));
   }
   auto lock = take_install_lock();
   if (!lock) {
-    return std::unexpected(lock.error());
+    return reported(std::unexpected(lock.error()));
   }
   if (request.preferences) {
     if (auto valid = options::validate(*request.preferences); !valid) {
-      return valid;
+      return reported(valid);
     }
     if (request.operation == Operation::update) {
-      return fail("Updates must preserve installation preferences.");
+      return reported(fail("Updates must preserve installation preferences."));
     }
   }
-  return apply_locked(request);
+  return reported(apply_locked(request));  // reported before the lock goes
 }
 
 }  // namespace borelu::apply

@@ -32,30 +32,25 @@ Status write_failure_record(std::string_view message) {
   const std::string record =
       failure_record_json(GetCurrentProcessId(), current_unix_millis(), message);
 
-  // Opened as itself (never through a link), not truncated until it has proven to be an
-  // ordinary file with one name: a planted link or hard link must not redirect the write.
-  win::FileHandle file(CreateFileW(win::widen(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                                   FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  if (!file) {
-    return std::unexpected(win::last_os_failure());
+  // An existing record is opened as itself (never through a link) and must prove to be an
+  // ordinary file with one name; then a new record takes its name whole and at once, so that a
+  // crash never leaves half of one, and a planted link or hard link is replaced, never written
+  // through.
+  if (win::path_attributes(path) != INVALID_FILE_ATTRIBUTES) {
+    const win::FileHandle existing(
+        CreateFileW(win::widen(path).c_str(), FILE_READ_ATTRIBUTES,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!existing) {
+      return std::unexpected(win::last_os_failure());
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(existing.get(), &info) || info.nNumberOfLinks != 1 ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+      return fail("Unsafe diagnostic file.");
+    }
   }
-  BY_HANDLE_FILE_INFORMATION info{};
-  if (!GetFileInformationByHandle(file.get(), &info) || info.nNumberOfLinks != 1 ||
-      (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
-    return fail("Unsafe diagnostic file.");
-  }
-  FILE_END_OF_FILE_INFO end{};
-  if (!SetFileInformationByHandle(file.get(), FileEndOfFileInfo, &end, sizeof end)) {
-    return std::unexpected(win::last_os_failure());
-  }
-  if (auto written = win::write_all(file.get(), record); !written) {
-    return written;
-  }
-  if (auto flushed = win::flush_to_disk(file.get()); !flushed) {
-    return flushed;
-  }
-  file.reset();
-  return apply::protect_path(path);
+  return win::replace_file_with(path, record, apply::protect_path);
 }
 
 std::optional<std::string> read_failure_record(std::uint32_t worker_pid,

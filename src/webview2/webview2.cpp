@@ -7,6 +7,7 @@
 #include <chrono>
 #include <thread>
 
+#include "apply/helper_process.h"
 #include "apply/path_safety.h"
 #include "core/hex.h"
 #include "core/path_text.h"
@@ -16,7 +17,6 @@
 #include "webview2/signature.h"
 #include "win/files.h"
 #include "win/handles.h"
-#include "win/process.h"
 #include "win/system_error.h"
 #include "win/text.h"
 #include "windows/owner_sid.h"
@@ -81,9 +81,8 @@ Status check_copy(HANDLE file) {
 }
 
 // Starts the bootstrapper and polls it until it ends or runs too long; returns its exit code.
-Result<DWORD> run_bootstrapper(const std::wstring& path) {
-  const auto child = win::start_process(L"\"" + path + L"\" /silent /install", CREATE_NO_WINDOW,
-                                        nullptr, path.c_str());
+Result<DWORD> run_bootstrapper(const std::string& path) {
+  const auto child = apply::start_helper(path, L"/silent /install", CREATE_NO_WINDOW);
   if (!child) {
     return fail("Start Microsoft WebView2 setup: " + child.error().text());
   }
@@ -163,7 +162,7 @@ Status provide_webview2(std::string_view owner_sid, std::string_view work_folder
   if (auto signed_file = verify_signature(wide_path, held.get()); !signed_file) {
     return signed_file;
   }
-  const auto exit_code = run_bootstrapper(wide_path);
+  const auto exit_code = run_bootstrapper(path);
   if (!exit_code) {
     return std::unexpected(exit_code.error());
   }

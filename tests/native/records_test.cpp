@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "apply/apply_journal.h"
 #include "core/path_text.h"
 #include "manifest/records.h"
 #include "windows/owner_sid.h"
@@ -23,6 +24,42 @@ TEST(PathText, JoinParentAndName) {
   EXPECT_FALSE(parent_path(""));
   EXPECT_EQ(file_name("C:\\a\\b.exe"), "b.exe");
   EXPECT_EQ(file_name("b.exe"), "b.exe");
+}
+
+TEST(PathText, OnlyDrivePathsOfThisComputerAreLocal) {
+  for (const char* local : {"C:\\", "C:\\Users\\A B\\AppData\\Local\\BoreluTauri/updates\\x",
+                            "d:/stage/", "Z:\\a.b\\c"}) {
+    EXPECT_TRUE(is_local_drive_path(local)) << local;
+  }
+  for (const char* other :
+       {"\\\\server\\share\\stage", "//server/share/stage", "\\\\?\\C:\\stage",
+        "\\\\?\\UNC\\server\\share", "\\\\.\\C:\\stage", "\\\\.\\pipe\\x", "\\stage", "stage",
+        "C:stage", "C:", "", "1:\\stage", "C:\\stage:stream", "C:\\a\\..\\..\\x", "C:\\a\\.\\x",
+        "C:\\a\\\\x", "C:\\a\nb"}) {
+    EXPECT_FALSE(is_local_drive_path(other)) << other;
+  }
+}
+
+TEST(ApplyJournal, ReadsBackWhatIsWrittenAndNothingElse) {
+  const apply::ApplyJournal journal{true, "S-1-5-21-1-2-3-1001", false};
+  const std::string json = apply::apply_journal_json(journal);
+  EXPECT_EQ(json, R"({"hadStartup":true,"ownerSid":"S-1-5-21-1-2-3-1001","serviceExisted":false})");
+  EXPECT_EQ(apply::parse_apply_journal(json), journal);
+  for (
+      const char* refused : {
+          R"({"hadStartup":true,"ownerSid":"S-1-5-21-1","serviceExisted":false,"x":1})",
+          R"({"hadStartup":true,"ownerSid":"S-1-5-21-1"})",
+          R"({"hadStartup":true,"hadStartup":false,"ownerSid":"S-1-5-21-1","serviceExisted":false})",
+          R"({"hadStartup":1,"ownerSid":"S-1-5-21-1","serviceExisted":false})",
+          R"({"hadStartup":true,"ownerSid":"S-1-5-18","serviceExisted":false})",
+          R"([true,"S-1-5-21-1",false])",
+          "",
+      }) {
+    EXPECT_FALSE(apply::parse_apply_journal(refused)) << refused;
+  }
+  const std::string padded = std::string(1024 - json.size(), ' ') + json;
+  EXPECT_TRUE(apply::parse_apply_journal(padded));
+  EXPECT_FALSE(apply::parse_apply_journal(" " + padded));
 }
 
 TEST(InstallationRecords, MaintenanceFolderIsASiblingOfTheInstallationFolder) {

@@ -6,11 +6,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
+#include <functional>
+#include <thread>
 
 #include "installed_state.h"
 #include "manifest/records.h"
 #include "staged_release.h"
+#include "win/system_error.h"
 
 namespace borelu::testing {
 namespace {
@@ -120,6 +124,78 @@ TEST_F(UpdateScenario, AnInstallationBelongsToItsOwner) {
   const auto taken = setup("1.4.2", other);
   EXPECT_EQ(taken.exitCode, 0u) << taken.standardError;
   (void)registration::set_startup_entry(other, false, "");
+}
+
+// The work folders that have begun a rollback copy, which anybody may see.
+std::vector<fs::path> rollback_copies() {
+  std::vector<fs::path> found;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(maintenance(), error)) {
+    if (fs::exists(entry.path() / "rollback", error)) {
+      found.push_back(entry.path());
+    }
+  }
+  return found;
+}
+
+// Runs `run` while holding `file` open without sharing, as any user may, and letting it go the
+// moment the worker's rollback copy begins (so that the copy, which needs the file, succeeds).
+ProcessOutcome run_holding(const std::string& file, const std::function<ProcessOutcome()>& run) {
+  win::FileHandle held(
+      CreateFileW(win::widen(file).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  EXPECT_TRUE(held);
+  std::atomic<bool> done = false;
+  const auto earlier = rollback_copies();
+  std::thread holder([&] {
+    while (!done && rollback_copies() == earlier) {
+      std::this_thread::yield();
+    }
+    held.reset();
+  });
+  ProcessOutcome outcome = run();
+  done = true;
+  holder.join();
+  return outcome;
+}
+
+// A standard user can read both records and hold one open without sharing while the worker
+// checks it. A record that cannot be read is not a missing one: the run stops instead of
+// skipping the check it carries.
+TEST_F(UpdateScenario, ARecordHeldOpenStopsTheRunInsteadOfSkippingItsCheck) {
+  const std::string in_use = win::system_error_text(ERROR_SHARING_VIOLATION);
+  struct Held {
+    const char* file;
+    std::function<ProcessOutcome()> run;
+    std::string message;
+  };
+  const Held cases[] = {
+      // Otherwise: no owner check, and the installation handed to another user.
+      {"blocking-policy.json", [&] { return setup("1.4.2", "S-1-5-21-0-0-0-1001"); },
+       "Read blocking policy: " + in_use},
+      // Otherwise: no version check, and an older signed release installed.
+      {"installed-release.json", [&] { return setup("1.4.1"); },
+       "Read installed release: " + in_use},
+  };
+  for (const Held& held : cases) {
+    SCOPED_TRACE(held.file);
+    remove_installation();
+    ASSERT_EQ(setup("1.4.2").standardError, "");
+    const InstalledState before = InstalledState::read();
+    const auto run = run_holding(join_path(*manifest::installation_folder(), held.file), held.run);
+    EXPECT_EQ(run.standardError, held.message + "\n");
+    EXPECT_EQ(InstalledState::read(), before);
+  }
+}
+
+// A runner whose content went wrong is replaced, not kept to fail every later run.
+TEST_F(UpdateScenario, ADamagedRunnerIsReplaced) {
+  ASSERT_EQ(setup("1.4.2").standardError, "");
+  const std::string runner = win::narrow(
+      (maintenance() / "runners" / runner_name(stage("1.4.2")) / "BoreluUpdater.exe").wstring());
+  ASSERT_TRUE(win::write_whole_file(runner, "damaged"));
+  const auto repaired = setup("1.4.2");
+  EXPECT_EQ(repaired.exitCode, 0u) << repaired.standardError;
+  EXPECT_EQ(file_sha256(runner), runner_name(stage("1.4.2")));
 }
 
 TEST_F(UpdateScenario, CleanUpKeepsTheCurrentWorkFolderAndRunnerOnly) {

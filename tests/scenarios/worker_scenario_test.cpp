@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
+#include <sstream>
 #include <thread>
 
 #include "controller/failure_record.h"
@@ -70,7 +72,10 @@ class WorkerScenario : public ::testing::Test {
     stage_ = make_stage(temp_folder("borelu-worker-stage"));
   }
   void TearDown() override {
-    SetEnvironmentVariableW(L"BORELU_TEST_INSTALLER", nullptr);
+    for (const wchar_t* name :
+         {L"BORELU_TEST_INSTALLER", L"BORELU_TEST_REPORT_FOLDER", L"BORELU_TEST_INHERITED"}) {
+      SetEnvironmentVariableW(name, nullptr);
+    }
     remove_folder(stage_);
   }
   std::string stage_;
@@ -131,7 +136,7 @@ TEST_F(WorkerScenario, FirstInstallationThenAFailedRepairChangesNothing) {
   EXPECT_EQ(repaired.exitCode, 0u) << repaired.standardError;
 }
 
-// Ends the double's helper that keeps Borelu.exe open, if one runs, and waits until it has.
+// Ends the double's helper that keeps a file open, if one runs, and waits until it has.
 void release_holder() {
   HANDLE hold = OpenEventW(EVENT_MODIFY_STATE, FALSE, L"Global\\BoreluTestReleaseHold");
   if (hold == nullptr) {
@@ -139,30 +144,33 @@ void release_holder() {
   }
   SetEvent(hold);
   CloseHandle(hold);
-  const std::wstring application =
-      win::widen(join_path(*manifest::installation_folder(), "Borelu.exe"));
-  for (int i = 0; i < 100; ++i) {
-    const win::FileHandle file(
-        CreateFileW(application.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (file || GetLastError() != ERROR_SHARING_VIOLATION) {
-      return;
+  for (const char* name : {"Borelu.exe", "BoreluUpdater.exe"}) {
+    const std::wstring held = win::widen(join_path(*manifest::installation_folder(), name));
+    for (int i = 0; i < 100; ++i) {
+      const win::FileHandle file(
+          CreateFileW(held.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+      if (file || GetLastError() != ERROR_SHARING_VIOLATION) {
+        break;
+      }
+      Sleep(100);
     }
-    Sleep(100);
   }
 }
 
 struct Fault {
   const wchar_t* installer;
   std::string message;
-  bool restored;  // false: the restore stopped early and kept its rollback copy
+  bool restored;  // false: the restore could not put the new updater back, and said so
 };
 
-// Faults of an update from an installed 1.4.2 to 1.4.3: everything restored exactly, or the
-// restore stops with its reason and keeps the rollback copy.
+// Faults of an update from an installed 1.4.2 to 1.4.3: everything restored exactly, or
+// everything the restore could restore (the service running again, the registrations back) and
+// the reason it could not do the rest, with the rollback copy kept.
 TEST_F(WorkerScenario, FaultsDuringTheApplyRestoreThePreviousInstallation) {
   const std::string failed = "Borelu service installation failed (exit ";
   const std::string in_use = win::system_error_text(ERROR_SHARING_VIOLATION);
   const std::string restored = " The previous version will be restored.";
+  const std::string again = ". Run BoreluSetup again.";
   const Fault faults[] = {
       {L"silent-failure", failed + "1). No additional Windows error was reported." + restored,
        true},
@@ -172,11 +180,16 @@ TEST_F(WorkerScenario, FaultsDuringTheApplyRestoreThePreviousInstallation) {
       {L"create-then-fail",
        failed + "4). The blocking service was created but could not be configured." + restored,
        true},
-      {L"locked-restore",
-       failed + "5). Installation interrupted." + restored + " Recovery failed: " + in_use +
-           ". Run BoreluSetup again.",
+      // Borelu.exe is held, but the rollback copy's is the same: nothing to replace.
+      {L"locked-restore", failed + "5). Installation interrupted." + restored, true},
+      {L"locked-updater",
+       failed + "5). Installation interrupted." + restored + " Recovery failed: " + in_use + again,
        false},
-      {L"ignore-stop", "Borelu service did not stop. No update was applied.", false},
+      // The service keeps running, so its files cannot change; all the others are put back.
+      {L"ignore-stop",
+       failed + "6). The blocking service did not accept its configuration." + restored +
+           " Recovery failed: Borelu service did not stop. No update was applied" + again,
+       true},
   };
   const std::string next = make_stage(temp_folder("borelu-worker-next"), "1.4.3");
   for (const Fault& fault : faults) {
@@ -191,11 +204,14 @@ TEST_F(WorkerScenario, FaultsDuringTheApplyRestoreThePreviousInstallation) {
     const std::uint64_t started = controller::current_unix_millis();
     const auto run = run_worker_process(next, "--update");
     expect_reported(run, started, fault.message);
-    if (fault.restored) {
-      EXPECT_EQ(InstalledState::read(), before);
-    } else {
-      // Stopped before the files were put back: the new updater is still in place.
-      EXPECT_EQ(InstalledState::read().files[2], file_sha256(join_path(next, "BoreluUpdater.exe")));
+    InstalledState after = InstalledState::read();
+    if (!fault.restored) {
+      // The one file the restore could not replace is the new updater; nothing else differs.
+      EXPECT_EQ(after.files[2], file_sha256(join_path(next, "BoreluUpdater.exe")));
+      after.files[2] = before.files[2];
+    }
+    EXPECT_EQ(after, before);
+    if (fault.message.find("Recovery failed") != std::string::npos) {
       EXPECT_TRUE(rollback_holds(before));
     }
     release_holder();
@@ -247,10 +263,125 @@ TEST_F(WorkerScenario, StageFaultsAndPreconditionsChangeNothingInstalled) {
             "Linked installation/update paths are not permitted.\n");
   remove_folder(real);
 
+  // The same good stage through a device path, and a share: refused before anything is read.
+  for (const std::string& elsewhere :
+       {"\\\\?\\" + stage_, "\\\\.\\" + stage_, std::string("\\\\127.0.0.1\\share\\stage")}) {
+    EXPECT_EQ(run_worker_process(elsewhere, "--setup").standardError,
+              "The update must be staged in a folder on this computer.\n")
+        << elsewhere;
+  }
+
   ASSERT_TRUE(win::write_whole_file(join_path(stage_, "release.json"), std::string(40000, ' ')));
   EXPECT_EQ(run_worker_process(stage_, "--setup").standardError,
             "Release metadata is too large.\n");
   EXPECT_EQ(InstalledState::read(), before);
+}
+
+// The worker as a caller may start it: with every inheritable handle of the caller and no
+// standard handles. Returns its exit code.
+DWORD run_worker_inheriting_everything(const std::string& stage) {
+  std::wstring command = L"\"" + program_path("BORELU_SETUP_EXE") + L"\" --worker --stage \"" +
+                         win::widen(stage) + L"\" --owner-sid " + win::widen(OWNER_SID) +
+                         L" --parent-pid 0 --setup --options en:101:2026-10-19";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                      nullptr, &startup, &info)) {
+    return 0xffffffff;
+  }
+  const win::Handle process(info.hProcess);
+  const win::Handle thread(info.hThread);
+  WaitForSingleObject(process.get(), INFINITE);
+  DWORD exit_code = 0;
+  GetExitCodeProcess(process.get(), &exit_code);
+  return exit_code;
+}
+
+// A helper's report (tools/doubles/helper_context.h), one entry a line.
+std::map<std::string, std::string> helper_report(const std::string& file) {
+  std::map<std::string, std::string> report;
+  std::istringstream lines(read_text(file));
+  for (std::string line; std::getline(lines, line);) {
+    const auto equals = line.find('=');
+    report[line.substr(0, equals)] = equals == std::string::npos ? "" : line.substr(equals + 1);
+  }
+  return report;
+}
+
+std::string system_folder(UINT (*query)(LPWSTR, UINT)) {
+  wchar_t buffer[MAX_PATH];
+  return win::narrow(std::wstring_view(buffer, query(buffer, MAX_PATH)));
+}
+
+// The service installer and the WebView2 bootstrapper run elevated: nothing of the caller's
+// world reaches them, neither its current folder, nor its TEMP, PATH or handles.
+TEST_F(WorkerScenario, HelpersStartInTheWorkFolderWithNothingOfTheCaller) {
+  remove_webview2_runtime();  // so that the bootstrapper runs as well
+  const std::string reports = temp_folder("borelu-helper-reports");
+  ASSERT_TRUE(win::create_directories(reports));
+  const std::string marker = join_path(reports, "inherited.txt");
+  SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+  win::FileHandle held(CreateFileW(win::widen(marker).c_str(), GENERIC_WRITE,
+                                   FILE_SHARE_READ | FILE_SHARE_DELETE, &inheritable, CREATE_ALWAYS,
+                                   0, nullptr));
+  ASSERT_TRUE(held);
+  SetEnvironmentVariableW(L"BORELU_TEST_REPORT_FOLDER", win::widen(reports).c_str());
+  SetEnvironmentVariableW(L"BORELU_TEST_INHERITED",
+                          std::to_wstring(reinterpret_cast<std::uintptr_t>(held.get())).c_str());
+  ASSERT_EQ(run_worker_inheriting_everything(stage_), 0u);
+
+  const std::string windows = system_folder(GetSystemWindowsDirectoryW);
+  const std::string system = system_folder(GetSystemDirectoryW);
+  for (const char* helper : {"BoreluService.exe", "MicrosoftEdgeWebview2Setup.exe"}) {
+    SCOPED_TRACE(helper);
+    auto report = helper_report(join_path(reports, std::string(helper) + ".txt"));
+    const std::string folder = report["folder"];
+    EXPECT_EQ(parent_path(folder).value_or(""), *manifest::maintenance_folder_path());
+    EXPECT_TRUE(file_name(folder).starts_with("work-")) << folder;
+    EXPECT_EQ(report["TEMP"], join_path(folder, "temp"));
+    EXPECT_EQ(report["TMP"], join_path(folder, "temp"));
+    EXPECT_EQ(report["PATH"], system + ";" + windows + ";" + system + "\\Wbem");
+    EXPECT_EQ(report["inherited"], "none");
+    DeleteFileW(win::widen(join_path(reports, std::string(helper) + ".txt")).c_str());
+  }
+  // Tidied with the work folder: nothing of the helpers' temporary folder is left.
+  const auto kept = rollback_folders();
+  ASSERT_EQ(kept.size(), 1u);
+  EXPECT_FALSE(
+      std::filesystem::exists(std::filesystem::path(win::widen(kept[0])).parent_path() / "temp"));
+  CloseHandle(held.release());
+  DeleteFileW(win::widen(marker).c_str());
+  RemoveDirectoryW(win::widen(reports).c_str());
+}
+
+// The failure record is written before the install lock goes, so the next worker (which may
+// write its own) never races with it: a worker that takes the lock next already finds it.
+TEST_F(WorkerScenario, TheFailureRecordIsWrittenUnderTheInstallLock) {
+  const std::string record =
+      join_path(*manifest::maintenance_folder_path(), "last-install-error.json");
+  DeleteFileW(win::widen(record).c_str());
+  SetEnvironmentVariableW(L"BORELU_TEST_INSTALLER", L"silent-failure");
+  constexpr const wchar_t* kLock = L"Global\\Borelu.Update.InstallLock";
+  std::string seen = "<lock never seen>";
+  std::thread next_worker([&] {
+    // Once the worker holds the lock, try to take it as the next worker would, until it can.
+    for (int i = 0; i < 60000 && !win::Handle(OpenMutexW(SYNCHRONIZE, FALSE, kLock)); ++i) {
+      Sleep(1);
+    }
+    for (int i = 0; i < 600000; ++i) {
+      const win::Handle lock(CreateMutexW(nullptr, FALSE, kLock));
+      if (lock && GetLastError() != ERROR_ALREADY_EXISTS) {
+        seen = read_text(record);
+        return;
+      }
+    }
+    seen = "<lock kept>";
+  });
+  const auto run = run_worker_process(stage_, "--setup --options en:101:2026-10-19");
+  next_worker.join();
+  EXPECT_EQ(run.exitCode, 1u);
+  EXPECT_NE(seen.find("No additional Windows error was reported."), std::string::npos) << seen;
 }
 
 // Two workers started at once: one takes the install lock, the other gives up at once.

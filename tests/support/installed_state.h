@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -72,6 +73,13 @@ struct InstalledState {
     return state;
   }
   friend bool operator==(const InstalledState&, const InstalledState&) = default;
+  friend void PrintTo(const InstalledState& state, std::ostream* out) {
+    for (const std::string& digest : state.files) {
+      *out << digest.substr(0, 8) << " ";
+    }
+    *out << "startup " << state.startup << ", uninstall " << state.uninstall << ", service "
+         << state.service;
+  }
 };
 
 // Stops and deletes the service the doubles install, ending its process if it ignores the stop.

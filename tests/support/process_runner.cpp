@@ -51,7 +51,7 @@ ProcessOutcome run_process(const std::wstring& command_line, StandardHandles han
     win::ChildPipe out = output_pipe();
     win::ChildPipe err = output_pipe();
     const win::StandardHandles standard{nullptr, out.write.get(), err.write.get()};
-    child = started(win::start_process(command_line, 0, &standard));
+    child = started(win::start_process(command_line, 0, {.standard = &standard}));
     out.write.reset();
     err.write.reset();
     std::thread error_reader([&] { outcome.standardError = win::drain_pipe(err.read.get()); });

@@ -4,12 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <memory>
 #include <regex>
 #include <set>
+#include <thread>
 #include <tuple>
 #include <vector>
 
 #include "core/read_chunk.h"
+#include "test_prefix.h"
 #include "win/files.h"
 #include "win/handles.h"
 #include "win/random.h"
@@ -158,6 +162,46 @@ TEST(ReadPieces, PiecesOfAtMostOneChunkInOrderUpToTheLimit) {
   EXPECT_EQ(std::get<0>(read(NO_READ_LIMIT, 1)), "full");
   EXPECT_EQ(std::get<1>(read(NO_READ_LIMIT, 1)).size(), 1u);
   DeleteFileW(widen(path).c_str());
+}
+
+// A non-blocking pipe that is full reports a write of 0 bytes as success: the write must fail
+// instead of trying again for ever.
+TEST(WriteAll, ASuccessfulWriteOfNothingFails) {
+  HANDLE read_end = nullptr;
+  HANDLE write_end = nullptr;
+  ASSERT_TRUE(CreatePipe(&read_end, &write_end, nullptr, 4096));
+  DWORD mode = PIPE_NOWAIT;
+  ASSERT_TRUE(SetNamedPipeHandleState(write_end, &mode, nullptr, nullptr));
+  // Shared with the writing thread, which a loop that never ends leaves behind.
+  struct Outcome {
+    std::atomic<bool> done = false;
+    bool failed = false;
+  };
+  const auto outcome = std::make_shared<Outcome>();
+  std::thread([outcome, write_end] {
+    outcome->failed = !write_all(write_end, std::string(1 << 20, 'x'));
+    outcome->done = true;
+  }).detach();
+  for (int i = 0; i < 100 && !outcome->done; ++i) {
+    Sleep(50);
+  }
+  ASSERT_TRUE(outcome->done) << "the write loop did not end";
+  EXPECT_TRUE(outcome->failed);
+  CloseHandle(write_end);
+  CloseHandle(read_end);
+}
+
+// A record is replaced whole: a link in its place is replaced, never written through, and
+// nothing of the new file is left beside it.
+TEST(FileReplacement, ALinkInPlaceOfTheFileIsReplacedNotWrittenThrough) {
+  const std::string link = "C:\\borelu-links\\recordlink";
+  ASSERT_TRUE(replace_file_with(link, "new record"));
+  EXPECT_EQ(testing::read_text(link), "new record");
+  EXPECT_EQ(testing::read_text("C:\\borelu-links\\real\\record.txt"), "kept\n");
+  EXPECT_EQ(path_attributes(link + ".new"), INVALID_FILE_ATTRIBUTES);
+  EXPECT_FALSE(replace_file(link, [](HANDLE) -> Status { return fail("no content"); }));
+  EXPECT_EQ(testing::read_text(link), "new record");
+  EXPECT_EQ(path_attributes(link + ".new"), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST(Random, NamesAreLowerCaseHexAndDiffer) {

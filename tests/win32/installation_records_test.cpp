@@ -12,6 +12,7 @@
 #include "manifest/records.h"
 #include "test_prefix.h"
 #include "win/files.h"
+#include "win/system_error.h"
 #include "win/text.h"
 
 namespace borelu::manifest {
@@ -72,13 +73,14 @@ TEST_F(InstalledRelease, AbsentEmptyChangedAndReindentedRecords) {
   EXPECT_TRUE(read_installed_release());
 }
 
-TEST_F(InstalledRelease, UnreadableRecordCountsAsAbsent) {
+// Only a missing file is a missing record: one held open by someone else is a failure to read.
+TEST_F(InstalledRelease, AnUnreadableRecordIsAFailureNotAnAbsence) {
   ASSERT_TRUE(win::write_whole_file(record_, fixture_text("release-localhost-1.4.2.json")));
   const HANDLE exclusive =
       CreateFileW(win::widen(record_).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(exclusive, INVALID_HANDLE_VALUE);
   EXPECT_EQ(testing::outcome(read_installed_release()),
-            "Run BoreluSetup once to enable automatic updates.");
+            "Read installed release: " + win::system_error_text(ERROR_SHARING_VIOLATION));
   CloseHandle(exclusive);
 }
 

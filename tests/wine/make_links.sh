@@ -3,6 +3,7 @@
 #   C:\borelu-links\real\           an ordinary folder (with file.txt and sub\)
 #   C:\borelu-links\dirlink         -> real
 #   C:\borelu-links\filelink        -> real/file.txt
+#   C:\borelu-links\recordlink      -> real/record.txt (replaced by the test that uses it)
 set -euo pipefail
 : "${BORELU_WINE_DIR:?}"
 root="$BORELU_WINE_DIR/prefix/drive_c/borelu-links"
@@ -11,4 +12,6 @@ mkdir -p "$root/real/sub"
 printf 'regular file\n' >"$root/real/file.txt"
 ln -s real "$root/dirlink"
 ln -s real/file.txt "$root/filelink"
+printf 'kept\n' >"$root/real/record.txt"
+ln -s real/record.txt "$root/recordlink"
 echo "links made in $root"

@@ -20,8 +20,16 @@
 //                     for itself until it stops; exit 0 (the worker cannot write its record)
 //   ignore-stop       the installation, with a service that ignores stop requests; exit 6
 //   locked-restore    the installation, with a helper process (started by the service) that
-//                     keeps Borelu.exe open against writers until the event
-//                     "Global\BoreluTestReleaseHold" is set (at most 120 s); exit 5
+//                     keeps Borelu.exe (the same in every test release) open against writers until
+//                     the event "Global\BoreluTestReleaseHold" is set (at most 120 s); exit 5
+//   locked-updater    the same with BoreluUpdater.exe, the file that differs between the test
+//                     releases
+//   pause-after-N     the installation up to step N (1 to 3: the executables copied in turn,
+//                     4: the policy written, 5: the service started), then a pause: it holds the
+//                     mutex "Global\BoreluTestInstallerAlive", sets the event
+//                     "Global\BoreluTestInstallerPaused" and waits to be ended (after 120 s it
+//                     exits with 9, changing nothing more)
+// With BORELU_TEST_REPORT_FOLDER it also reports how it was started (helper_context.h).
 // The service's own behaviour travels as its start argument, so a later plain start (as a
 // restore does) gives a well-behaved service again.
 
@@ -37,6 +45,7 @@
 #include <string>
 
 #include "crypto/sha256.h"
+#include "helper_context.h"
 
 namespace {
 
@@ -136,6 +145,9 @@ void WINAPI service_main(DWORD argc, wchar_t** argv) {
   if (behaviour == L"spawn-holder") {
     start_holder(installation_folder() + L"\\Borelu.exe");
   }
+  if (behaviour == L"spawn-updater-holder") {
+    start_holder(installation_folder() + L"\\BoreluUpdater.exe");
+  }
   report(SERVICE_RUNNING);
   WaitForSingleObject(g_stop, INFINITE);
   if (held != INVALID_HANDLE_VALUE) {
@@ -233,6 +245,17 @@ bool copy_release_file(const std::wstring& from, const std::wstring& to) {
   return false;
 }
 
+// Pauses for good at step `step` of the installation when the behaviour asks for it.
+void pause_at(const std::wstring& behaviour, int step) {
+  if (behaviour != L"pause-after-" + std::to_wstring(step)) {
+    return;
+  }
+  CreateMutexW(nullptr, TRUE, L"Global\\BoreluTestInstallerAlive");
+  SetEvent(CreateEventW(nullptr, TRUE, FALSE, L"Global\\BoreluTestInstallerPaused"));
+  Sleep(120000);
+  ExitProcess(9);
+}
+
 int install(const wchar_t* owner_sid, const std::wstring& behaviour) {
   if (behaviour == L"slow") {
     Sleep(4000);
@@ -242,6 +265,7 @@ int install(const wchar_t* owner_sid, const std::wstring& behaviour) {
   const std::wstring to = installation_folder();
   stop_running_service();
   CreateDirectoryW(to.c_str(), nullptr);
+  int step = 0;
   for (const wchar_t* name : {L"Borelu.exe", L"BoreluService.exe", L"BoreluUpdater.exe"}) {
     if (!copy_release_file(from + L"\\" + name, to + L"\\" + name)) {
       return complain("copy failed", 3);
@@ -249,6 +273,7 @@ int install(const wchar_t* owner_sid, const std::wstring& behaviour) {
     if (behaviour == L"partial-copy") {
       return 0;
     }
+    pause_at(behaviour, ++step);
   }
   std::string sid;
   for (const wchar_t* c = owner_sid; *c != 0; ++c)
@@ -259,22 +284,27 @@ int install(const wchar_t* owner_sid, const std::wstring& behaviour) {
   std::ofstream(std::filesystem::path(to + L"\\blocking-policy.json"),
                 std::ios::binary | std::ios::trunc)
       << policy;
+  pause_at(behaviour, 4);
 
   std::wstring start_argument;
   if (behaviour == L"hold-record" || behaviour == L"ignore-stop") {
     start_argument = behaviour;
   } else if (behaviour == L"locked-restore") {
     start_argument = L"spawn-holder";
+  } else if (behaviour == L"locked-updater") {
+    start_argument = L"spawn-updater-holder";
   }
   HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, L"Global\\BoreluTestHoldReady");
   const int code = install_service(to + L"\\BoreluService.exe", start_argument);
-  if (code == 0 && behaviour == L"locked-restore") {
+  const bool locked = behaviour == L"locked-restore" || behaviour == L"locked-updater";
+  if (code == 0 && locked) {
     WaitForSingleObject(ready, 10000);
   }
   CloseHandle(ready);
   if (code != 0) {
     return code;
   }
+  pause_at(behaviour, 5);
   if (behaviour == L"wrong-digest") {
     // Same size, other content: only the digest can tell.
     std::fstream updater(std::filesystem::path(to + L"\\BoreluUpdater.exe"),
@@ -292,7 +322,7 @@ int install(const wchar_t* owner_sid, const std::wstring& behaviour) {
     std::fputs("The blocking service did not accept its configuration.", stderr);
     return 6;
   }
-  if (behaviour == L"locked-restore") {
+  if (locked) {
     std::fputs("Installation interrupted.", stderr);
     return 5;
   }
@@ -332,6 +362,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (argc == 4 && std::wstring_view(argv[1]) == L"--install" &&
       std::wstring_view(argv[2]) == L"--owner-sid") {
+    borelu::doubles::report_helper_context();
     return install(argv[3], behaviour);
   }
   std::printf("BoreluService test double, %d argument(s)\n", argc - 1);

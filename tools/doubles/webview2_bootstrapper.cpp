@@ -8,12 +8,14 @@
 //   absent-exit-0     registers nothing, exit 0
 //   zero-version      registers 0.0.0.0 (what an uninstalled runtime leaves), exit 0
 //   sandbox           "InstallerError" 11 in the client-state key, exit 0x80040902
+// With BORELU_TEST_REPORT_FOLDER it also reports how it was started (helper_context.h).
 
 #include <windows.h>
 
 #include <string>
 #include <string_view>
 
+#include "helper_context.h"
 #include "webview2/runtime_version.h"
 
 namespace {
@@ -53,6 +55,7 @@ int wmain(int argc, wchar_t** argv) {
       std::wstring_view(argv[2]) != L"/install") {
     return 2;
   }
+  borelu::doubles::report_helper_context();
   const std::wstring behaviour = mode();
   if (behaviour == L"absent-exit-0") {
     return 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -30,7 +31,15 @@ struct Policy {
 // member present once with its type, no other member, then the reading rules.
 [[nodiscard]] Result<Policy> parse_blocking_policy(std::string_view bytes);
 
-// "blocking-policy.json" of the installation folder.
+inline constexpr std::string_view kReadPolicy = "Read blocking policy";
+
+// The bytes of "blocking-policy.json" of the installation folder, at most one more than a policy
+// may have; nothing when there is no such file. A file that exists but cannot be opened or read
+// is the failure "Read blocking policy" with the system error.
+[[nodiscard]] Result<std::optional<std::string>> read_blocking_policy_file();
+
+// "blocking-policy.json" of the installation folder, read strictly; without the file: "Install
+// the Borelu blocking service first.".
 [[nodiscard]] Result<Policy> read_blocking_policy();
 
 }  // namespace borelu::blocking

@@ -5,16 +5,24 @@
 
 namespace borelu::blocking {
 
-Result<Policy> read_blocking_policy() {
+Result<std::optional<std::string>> read_blocking_policy_file() {
   const auto folder = manifest::installation_folder();
   if (!folder) {
     return std::unexpected(folder.error());
   }
-  const auto bytes = win::read_whole_file(join_path(*folder, POLICY_FILE), MAX_POLICY_BYTES + 1);
+  return win::read_existing_file(join_path(*folder, POLICY_FILE), MAX_POLICY_BYTES + 1,
+                                 kReadPolicy);
+}
+
+Result<Policy> read_blocking_policy() {
+  const auto bytes = read_blocking_policy_file();
   if (!bytes) {
+    return std::unexpected(bytes.error());
+  }
+  if (!*bytes) {
     return fail(std::string(kNoPolicy));
   }
-  return parse_blocking_policy(*bytes);
+  return parse_blocking_policy(**bytes);
 }
 
 }  // namespace borelu::blocking

@@ -1,0 +1,57 @@
+#include "apply/apply_journal.h"
+
+#include <array>
+
+#include "core/json_text.h"
+#include "manifest/json_value.h"
+#include "manifest/strict_record.h"
+#include "windows/owner_sid.h"
+
+namespace borelu::apply {
+namespace {
+
+std::optional<bool> read_boolean(const manifest::JsonValue& value) {
+  if (value.kind != manifest::JsonValue::Kind::boolean) {
+    return std::nullopt;
+  }
+  return value.boolean;
+}
+
+}  // namespace
+
+std::string apply_journal_json(const ApplyJournal& journal) {
+  std::string json = "{\"hadStartup\":";
+  json += journal.hadStartup ? "true" : "false";
+  json += ",\"ownerSid\":";
+  append_json_string(json, journal.ownerSid);
+  json += ",\"serviceExisted\":";
+  json += journal.serviceExisted ? "true" : "false";
+  json.push_back('}');
+  return json;
+}
+
+std::optional<ApplyJournal> parse_apply_journal(std::string_view bytes) {
+  if (bytes.size() > APPLY_JOURNAL_MAX_BYTES) {
+    return std::nullopt;
+  }
+  static constexpr std::array<std::string_view, 3> kNames{"hadStartup", "ownerSid",
+                                                          "serviceExisted"};
+  const auto value = manifest::parse_json(bytes);
+  if (!value || !value->is_object()) {
+    return std::nullopt;
+  }
+  const auto members = manifest::record_members(*value, kNames, manifest::RepeatedKeys::refused);
+  if (!members) {
+    return std::nullopt;
+  }
+  const auto had_startup = read_boolean(*(*members)[0]);
+  const std::string* owner = manifest::read_string(*(*members)[1]);
+  const auto service_existed = read_boolean(*(*members)[2]);
+  if (!had_startup || owner == nullptr || !service_existed ||
+      !blocking::is_valid_owner_sid(*owner)) {
+    return std::nullopt;
+  }
+  return ApplyJournal{*had_startup, *owner, *service_existed};
+}
+
+}  // namespace borelu::apply

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace borelu::apply {
+
+// "apply-in-progress.json" in a work folder: present from the moment its rollback copy is complete
+// until the installation is again exactly one release (the new one committed, or the old one
+// restored). A worker that finds one left by a worker that was killed restores that rollback copy
+// before it does anything else, so that no later rollback copy is taken from a half-replaced
+// installation and the only good copy is never cleaned away.
+inline constexpr std::string_view APPLY_JOURNAL_FILE = "apply-in-progress.json";
+inline constexpr std::size_t APPLY_JOURNAL_MAX_BYTES = 1024;
+
+// What a restore needs besides the rollback copy itself (the files in the rollback folder are the
+// names that were saved, and its "installed-release.json" the previous release).
+struct ApplyJournal {
+  bool hadStartup = false;
+  std::string ownerSid;
+  bool serviceExisted = false;
+
+  friend bool operator==(const ApplyJournal&, const ApplyJournal&) = default;
+};
+
+// Compact, members in ascending order of their names.
+[[nodiscard]] std::string apply_journal_json(const ApplyJournal& journal);
+
+// Read strictly: at most 1024 bytes, an object with exactly the three members (each once) of
+// their types, and an owner SID that `is_valid_owner_sid` accepts. Nothing otherwise.
+[[nodiscard]] std::optional<ApplyJournal> parse_apply_journal(std::string_view bytes);
+
+}  // namespace borelu::apply
