@@ -18,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "apply/apply_run.h"
 #include "apply/artifact_file.h"
 #include "apply/blocking_service.h"
 #include "apply/calling_application.h"
@@ -144,6 +145,7 @@ int wmain(int argc, wchar_t** argv) {
   const auto lock = step("lock", [] { return apply::take_install_lock(); });
   const auto maintenance =
       step("maintenance folder", [] { return apply::prepare_maintenance_folder(); });
+  step("interrupted applies", [&] { return apply::recover_interrupted_applies(*maintenance); });
   auto work = step("work folder", [&] { return apply::create_work_folder(*maintenance); });
   const auto staged = step_beside_raw(
       "stage copy and re-verification", "read + SHA-256 + write (stage copy)", stage, scratch, true,
@@ -152,15 +154,15 @@ int wmain(int argc, wchar_t** argv) {
   if (!installation) {
     return 1;
   }
-  step("owner and version rules",
-       [&] { return apply::check_owner_and_version(Operation::setup, owner, staged->release); });
+  const auto installed = step("owner and version rules", [&] {
+    return apply::check_owner_and_version(Operation::setup, owner, staged->release);
+  });
   step("calling application",
        [&] { return apply::check_calling_application(0, owner, *installation); });
   step("WebView2", [&] { return webview2::ensure_webview2(owner, work->path); });
   const auto service = step("service probe", [] { return apply::probe_blocking_service(); });
-  step("restore snapshot", [&] {
-    const auto snapshot = apply::take_restore_snapshot(owner);
-    return Status();
+  const auto snapshot = step("restore snapshot", [&] {
+    return Result<apply::RestoreSnapshot>(apply::take_restore_snapshot(owner, *installed));
   });
   step("updater runner", [&] { return apply::provide_updater_runner(staged->release, *work); });
   // A first installation has nothing to copy, and no raw pass to compare with.
@@ -174,14 +176,14 @@ int wmain(int argc, wchar_t** argv) {
     step_beside_raw("rollback copy", "read + write (rollback copy)", *installation, scratch, false,
                     true, copy_rollback);
   }
+  step("records: apply in progress", [&] {
+    return apply::begin_apply(*work, {snapshot->hadStartup, owner, *service});
+  });
   step("service installer", [&] { return apply::run_service_installer(work->path, owner); });
-  // commit_records, one part at a time.
+  // commit_records and end_apply, one part at a time.
   step("records: installed-release.json", [&] {
     const std::string path = join_path(*installation, manifest::INSTALLED_RELEASE_FILE);
-    if (auto written = win::write_whole_file(path, staged->bytes); !written) {
-      return written;
-    }
-    return apply::protect_path(path);
+    return win::replace_file_with(path, staged->bytes, apply::protect_path);
   });
   step_beside_raw("installed-file check", "read + SHA-256 (installed-file check)", *installation,
                   scratch, true, false, [&] {
@@ -196,18 +198,20 @@ int wmain(int argc, wchar_t** argv) {
                   });
   step("records: preferences, startup, uninstall entry", [&] {
     const std::string path = join_path(*installation, options::SETUP_OPTIONS_FILE);
-    if (auto written = win::write_whole_file(path, options::to_json(preferences)); !written) {
+    if (auto written =
+            win::replace_file_with(path, options::to_json(preferences), apply::protect_path);
+        !written) {
       return written;
-    }
-    if (auto protectd = apply::protect_path(path); !protectd) {
-      return protectd;
     }
     if (auto startup = registration::set_startup_entry(
             owner, preferences.startup, join_path(*installation, manifest::APPLICATION_FILE));
         !startup) {
       return startup;
     }
-    return registration::register_uninstall_entry(staged->release);
+    if (auto registered = registration::register_uninstall_entry(staged->release); !registered) {
+      return registered;
+    }
+    return apply::end_apply(work->path);
   });
   step("clean-up: older folders, last-update.json", [&] {
     apply::finish_successful_apply(staged->release, *maintenance, *work);
@@ -217,7 +221,6 @@ int wmain(int argc, wchar_t** argv) {
     apply::tidy_work_folder(*work);
     return Status();
   });
-  (void)service;
 
   return 0;
 }
