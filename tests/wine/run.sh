@@ -10,7 +10,7 @@ set -euo pipefail
 : "${BORELU_WINE_DIR:?BORELU_WINE_DIR must name a Wine session folder made by tests/wine/session.sh}"
 export WINEPREFIX="$BORELU_WINE_DIR/prefix"
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree=;mshtml="
+export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d"
 if [ -f "$BORELU_WINE_DIR/display" ]; then
   DISPLAY=":$(cat "$BORELU_WINE_DIR/display")"
   export DISPLAY

@@ -9,7 +9,7 @@ set -euo pipefail
 action=${1:?usage: session.sh start|stop DIR}
 dir=$(realpath -m "${2:?usage: session.sh start|stop DIR}")
 wineserver=/usr/lib/wine/wineserver64
-export WINEPREFIX="$dir/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
+export WINEPREFIX="$dir/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d"
 
 stop() {
   if [ -d "$WINEPREFIX" ]; then
