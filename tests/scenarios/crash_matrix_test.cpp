@@ -57,25 +57,6 @@ std::string shared_read(const fs::path& file) {
   return bytes;
 }
 
-// Ends the installer double's helper that keeps a file of the installation open, if one runs.
-void release_holder() {
-  const HANDLE hold = OpenEventW(EVENT_MODIFY_STATE, FALSE, L"Global\\BoreluTestReleaseHold");
-  if (hold == nullptr) {
-    return;
-  }
-  SetEvent(hold);
-  CloseHandle(hold);
-  const std::wstring held = installed("BoreluUpdater.exe").wstring();
-  for (int i = 0; i < 100; ++i) {
-    const win::FileHandle file(
-        CreateFileW(held.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (file || GetLastError() != ERROR_SHARING_VIOLATION) {
-      return;
-    }
-    Sleep(100);
-  }
-}
-
 std::vector<fs::path> work_folders() {
   std::vector<fs::path> found;
   std::error_code error;

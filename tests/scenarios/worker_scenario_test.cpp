@@ -136,27 +136,6 @@ TEST_F(WorkerScenario, FirstInstallationThenAFailedRepairChangesNothing) {
   EXPECT_EQ(repaired.exitCode, 0u) << repaired.standardError;
 }
 
-// Ends the double's helper that keeps a file open, if one runs, and waits until it has.
-void release_holder() {
-  HANDLE hold = OpenEventW(EVENT_MODIFY_STATE, FALSE, L"Global\\BoreluTestReleaseHold");
-  if (hold == nullptr) {
-    return;
-  }
-  SetEvent(hold);
-  CloseHandle(hold);
-  for (const char* name : {"Borelu.exe", "BoreluUpdater.exe"}) {
-    const std::wstring held = win::widen(join_path(*manifest::installation_folder(), name));
-    for (int i = 0; i < 100; ++i) {
-      const win::FileHandle file(
-          CreateFileW(held.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-      if (file || GetLastError() != ERROR_SHARING_VIOLATION) {
-        break;
-      }
-      Sleep(100);
-    }
-  }
-}
-
 struct Fault {
   const wchar_t* installer;
   std::string message;

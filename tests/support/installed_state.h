@@ -30,6 +30,28 @@ inline ProcessOutcome run_worker_process(const std::string& stage, const std::st
                      L" --parent-pid " + std::to_wstring(parent_pid) + L" " + win::widen(tail));
 }
 
+// Ends the service installer double's helper that keeps files of the installation open, if one
+// runs, and waits until they can be written again.
+inline void release_holder() {
+  HANDLE hold = OpenEventW(EVENT_MODIFY_STATE, FALSE, L"Global\\BoreluTestReleaseHold");
+  if (hold == nullptr) {
+    return;
+  }
+  SetEvent(hold);
+  CloseHandle(hold);
+  for (const char* name : {"Borelu.exe", "BoreluUpdater.exe"}) {
+    const std::wstring held = win::widen(join_path(*manifest::installation_folder(), name));
+    for (int i = 0; i < 100; ++i) {
+      const win::FileHandle file(
+          CreateFileW(held.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+      if (file || GetLastError() != ERROR_SHARING_VIOLATION) {
+        break;
+      }
+      Sleep(100);
+    }
+  }
+}
+
 // "absent", or the state of the blocking service as QueryServiceStatus reports it.
 inline std::string service_state() {
   auto service = apply::open_blocking_service();
