@@ -2,7 +2,7 @@
 
 # System DLLs that are not KnownDLLs are delay-imported (cmake/DelayImports.cmake).
 include(cmake/DelayImports.cmake)
-foreach(dll bcrypt comctl32 dwmapi uxtheme winhttp wintrust)
+foreach(dll bcrypt comctl32 dwmapi oleacc uxtheme winhttp wintrust)
   borelu_delay_import(${dll})
 endforeach()
 
@@ -74,6 +74,8 @@ add_library(borelu_setup STATIC
   src/controller/shortcuts.cpp
   src/controller/staging.cpp
   src/registration.cpp
+  src/ui/access/accessible_window.cpp
+  src/ui/access/owner_drawn_control.cpp
   src/ui/task_dialog.cpp
   src/ui/top_level_window.cpp
   src/ui/progress/progress_window.cpp
@@ -88,13 +90,14 @@ add_library(borelu_setup STATIC
   src/theme/hover.cpp
   src/theme/paint_buffer.cpp
   src/theme/push_button.cpp
+  src/theme/system_palette.cpp
   src/theme/window_placement.cpp
   src/webview2/signature.cpp
   src/webview2/webview2.cpp
   src/wizard_mode.cpp
 )
-target_link_libraries(borelu_setup PUBLIC borelu_win gdiplus borelu::delay::comctl32
-  borelu::delay::dwmapi borelu::delay::uxtheme borelu::delay::wintrust)
+target_link_libraries(borelu_setup PUBLIC borelu_win gdiplus oleaut32 borelu::delay::comctl32
+  borelu::delay::dwmapi borelu::delay::oleacc borelu::delay::uxtheme borelu::delay::wintrust)
 borelu_target_defaults(borelu_setup)
 
 # Resources: the icon is drawn by the build from its source art.

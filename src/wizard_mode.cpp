@@ -1,5 +1,6 @@
 #include "wizard_mode.h"
 
+#include "controller/com_apartment.h"
 #include "controller/installation_run.h"
 #include "controller/running_instance.h"
 #include "options.h"
@@ -11,6 +12,9 @@
 namespace borelu {
 
 Status run_wizard_mode() {
+  // The windows of this thread hand their accessible objects to screen readers through COM, which
+  // needs the thread in an apartment whose calls its message loops serve.
+  const controller::ComApartment apartment(COINIT_APARTMENTTHREADED);
   const auto wizard = ui::wizard::run_wizard();
   if (!wizard) {
     return std::unexpected(wizard.error());

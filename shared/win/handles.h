@@ -106,6 +106,8 @@ template <class Interface>
 class ComPtr {
  public:
   ComPtr() noexcept = default;
+  // Takes over a reference the caller holds.
+  explicit ComPtr(Interface* adopted) noexcept : ptr_(adopted) {}
   ComPtr(ComPtr&& other) noexcept : ptr_(std::exchange(other.ptr_, nullptr)) {}
   ComPtr& operator=(ComPtr&& other) noexcept {
     if (this != &other) {
@@ -134,6 +136,9 @@ class ComPtr {
     reset();
     return &ptr_;
   }
+
+  // Hands the reference over to the caller (an out parameter that returns it).
+  [[nodiscard]] Interface* release() noexcept { return std::exchange(ptr_, nullptr); }
 
   // The same, for functions that take the out parameter as void** with an interface id.
   [[nodiscard]] void** put_void() noexcept { return reinterpret_cast<void**>(put()); }

@@ -143,6 +143,11 @@ void draw_text(HDC dc, std::string_view text, const DeviceRect& rect, HFONT font
             format);
 }
 
+void draw_focus_rectangle(HDC dc, const DeviceRect& rect) {
+  const RECT r{rect.left, rect.top, rect.right, rect.bottom};
+  DrawFocusRect(dc, &r);
+}
+
 void draw_app_icon(HDC dc, std::int32_t x, std::int32_t y, std::int32_t size) {
   const win::Icon icon(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1),
                                                      IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));

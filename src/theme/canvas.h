@@ -57,6 +57,10 @@ void draw_text(HDC dc, std::wstring_view text, const DeviceRect& rect, HFONT fon
 void draw_text(HDC dc, std::string_view text, const DeviceRect& rect, HFONT font, Colour colour,
                Align align, bool right_to_left, TextFormat format);
 
+// The dotted focus rectangle of a focused control, drawn by inverting the pixels under it, so it
+// shows on any colour.
+void draw_focus_rectangle(HDC dc, const DeviceRect& rect);
+
 // Icon resource 1 of the program at size x size pixels; nothing when it cannot be loaded.
 void draw_app_icon(HDC dc, std::int32_t x, std::int32_t y, std::int32_t size);
 

@@ -5,14 +5,24 @@
 
 #include <windows.h>
 
+#include <string_view>
+
 #include "theme/choice_layout.h"
 #include "theme/fonts.h"
-#include "ui/language.h"
 
 namespace borelu::theme {
 
-// `on` is the wizard's state of the choice; the control's text is read from its window.
-void draw_choice_control(const DRAWITEMSTRUCT& item, ChoiceKind kind, bool on,
-                         ui::Language wizard_language, float scale, const WizardFonts& fonts);
+// What one drawing of a choice needs besides the draw-item record. The control's text is read
+// from its window.
+struct ChoiceDrawing {
+  ChoiceKind kind = ChoiceKind::switch_row;
+  bool on = false;                 // the wizard's state of the choice
+  bool right_to_left = false;      // the wizard's direction
+  std::string_view subtitle = {};  // a language card's second line, in the card's own language
+  float scale = 1.0f;
+};
+
+void draw_choice_control(const DRAWITEMSTRUCT& item, const ChoiceDrawing& choice,
+                         const WizardFonts& fonts, const Palette& palette);
 
 }  // namespace borelu::theme

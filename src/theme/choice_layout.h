@@ -25,14 +25,17 @@ struct ChoiceState {
   bool focused = false;
 };
 
-// The frame every choice shares: a filled, outlined rounded rectangle over the whole item.
+// The frame every choice shares: a filled, outlined rounded rectangle over the whole item, and in
+// high contrast a focus rectangle inside it while it has the focus.
 struct ChoiceFrame {
   Colour fill;
   RoundStroke outline;
+  std::optional<DeviceRect> focus_rect;
 };
 
 [[nodiscard]] ChoiceFrame choice_frame(ChoiceKind kind, const DeviceRect& item,
-                                       const ChoiceState& state, float scale);
+                                       const ChoiceState& state, float scale,
+                                       const Palette& palette);
 
 struct Circle {
   float x = 0, y = 0, diameter = 0;  // top-left of the bounding box
@@ -44,6 +47,7 @@ struct Circle {
 struct TextBox {
   DeviceRect rect;
   bool right_to_left = false;
+  Colour colour;
 };
 
 struct LanguageCardLayout {
@@ -57,7 +61,8 @@ struct LanguageCardLayout {
 
 [[nodiscard]] LanguageCardLayout language_card_layout(ChoiceKind card, const DeviceRect& item,
                                                       bool on, float scale,
-                                                      bool wizard_right_to_left);
+                                                      bool wizard_right_to_left,
+                                                      const Palette& palette);
 
 struct CheckMark {
   std::array<PointF, 3> points;
@@ -76,7 +81,7 @@ struct AgreementLayout {
 };
 
 [[nodiscard]] AgreementLayout agreement_layout(const DeviceRect& item, bool on, float scale,
-                                               bool wizard_right_to_left);
+                                               bool wizard_right_to_left, const Palette& palette);
 
 struct SwitchLayout {
   RectF track;  // on the end side
@@ -89,6 +94,6 @@ struct SwitchLayout {
 };
 
 [[nodiscard]] SwitchLayout switch_layout(const DeviceRect& item, bool on, float scale,
-                                         bool wizard_right_to_left);
+                                         bool wizard_right_to_left, const Palette& palette);
 
 }  // namespace borelu::theme

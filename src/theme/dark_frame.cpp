@@ -2,8 +2,6 @@
 
 #include <dwmapi.h>
 
-#include "theme/palette.h"
-
 namespace borelu::theme {
 
 namespace {
@@ -14,6 +12,7 @@ constexpr DWORD kWindowCornerPreference = 33;
 constexpr DWORD kCaptionColor = 35;
 constexpr DWORD kTextColor = 36;
 constexpr DWORD kRoundCorners = 2;
+constexpr DWORD kDefaultColour = 0xFFFFFFFF;  // DWMWA_COLOR_DEFAULT: the system decides
 
 void set_attribute(HWND window, DWORD attribute, DWORD value) {
   DwmSetWindowAttribute(window, attribute, &value, sizeof value);
@@ -21,10 +20,11 @@ void set_attribute(HWND window, DWORD attribute, DWORD value) {
 
 }  // namespace
 
-void apply_dark_frame(HWND window) {
-  set_attribute(window, kUseImmersiveDarkMode, 1);
-  set_attribute(window, kCaptionColor, palette::Background.colorref());
-  set_attribute(window, kTextColor, palette::TextPrimary.colorref());
+void apply_dark_frame(HWND window, const Palette& palette) {
+  const bool dark = !palette.high_contrast;
+  set_attribute(window, kUseImmersiveDarkMode, dark ? 1 : 0);
+  set_attribute(window, kCaptionColor, dark ? palette.background.colorref() : kDefaultColour);
+  set_attribute(window, kTextColor, dark ? palette.text_primary.colorref() : kDefaultColour);
   set_attribute(window, kWindowCornerPreference, kRoundCorners);
 }
 

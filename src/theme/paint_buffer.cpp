@@ -2,11 +2,9 @@
 
 #include <algorithm>
 
-#include "theme/palette.h"
-
 namespace borelu::theme {
 
-PaintBuffer::PaintBuffer(HDC target, const DeviceRect& area)
+PaintBuffer::PaintBuffer(HDC target, const DeviceRect& area, Colour background)
     : target_(target), area_(area), dc_(CreateCompatibleDC(target)) {
   if (!dc_) {
     return;
@@ -19,9 +17,9 @@ PaintBuffer::PaintBuffer(HDC target, const DeviceRect& area)
   }
   selection_.emplace(dc_.get(), bitmap_.get());
   SetViewportOrgEx(dc_.get(), -area.left, -area.top, nullptr);
-  const win::Brush background(CreateSolidBrush(palette::Background.colorref()));
+  const win::Brush brush(CreateSolidBrush(background.colorref()));
   const RECT fill{area.left, area.top, area.right, area.bottom};
-  FillRect(dc_.get(), &fill, background.get());
+  FillRect(dc_.get(), &fill, brush.get());
 }
 
 void PaintBuffer::present() {

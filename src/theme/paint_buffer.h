@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "theme/geometry.h"
+#include "theme/palette.h"
 #include "win/gdi.h"
 
 namespace borelu::theme {
@@ -15,8 +16,8 @@ namespace borelu::theme {
 class PaintBuffer {
  public:
   // A memory context compatible with `target` over `area` (a bitmap of at least 1 x 1), its
-  // viewport moved so that drawing uses the target's coordinates, filled with Background.
-  PaintBuffer(HDC target, const DeviceRect& area);
+  // viewport moved so that drawing uses the target's coordinates, filled with `background`.
+  PaintBuffer(HDC target, const DeviceRect& area, Colour background);
   PaintBuffer(const PaintBuffer&) = delete;
   PaintBuffer& operator=(const PaintBuffer&) = delete;
 
@@ -41,13 +42,13 @@ class PaintBuffer {
 
 // WM_PAINT of a window: the whole client area through a PaintBuffer; draw(HDC, DeviceRect).
 template <class Draw>
-void paint_window(HWND window, Draw&& draw) {
+void paint_window(HWND window, Colour background, Draw&& draw) {
   PAINTSTRUCT ps{};
   const HDC target = BeginPaint(window, &ps);
   if (target != nullptr) {
     RECT client{};
     GetClientRect(window, &client);
-    PaintBuffer buffer(target, device_rect(client));
+    PaintBuffer buffer(target, device_rect(client), background);
     if (buffer.dc() != nullptr) {
       draw(buffer.dc(), buffer.area());
       buffer.present();
@@ -58,8 +59,8 @@ void paint_window(HWND window, Draw&& draw) {
 
 // WM_DRAWITEM of an owner-drawn control: its item rectangle through a PaintBuffer.
 template <class Draw>
-void paint_item(const DRAWITEMSTRUCT& item, Draw&& draw) {
-  PaintBuffer buffer(item.hDC, device_rect(item.rcItem));
+void paint_item(const DRAWITEMSTRUCT& item, Colour background, Draw&& draw) {
+  PaintBuffer buffer(item.hDC, device_rect(item.rcItem), background);
   if (buffer.dc() != nullptr) {
     draw(buffer.dc(), buffer.area());
     buffer.present();

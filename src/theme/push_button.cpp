@@ -14,11 +14,11 @@ ButtonState button_state(const DRAWITEMSTRUCT& item) {
 }
 
 void draw_push_button(const DRAWITEMSTRUCT& item, std::string_view text, ButtonVariant variant,
-                      HFONT font, float scale, bool right_to_left) {
+                      HFONT font, float scale, bool right_to_left, const Palette& palette) {
   const ButtonState state = button_state(item);
-  const ButtonLook look = push_button_look(variant, state);
-  paint_item(item, [&](HDC dc, const DeviceRect& area) {
-    const PushButtonLayout layout = push_button_layout(area, state, scale);
+  const ButtonLook look = push_button_look(variant, state, palette);
+  paint_item(item, palette.background, [&](HDC dc, const DeviceRect& area) {
+    const PushButtonLayout layout = push_button_layout(area, state, scale, palette);
     {
       const Shapes shapes(dc);
       fill_round_rect(shapes, layout.body, layout.radius, look.fill);
@@ -34,6 +34,9 @@ void draw_push_button(const DRAWITEMSTRUCT& item, std::string_view text, ButtonV
     }
     draw_text(dc, text, layout.text, font, look.text, Align::centre, right_to_left,
               TextFormat::single_line_centred);
+    if (layout.focus_rect) {
+      draw_focus_rectangle(dc, *layout.focus_rect);
+    }
   });
 }
 

@@ -15,6 +15,6 @@ namespace borelu::theme {
 // The owner drawing of the wizard's Next/Install, Back and Cancel buttons and of the progress
 // window's Cancel button, in answer to WM_DRAWITEM.
 void draw_push_button(const DRAWITEMSTRUCT& item, std::string_view text, ButtonVariant variant,
-                      HFONT font, float scale, bool right_to_left);
+                      HFONT font, float scale, bool right_to_left, const Palette& palette);
 
 }  // namespace borelu::theme

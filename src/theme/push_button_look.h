@@ -35,7 +35,8 @@ struct ButtonLook {
   friend constexpr bool operator==(const ButtonLook&, const ButtonLook&) = default;
 };
 
-[[nodiscard]] ButtonLook push_button_look(ButtonVariant variant, const ButtonState& state);
+[[nodiscard]] ButtonLook push_button_look(ButtonVariant variant, const ButtonState& state,
+                                          const Palette& palette);
 
 // A stroke along a rounded rectangle, inside it.
 struct RoundStroke {
@@ -51,9 +52,17 @@ struct PushButtonLayout {
   float outline_width = 0;
   std::optional<RoundStroke> focus_ring;  // around the unmoved item rectangle
   DeviceRect text;                        // the unmoved item rectangle
+  // Inside the focus ring, in high contrast only: a focus rectangle that shows the focus whatever
+  // the scheme's colours.
+  std::optional<DeviceRect> focus_rect;
 };
 
 [[nodiscard]] PushButtonLayout push_button_layout(const DeviceRect& item, const ButtonState& state,
-                                                  float scale);
+                                                  float scale, const Palette& palette);
+
+// The dotted focus rectangle that high contrast adds to a focused control: inset from its item.
+[[nodiscard]] std::optional<DeviceRect> focus_rectangle(const DeviceRect& item, bool focused,
+                                                        float inset, float scale,
+                                                        const Palette& palette);
 
 }  // namespace borelu::theme

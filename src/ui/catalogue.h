@@ -67,6 +67,11 @@ inline constexpr TextPair kBack{"Back", "السابق"};
 inline constexpr TextPair kNext{"Next", "التالي"};
 inline constexpr TextPair kInstall{"Install", "تثبيت"};
 
+// What a screen reader says a control's default action is.
+inline constexpr TextPair kActionPress{"Press", "اضغط"};
+inline constexpr TextPair kActionCheck{"Check", "تحديد"};
+inline constexpr TextPair kActionUncheck{"Uncheck", "إلغاء التحديد"};
+
 // Progress window and dialogs.
 inline constexpr TextPair kProgressCaption{"Install Borelu", "تثبيت Borelu"};
 inline constexpr TextPair kVerified{"Verified. Waiting for Windows installation permission…",

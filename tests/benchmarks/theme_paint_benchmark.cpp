@@ -12,6 +12,7 @@
 #include "theme/fonts.h"
 #include "theme/push_button.h"
 #include "ui/catalogue.h"
+#include "ui/wizard/wizard_model.h"
 
 namespace {
 
@@ -67,19 +68,27 @@ int wmain() {
       switch (control.id) {
         case 101:
           theme::draw_push_button(item, "Next", theme::ButtonVariant::primary,
-                                  fonts[theme::WizardFont::body_semibold], kScale, false);
+                                  fonts[theme::WizardFont::body_semibold], kScale, false,
+                                  theme::DARK_PALETTE);
           break;
         case 102:
           theme::draw_push_button(item, "Back", theme::ButtonVariant::secondary,
-                                  fonts[theme::WizardFont::body_semibold], kScale, false);
+                                  fonts[theme::WizardFont::body_semibold], kScale, false,
+                                  theme::DARK_PALETTE);
           break;
         case 103:
           theme::draw_push_button(item, "Cancel", theme::ButtonVariant::ghost,
-                                  fonts[theme::WizardFont::body], kScale, false);
+                                  fonts[theme::WizardFont::body], kScale, false,
+                                  theme::DARK_PALETTE);
           break;
         default:
-          theme::draw_choice_control(item, *theme::choice_kind_for_id(control.id), on, language,
-                                     kScale, fonts);
+          theme::draw_choice_control(item,
+                                     {.kind = *theme::choice_kind_for_id(control.id),
+                                      .on = on,
+                                      .right_to_left = ui::is_right_to_left(language),
+                                      .subtitle = ui::wizard::choice_subtitle(control.id),
+                                      .scale = kScale},
+                                     fonts, theme::DARK_PALETTE);
       }
     }
     GdiFlush();

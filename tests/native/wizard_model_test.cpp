@@ -73,11 +73,11 @@ TEST(WizardPages, TermsTextIsTheDocumentOfTheLanguageWithCrLf) {
 
 TEST(WizardPages, ArabicMirrorsTheStepMarks) {
   const theme::LogicalSpace arabic{theme::WIZARD_WIDTH, 1.0f, true};
-  const WizardPaint paint = wizard_paint(on_page(0, "ar"), "");
+  const WizardPaint paint = wizard_paint(on_page(0, "ar"), "", theme::DARK_PALETTE);
   EXPECT_TRUE(paint.right_to_left);
   EXPECT_EQ(theme::scale_rect(std::get<FilledShape>(paint.shapes[0]).rect, arabic).left, 156);
   EXPECT_EQ(theme::scale_rect(std::get<FilledShape>(paint.shapes[3]).rect, arabic).left, 36);
-  EXPECT_FALSE(wizard_paint(on_page(0, "en"), "").right_to_left);
+  EXPECT_FALSE(wizard_paint(on_page(0, "en"), "", theme::DARK_PALETTE).right_to_left);
 }
 
 TEST(WizardCommands, WalkThroughEveryPageAndBack) {
@@ -158,7 +158,7 @@ std::vector<std::string> texts_of(const WizardPaint& paint) {
 
 TEST(WizardPaintTable, StepMarksSummaryAndFolder) {
   for (std::uint8_t page = 0; page < PAGE_COUNT; ++page) {
-    const WizardPaint paint = wizard_paint(on_page(page), "");
+    const WizardPaint paint = wizard_paint(on_page(page), "", theme::DARK_PALETTE);
     for (int i = 0; i < PAGE_COUNT; ++i) {
       EXPECT_EQ(std::get<FilledShape>(paint.shapes[i]).colour, i <= page ? Accent : Border)
           << int(page) << " mark " << i;
@@ -167,7 +167,8 @@ TEST(WizardPaintTable, StepMarksSummaryAndFolder) {
   }
 
   // The defaults reach the summary as startup No, Start Menu Yes, desktop No, in both languages.
-  const auto english = texts_of(wizard_paint(on_page(3), "C:\\Program Files\\Borelu"));
+  const auto english =
+      texts_of(wizard_paint(on_page(3), "C:\\Program Files\\Borelu", theme::DARK_PALETTE));
   const std::vector<std::string> english_rows{"Language",
                                               "English",
                                               "Start with Windows",
@@ -180,7 +181,7 @@ TEST(WizardPaintTable, StepMarksSummaryAndFolder) {
                                               "C:\\Program Files\\Borelu"};
   EXPECT_TRUE(
       std::ranges::equal(english_rows, std::vector(english.begin() + 3, english.begin() + 13)));
-  const auto arabic = texts_of(wizard_paint(on_page(3, "ar"), ""));
+  const auto arabic = texts_of(wizard_paint(on_page(3, "ar"), "", theme::DARK_PALETTE));
   const std::vector<std::string> arabic_rows{"اللغة",
                                              "العربية",
                                              "التشغيل مع Windows",
@@ -194,7 +195,7 @@ TEST(WizardPaintTable, StepMarksSummaryAndFolder) {
   EXPECT_TRUE(
       std::ranges::equal(arabic_rows, std::vector(arabic.begin() + 3, arabic.begin() + 13)));
 
-  const WizardPaint summary = wizard_paint(on_page(3), "x");
+  const WizardPaint summary = wizard_paint(on_page(3), "x", theme::DARK_PALETTE);
   const TextItem& folder = summary.texts[12];
   EXPECT_EQ(folder.format, theme::TextFormat::single_line_path_ellipsis);
   EXPECT_EQ(summary.texts[4].align, theme::Align::end);  // values at the end side

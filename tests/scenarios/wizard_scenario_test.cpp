@@ -132,7 +132,8 @@ struct Wizard {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     const ControlView* c = view().control(id);
     const theme::DeviceRect item{0, 0, c->rect.right - c->rect.left, c->rect.bottom - c->rect.top};
-    const theme::PointF knob = theme::switch_layout(item, true, scale, rtl()).knob.centre();
+    const theme::PointF knob =
+        theme::switch_layout(item, true, scale, rtl(), theme::DARK_PALETTE).knob.centre();
     return capture_client(window)->pixel(c->rect.left + static_cast<int>(knob.x),
                                          c->rect.top + static_cast<int>(knob.y)) ==
            theme::palette::White;
@@ -324,6 +325,42 @@ TEST(WizardScenario, EveryWayOutButInstallEndsWithOneAndShowsNothing) {
     wizard.walk_to(c.page);
     c.close(wizard.window);
     wizard.expect_ends_silently(c.how);
+  }
+}
+
+// Enter activates the push button that has the keyboard focus; on any other control it is Next.
+// A user who tabs to Cancel and presses Enter must never start the installation.
+TEST(WizardScenario, EnterActsOnTheFocusedPushButtonAndElsewhereIsNext) {
+  const struct {
+    int page;
+    int tabs;  // Tab presses from the page's initial focus
+    int focused;
+    int command;  // what Enter must do
+  } cases[] = {
+      {3, 1, CANCEL, CANCEL},        // the last page: Install is the initial focus
+      {2, 5, BACK, BACK},            // through the three switches and Cancel
+      {2, 1, STARTUP_SWITCH, NEXT},  // a switch is not a push button
+      {0, 1, ENGLISH_CARD, NEXT},
+  };
+  for (const auto& c : cases) {
+    Wizard wizard;
+    ASSERT_NE(wizard.window, nullptr);
+    wizard.walk_to(c.page);
+    for (int i = 0; i < c.tabs; ++i) {
+      press_key(wizard.window, VK_TAB);
+    }
+    ASSERT_TRUE(wait_until([&] { return wizard.view().focusedId == c.focused; }, kWait))
+        << "page " << c.page + 1 << ": focus on " << wizard.view().focusedId;
+    if (c.command == CANCEL) {
+      const RunningBorelu running;  // an Install would end at its dialog instead
+      press_key(wizard.window, VK_RETURN);
+      wizard.expect_ends_silently("Enter on Cancel");
+      continue;
+    }
+    wizard.press(VK_RETURN, c.command);
+    wizard.expect_page(false);
+    press_key(wizard.window, VK_ESCAPE);
+    wizard.expect_ends_silently("Escape");
   }
 }
 

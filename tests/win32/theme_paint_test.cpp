@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "control_bench.h"
+#include "high_contrast_schemes.h"
 #include "theme/choice_controls.h"
 #include "theme/fonts.h"
 #include "theme/hover.h"
@@ -33,7 +34,7 @@ LRESULT CALLBACK host_proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
   if (message == WM_DRAWITEM) {
     const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
     g_paints.push_back({static_cast<int>(item.CtlID), button_state(item).hovered});
-    draw_push_button(item, "Next", ButtonVariant::primary, nullptr, 1.0f, false);
+    draw_push_button(item, "Next", ButtonVariant::primary, nullptr, 1.0f, false, DARK_PALETTE);
     return TRUE;
   }
   if (message == WM_ERASEBKGND) {
@@ -158,7 +159,7 @@ TEST(PaintBuffer, EmptyItemRectanglePaintsNothingAndSurvives) {
   testing::Dib dib(8, 8, palette::White);
   for (const DeviceRect empty : {DeviceRect{3, 3, 3, 3}, DeviceRect{3, 3, 3, 7}}) {
     draw_push_button(testing::draw_item(control, dib.dc(), empty, ODS_FOCUS), "Next",
-                     ButtonVariant::primary, nullptr, 2.0f, false);
+                     ButtonVariant::primary, nullptr, 2.0f, false, DARK_PALETTE);
   }
   for (int y = 0; y < 8; ++y) {
     for (int x = 0; x < 8; ++x) {
@@ -177,13 +178,21 @@ TEST(PaintBuffer, NoGdiObjectOutlivesAPaint) {
   const auto paint_all = [&] {
     testing::ControlBench::move_onto(button);
     draw_push_button(testing::draw_item(button, dib.dc(), {10, 10, 235, 76}, ODS_FOCUS), "Next",
-                     ButtonVariant::primary, fonts[WizardFont::body_semibold], 1.5f, false);
+                     ButtonVariant::primary, fonts[WizardFont::body_semibold], 1.5f, false,
+                     DARK_PALETTE);
     testing::ControlBench::leave(button);
     for (const bool on : {false, true}) {
       draw_choice_control(testing::draw_item(card, dib.dc(), {250, 10, 724, 166}, 0),
-                          ChoiceKind::arabic_card, on, ui::Language::arabic, 1.5f, fonts);
+                          {.kind = ChoiceKind::arabic_card,
+                           .on = on,
+                           .right_to_left = true,
+                           .subtitle = "استخدم Borelu بالعربية",
+                           .scale = 1.5f},
+                          fonts, DARK_PALETTE);
+      // High contrast adds a focus rectangle, one more thing a paint must not leave behind.
       draw_choice_control(testing::draw_item(row, dib.dc(), {10, 100, 982, 181}, ODS_FOCUS),
-                          ChoiceKind::switch_row, on, ui::Language::english, 1.5f, fonts);
+                          {.kind = ChoiceKind::switch_row, .on = on, .scale = 1.5f}, fonts,
+                          high_contrast_palette(testing::HIGH_CONTRAST_BLACK));
     }
   };
   paint_all();  // GDI+ starts and the fonts are realised once

@@ -1,6 +1,7 @@
 // Pixels of the owner-drawn controls: every push-button variant and every choice control, in
-// each state, both directions and three scales, rendered through the routine that answers
-// WM_DRAWITEM into a 32-bit bitmap, then read back at points the layout computes.
+// each state, both directions and three scales, in the dark look and in two of Windows'
+// high-contrast schemes, rendered through the routine that answers WM_DRAWITEM into a 32-bit
+// bitmap, then read back at points the layout computes.
 
 #include <windows.h>
 
@@ -12,24 +13,35 @@
 #include <vector>
 
 #include "control_bench.h"
+#include "high_contrast_schemes.h"
 #include "theme/choice_controls.h"
 #include "theme/fonts.h"
 #include "theme/hover.h"
 #include "theme/push_button.h"
 #include "ui/catalogue.h"
+#include "ui/wizard/wizard_model.h"
 
 namespace borelu::theme {
 namespace {
 
-using namespace palette;
 using testing::ControlBench;
 using testing::Dib;
 
-// Around every item: no colour of the theme, so a stroke outside the item shows.
+// Around every item: no colour of the theme or of the schemes, so a stroke outside the item shows.
 constexpr Colour kSentinel{0xFF00FF};
 constexpr std::int32_t kMargin = 6;
 constexpr float kScales[] = {1.0f, 1.5f, 2.0f};
 constexpr ui::Language kLanguages[] = {ui::Language::english, ui::Language::arabic};
+
+struct NamedPalette {
+  const char* name;
+  Palette palette;
+};
+const NamedPalette kPalettes[] = {
+    {"dark", DARK_PALETTE},
+    {"high contrast black", high_contrast_palette(testing::HIGH_CONTRAST_BLACK)},
+    {"high contrast white", high_contrast_palette(testing::HIGH_CONTRAST_WHITE)},
+};
 
 struct Sample {
   std::string what;
@@ -84,6 +96,19 @@ void add_outside(std::vector<Sample>& samples, const DeviceRect& item) {
   samples.push_back({"outside right", item.right, my, kSentinel});
   samples.push_back({"outside top", mx, item.top - 1, kSentinel});
   samples.push_back({"outside bottom", mx, item.bottom, kSentinel});
+}
+
+// High contrast shows the focus by a dotted rectangle that inverts what lies under it: on its
+// left side, at mid-height, one of two neighbouring pixels is the inverse of `under`.
+void check_focus_rectangle(const Dib& dib, const std::optional<DeviceRect>& focus_rect,
+                           const DeviceRect& item, Colour under, bool expected,
+                           const std::string& label) {
+  ASSERT_EQ(focus_rect.has_value(), expected) << label;
+  const DeviceRect r = focus_rect.value_or(DeviceRect{item.left + 5, item.top, 0, item.bottom});
+  const std::int32_t y = (r.top + r.bottom) / 2;
+  const Colour inverse{under.rgb ^ 0xFFFFFF};
+  const bool seen = dib.pixel(r.left, y) == inverse || dib.pixel(r.left, y + 1) == inverse;
+  EXPECT_EQ(seen, expected) << label << ": focus rectangle at x " << r.left;
 }
 
 // True when some pixel inside `box` has exactly `colour`: the text was drawn in it.
@@ -164,53 +189,59 @@ TEST_F(ThemePixels, PushButtonsInEveryStateDirectionAndScale) {
   };
   const HWND control = bench_.add(101, "");
   int rendered = 0;
-  for (const float scale : kScales) {
-    const WizardFonts fonts = create_wizard_fonts(scale);
-    for (const ui::Language language : kLanguages) {
-      const bool rtl = ui::is_right_to_left(language);
-      for (const auto& variant : variants) {
-        for (const ButtonCase& state : kButtonStates) {
-          const DeviceRect item = placed(variant.rect, scale, rtl);
-          Dib dib(item.right + kMargin, item.bottom + kMargin, kSentinel);
-          render(dib, control, item, state.item_state, state.hovered,
-                 [&](const DRAWITEMSTRUCT& record) {
-                   draw_push_button(record, ui::pick(variant.text, language), variant.variant,
-                                    fonts[WizardFont::body_semibold], scale, rtl);
-                 });
-          const ButtonState expected_state{.disabled = (state.item_state & ODS_DISABLED) != 0,
-                                           .pressed = (state.item_state & ODS_SELECTED) != 0,
-                                           .focused = state.item_state == ODS_FOCUS,
-                                           .hovered = state.hovered};
-          const ButtonLook look = push_button_look(variant.variant, expected_state);
-          const PushButtonLayout layout = push_button_layout(item, expected_state, scale);
-          const RectF body = to_rect_f(layout.body);
-          const std::int32_t mid_x = (item.left + item.right) / 2;
+  for (const auto& [palette_name, palette] : kPalettes) {
+    for (const float scale : kScales) {
+      const WizardFonts fonts = create_wizard_fonts(scale);
+      for (const ui::Language language : kLanguages) {
+        const bool rtl = ui::is_right_to_left(language);
+        for (const auto& variant : variants) {
+          for (const ButtonCase& state : kButtonStates) {
+            const DeviceRect item = placed(variant.rect, scale, rtl);
+            Dib dib(item.right + kMargin, item.bottom + kMargin, kSentinel);
+            render(dib, control, item, state.item_state, state.hovered,
+                   [&](const DRAWITEMSTRUCT& record) {
+                     draw_push_button(record, ui::pick(variant.text, language), variant.variant,
+                                      fonts[WizardFont::body_semibold], scale, rtl, palette);
+                   });
+            const ButtonState expected_state{.disabled = (state.item_state & ODS_DISABLED) != 0,
+                                             .pressed = (state.item_state & ODS_SELECTED) != 0,
+                                             .focused = state.item_state == ODS_FOCUS,
+                                             .hovered = state.hovered};
+            const ButtonLook look = push_button_look(variant.variant, expected_state, palette);
+            const PushButtonLayout layout =
+                push_button_layout(item, expected_state, scale, palette);
+            const RectF body = to_rect_f(layout.body);
+            const std::int32_t mid_x = (item.left + item.right) / 2;
 
-          std::vector<Sample> samples;
-          samples.push_back({"fill", mid_x, layout.body.top + scaled(6, scale), look.fill});
-          if (layout.focus_ring) {
-            add_side_strokes(samples, "focus ring", to_rect_f(item), layout.focus_ring->pen_width,
-                             Accent);
-          } else if (look.outline) {
-            add_side_strokes(samples, "outline", body, layout.outline_width,
-                             blend(look.outline->colour, look.outline->alpha, look.fill), 1);
+            std::vector<Sample> samples;
+            samples.push_back({"fill", mid_x, layout.body.top + scaled(6, scale), look.fill});
+            if (layout.focus_ring) {
+              add_side_strokes(samples, "focus ring", to_rect_f(item), layout.focus_ring->pen_width,
+                               palette.accent);
+            } else if (look.outline) {
+              add_side_strokes(samples, "outline", body, layout.outline_width,
+                               blend(look.outline->colour, look.outline->alpha, look.fill), 1);
+            }
+            if (expected_state.pressed && !expected_state.disabled && !layout.focus_ring) {
+              samples.push_back(
+                  {"above the pressed body", mid_x, layout.body.top - 1, palette.background});
+            }
+            add_outside(samples, item);
+            const std::string label = std::string(palette_name) + ", " + variant.name + " " +
+                                      state.name + ", " + (rtl ? "Arabic" : "English") +
+                                      ", scale " + std::to_string(scale);
+            check(dib, samples, label);
+            check_focus_rectangle(dib, layout.focus_rect, item, look.fill,
+                                  palette.high_contrast && expected_state.focused, label);
+            EXPECT_TRUE(shows_colour(dib, item, look.text))
+                << label << ": no text in " << hex(look.text);
+            ++rendered;
           }
-          if (expected_state.pressed && !expected_state.disabled && !layout.focus_ring) {
-            samples.push_back({"above the pressed body", mid_x, layout.body.top - 1, Background});
-          }
-          add_outside(samples, item);
-          const std::string label = std::string(variant.name) + " " + state.name + ", " +
-                                    (rtl ? "Arabic" : "English") + ", scale " +
-                                    std::to_string(scale);
-          check(dib, samples, label);
-          EXPECT_TRUE(shows_colour(dib, item, look.text))
-              << label << ": no text in " << hex(look.text);
-          ++rendered;
         }
       }
     }
   }
-  EXPECT_EQ(rendered, 3 * 8 * 2 * 3);
+  EXPECT_EQ(rendered, 3 * 3 * 8 * 2 * 3);
 }
 
 struct ChoiceCase {
@@ -258,109 +289,125 @@ std::pair<std::int32_t, std::int32_t> on_segment(PointF a, PointF b) {
 
 TEST_F(ThemePixels, ChoiceControlsInEveryStateDirectionAndScale) {
   int rendered = 0;
-  for (const ui::Language language : kLanguages) {
-    const bool rtl = ui::is_right_to_left(language);
-    const struct {
-      int id;
-      const char* name;
-      LogicalRect rect;
-      std::string_view text;
-      bool mark_on_right;  // where this wizard direction puts the mark (or the switch track)
-    } controls[] = {
-        {110, "English card", {36, 214, 316, 104}, ui::text::kEnglishCardTitle, !rtl},
-        {111, "Arabic card", {368, 214, 316, 104}, ui::text::kArabicCardTitle, !rtl},
-        {112, "agreement", {36, 424, 648, 50}, ui::pick(ui::text::kAgreement, language), rtl},
-        {113, "switch", {36, 200, 648, 54}, ui::pick(ui::text::kSwitchStartup, language), !rtl},
-    };
-    for (const auto& control : controls) {
-      const HWND window = bench_.add(control.id, control.text);
-      const ChoiceKind kind = *choice_kind_for_id(control.id);
-      for (const float scale : kScales) {
-        const WizardFonts fonts = create_wizard_fonts(scale);
-        for (const bool on : {false, true}) {
-          for (const ChoiceCase& state : kChoiceStates) {
-            const DeviceRect item = placed(control.rect, scale, rtl);
-            Dib dib(item.right + kMargin, item.bottom + kMargin, kSentinel);
-            render(dib, window, item, state.item_state, state.hovered,
-                   [&](const DRAWITEMSTRUCT& record) {
-                     draw_choice_control(record, kind, on, language, scale, fonts);
-                   });
-            const ChoiceState choice{
-                .on = on, .hovered = state.hovered, .focused = (state.item_state & ODS_FOCUS) != 0};
-            const ChoiceFrame frame = choice_frame(kind, item, choice, scale);
-            const float middle = static_cast<float>(item.left + item.right) / 2;
-            const std::int32_t mid_y = (item.top + item.bottom) / 2;
-            const std::string label = std::string(control.name) + (on ? " on, " : " off, ") +
-                                      state.name + ", " + (rtl ? "Arabic" : "English") +
-                                      ", scale " + std::to_string(scale);
-            std::vector<Sample> samples;
-            add_side_strokes(samples, "frame outline", to_rect_f(item), frame.outline.pen_width,
-                             frame.outline.outline.colour);
-            add_outside(samples, item);
-            DeviceRect text_box{};
-            Colour text_colour = TextPrimary;
-            float mark_x = 0;
+  for (const auto& [palette_name, palette] : kPalettes) {
+    for (const ui::Language language : kLanguages) {
+      const bool rtl = ui::is_right_to_left(language);
+      const struct {
+        int id;
+        const char* name;
+        LogicalRect rect;
+        std::string_view text;
+        bool mark_on_right;  // where this wizard direction puts the mark (or the switch track)
+      } controls[] = {
+          {110, "English card", {36, 214, 316, 104}, ui::text::kEnglishCardTitle, !rtl},
+          {111, "Arabic card", {368, 214, 316, 104}, ui::text::kArabicCardTitle, !rtl},
+          {112, "agreement", {36, 424, 648, 50}, ui::pick(ui::text::kAgreement, language), rtl},
+          {113, "switch", {36, 200, 648, 54}, ui::pick(ui::text::kSwitchStartup, language), !rtl},
+      };
+      for (const auto& control : controls) {
+        const HWND window = bench_.add(control.id, control.text);
+        const ChoiceKind kind = *choice_kind_for_id(control.id);
+        for (const float scale : kScales) {
+          const WizardFonts fonts = create_wizard_fonts(scale);
+          for (const bool on : {false, true}) {
+            for (const ChoiceCase& state : kChoiceStates) {
+              const DeviceRect item = placed(control.rect, scale, rtl);
+              Dib dib(item.right + kMargin, item.bottom + kMargin, kSentinel);
+              render(dib, window, item, state.item_state, state.hovered,
+                     [&](const DRAWITEMSTRUCT& record) {
+                       draw_choice_control(record,
+                                           {.kind = kind,
+                                            .on = on,
+                                            .right_to_left = rtl,
+                                            .subtitle = ui::wizard::choice_subtitle(control.id),
+                                            .scale = scale},
+                                           fonts, palette);
+                     });
+              const ChoiceState choice{.on = on,
+                                       .hovered = state.hovered,
+                                       .focused = (state.item_state & ODS_FOCUS) != 0};
+              const ChoiceFrame frame = choice_frame(kind, item, choice, scale, palette);
+              const float middle = static_cast<float>(item.left + item.right) / 2;
+              const std::int32_t mid_y = (item.top + item.bottom) / 2;
+              const std::string label = std::string(palette_name) + ", " + control.name +
+                                        (on ? " on, " : " off, ") + state.name + ", " +
+                                        (rtl ? "Arabic" : "English") + ", scale " +
+                                        std::to_string(scale);
+              std::vector<Sample> samples;
+              add_side_strokes(samples, "frame outline", to_rect_f(item), frame.outline.pen_width,
+                               frame.outline.outline.colour);
+              add_outside(samples, item);
+              DeviceRect text_box{};
+              Colour text_colour = palette.text_primary;
+              float mark_x = 0;
 
-            if (kind == ChoiceKind::english_card || kind == ChoiceKind::arabic_card) {
-              const auto card = language_card_layout(kind, item, on, scale, rtl);
-              samples.push_back(
-                  {"fill", (item.left + item.right) / 2, item.top + scaled(92, scale), frame.fill});
-              const PointF centre{card.radio.x + card.radio.w / 2, card.radio.y + card.radio.h / 2};
-              samples.push_back({"radio centre", pixel_of(centre.x), pixel_of(centre.y),
-                                 on ? Accent : frame.fill});
-              add_side_strokes(samples, "radio ring", card.radio, card.ring_width,
-                               on ? Accent : TextSecondary);
-              mark_x = centre.x;
-              text_box = card.subtitle.rect;
-              text_colour = TextSecondary;
-            } else if (kind == ChoiceKind::agreement) {
-              const auto row = agreement_layout(item, on, scale, rtl);
-              samples.push_back({"fill", between(row.box, row.text.rect), mid_y, frame.fill});
-              if (on) {
-                samples.push_back({"ticked box", pixel_of(row.box.x + row.box.w / 2),
-                                   pixel_of(row.box.y + 0.15f * row.box.h), AccentFill});
-                const auto [x, y] = on_segment(row.mark->points[1], row.mark->points[2]);
-                samples.push_back({"check mark", x, y, White});
+              if (kind == ChoiceKind::english_card || kind == ChoiceKind::arabic_card) {
+                const auto card = language_card_layout(kind, item, on, scale, rtl, palette);
+                samples.push_back({"fill", (item.left + item.right) / 2,
+                                   item.top + scaled(92, scale), frame.fill});
+                const PointF centre{card.radio.x + card.radio.w / 2,
+                                    card.radio.y + card.radio.h / 2};
+                samples.push_back({"radio centre", pixel_of(centre.x), pixel_of(centre.y),
+                                   on ? palette.selected_mark : frame.fill});
+                add_side_strokes(samples, "radio ring", card.radio, card.ring_width,
+                                 on ? palette.selected_mark : palette.mark_off);
+                mark_x = centre.x;
+                text_box = card.subtitle.rect;
+                text_colour = card.subtitle.colour;
+              } else if (kind == ChoiceKind::agreement) {
+                const auto row = agreement_layout(item, on, scale, rtl, palette);
+                samples.push_back({"fill", between(row.box, row.text.rect), mid_y, frame.fill});
+                if (on) {
+                  samples.push_back({"ticked box", pixel_of(row.box.x + row.box.w / 2),
+                                     pixel_of(row.box.y + 0.15f * row.box.h), palette.accent_fill});
+                  const auto [x, y] = on_segment(row.mark->points[1], row.mark->points[2]);
+                  samples.push_back({"check mark", x, y, palette.on_accent});
+                } else {
+                  add_side_strokes(samples, "empty box", row.box, row.outline_width,
+                                   palette.mark_off);
+                  samples.push_back({"inside the empty box", pixel_of(row.box.x + row.box.w / 2),
+                                     pixel_of(row.box.y + row.box.h / 2), frame.fill});
+                }
+                mark_x = row.box.x + row.box.w / 2;
+                text_box = row.text.rect;
               } else {
-                add_side_strokes(samples, "empty box", row.box, row.outline_width, TextSecondary);
-                samples.push_back({"inside the empty box", pixel_of(row.box.x + row.box.w / 2),
-                                   pixel_of(row.box.y + row.box.h / 2), frame.fill});
+                const auto row = switch_layout(item, on, scale, rtl, palette);
+                samples.push_back({"fill", between(row.track, row.text.rect), mid_y, frame.fill});
+                const PointF knob = row.knob.centre();
+                const float other_x = row.track.x + row.track.x + row.track.w - knob.x;
+                samples.push_back({"knob", pixel_of(knob.x), pixel_of(knob.y),
+                                   on ? palette.on_accent : palette.mark_off});
+                samples.push_back({"track where the knob is not", pixel_of(other_x),
+                                   pixel_of(knob.y),
+                                   on ? palette.accent_fill : palette.hover_surface});
+                if (const auto depth = centre_line_depth(row.outline_width)) {
+                  // The track's outline along its straight top edge, over the track's fill.
+                  samples.push_back(
+                      {"track outline", pixel_of(row.track.x + row.track.w / 2),
+                       pixel_of(row.track.y) + *depth,
+                       blend(row.track_outline.colour, row.track_outline.alpha, row.track_fill),
+                       1});
+                }
+                // On is the end side: right in English, left in Arabic.
+                EXPECT_EQ(knob.x > row.track.x + row.track.w / 2, on != rtl) << label;
+                mark_x = knob.x;
+                text_box = row.text.rect;
               }
-              mark_x = row.box.x + row.box.w / 2;
-              text_box = row.text.rect;
-            } else {
-              const auto row = switch_layout(item, on, scale, rtl);
-              samples.push_back({"fill", between(row.track, row.text.rect), mid_y, frame.fill});
-              const PointF knob = row.knob.centre();
-              const float other_x = row.track.x + row.track.x + row.track.w - knob.x;
-              samples.push_back(
-                  {"knob", pixel_of(knob.x), pixel_of(knob.y), on ? White : TextSecondary});
-              samples.push_back({"track where the knob is not", pixel_of(other_x), pixel_of(knob.y),
-                                 on ? AccentFill : HoverSurface});
-              if (const auto depth = centre_line_depth(row.outline_width)) {
-                // The track's outline along its straight top edge, over the track's fill.
-                samples.push_back(
-                    {"track outline", pixel_of(row.track.x + row.track.w / 2),
-                     pixel_of(row.track.y) + *depth,
-                     blend(row.track_outline.colour, row.track_outline.alpha, row.track_fill), 1});
-              }
-              // On is the end side: right in English, left in Arabic.
-              EXPECT_EQ(knob.x > row.track.x + row.track.w / 2, on != rtl) << label;
-              mark_x = knob.x;
-              text_box = row.text.rect;
+              EXPECT_EQ(mark_x > middle, control.mark_on_right)
+                  << label << ": mark on the wrong side";
+              check(dib, samples, label);
+              check_focus_rectangle(dib, frame.focus_rect, item, frame.fill,
+                                    palette.high_contrast && choice.focused, label);
+              EXPECT_TRUE(shows_colour(dib, text_box, text_colour))
+                  << label << ": no text in " << hex(text_colour);
+              ++rendered;
             }
-            EXPECT_EQ(mark_x > middle, control.mark_on_right)
-                << label << ": mark on the wrong side";
-            check(dib, samples, label);
-            EXPECT_TRUE(shows_colour(dib, text_box, text_colour))
-                << label << ": no text in " << hex(text_colour);
-            ++rendered;
           }
         }
       }
     }
   }
-  EXPECT_EQ(rendered, 2 * 4 * 3 * 2 * 5);
+  EXPECT_EQ(rendered, 3 * 2 * 4 * 3 * 2 * 5);
 }
 
 }  // namespace

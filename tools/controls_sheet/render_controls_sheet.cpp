@@ -1,21 +1,26 @@
 // Renders every state of the owner-drawn controls, in English and in Arabic, through the real
-// WM_DRAWITEM routines into one image:
-//   render_controls_sheet OUT.bmp [SCALE]
+// WM_DRAWITEM routines into one image, in the dark look or in one of Windows' high-contrast
+// schemes (which Wine cannot turn on, so the palette is given here):
+//   render_controls_sheet OUT.bmp [SCALE] [dark|high-contrast-black|high-contrast-white]
 // tools/render_controls_sheet.sh runs it under Wine and turns the image into docs/ PNG.
 
 #include <windows.h>
 
 #include <cwchar>
 #include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "control_bench.h"
+#include "high_contrast_schemes.h"
 #include "theme/canvas.h"
 #include "theme/choice_controls.h"
 #include "theme/fonts.h"
 #include "theme/push_button.h"
 #include "ui/catalogue.h"
+#include "ui/wizard/wizard_model.h"
 
 namespace {
 
@@ -87,13 +92,30 @@ class Flow {
   float row_height_ = 0;
 };
 
+std::optional<theme::Palette> palette_named(std::wstring_view name) {
+  if (name == L"dark") {
+    return theme::DARK_PALETTE;
+  }
+  if (name == L"high-contrast-black") {
+    return theme::high_contrast_palette(testing::HIGH_CONTRAST_BLACK);
+  }
+  if (name == L"high-contrast-white") {
+    return theme::high_contrast_palette(testing::HIGH_CONTRAST_WHITE);
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc < 2) {
-    std::fwprintf(stderr, L"usage: render_controls_sheet OUT.bmp [SCALE]\n");
+  const auto chosen = palette_named(argc > 3 ? argv[3] : L"dark");
+  if (argc < 2 || !chosen) {
+    std::fwprintf(stderr,
+                  L"usage: render_controls_sheet OUT.bmp [SCALE] "
+                  L"[dark|high-contrast-black|high-contrast-white]\n");
     return 2;
   }
+  const theme::Palette palette = *chosen;
   const float scale = argc > 2 ? std::wcstof(argv[2], nullptr) : 1.0f;
   testing::ControlBench bench;
   const theme::WizardFonts fonts = theme::create_wizard_fonts(scale);
@@ -119,12 +141,13 @@ int wmain(int argc, wchar_t** argv) {
     for (const auto& button : buttons) {
       const HWND control = bench.add(101, "");
       for (const State& state : kButtonStates) {
-        placed.push_back({flow.next(button.width, 44), std::string(button.name) + ", " + state.name,
-                          control, state.item_state, state.hovered,
-                          [&fonts, button, language, scale, rtl](const DRAWITEMSTRUCT& item) {
-                            theme::draw_push_button(item, ui::pick(button.text, language),
-                                                    button.variant, fonts[button.font], scale, rtl);
-                          }});
+        placed.push_back(
+            {flow.next(button.width, 44), std::string(button.name) + ", " + state.name, control,
+             state.item_state, state.hovered,
+             [&fonts, &palette, button, language, scale, rtl](const DRAWITEMSTRUCT& item) {
+               theme::draw_push_button(item, ui::pick(button.text, language), button.variant,
+                                       fonts[button.font], scale, rtl, palette);
+             }});
       }
       flow.new_row();
     }
@@ -150,8 +173,16 @@ int wmain(int argc, wchar_t** argv) {
           placed.push_back({flow.next(choice.width, choice.height),
                             std::string(choice.name) + (on ? ", on, " : ", off, ") + state.name,
                             control, state.item_state, state.hovered,
-                            [&fonts, kind, on, language, scale](const DRAWITEMSTRUCT& item) {
-                              theme::draw_choice_control(item, kind, on, language, scale, fonts);
+                            [&fonts, &palette, kind, on, rtl, scale,
+                             id = choice.id](const DRAWITEMSTRUCT& item) {
+                              theme::draw_choice_control(
+                                  item,
+                                  {.kind = kind,
+                                   .on = on,
+                                   .right_to_left = rtl,
+                                   .subtitle = ui::wizard::choice_subtitle(id),
+                                   .scale = scale},
+                                  fonts, palette);
                             }});
         }
       }
@@ -162,24 +193,24 @@ int wmain(int argc, wchar_t** argv) {
 
   const theme::LogicalSpace space{2 * kPanelWidth, scale, false};
   const theme::DeviceRect whole = theme::scale_rect({0, 0, 2 * kPanelWidth, height}, space);
-  testing::Dib sheet(whole.width(), whole.height(), theme::palette::Background);
+  testing::Dib sheet(whole.width(), whole.height(), palette.background);
   const HDC dc = sheet.dc();
   theme::draw_text(dc, std::string_view("English: left to right"),
                    theme::scale_rect({kMargin, kMargin, 300, 24}, space),
-                   fonts[theme::WizardFont::card_title], theme::palette::TextPrimary,
-                   theme::Align::start, false, theme::TextFormat::single_line);
+                   fonts[theme::WizardFont::card_title], palette.text_primary, theme::Align::start,
+                   false, theme::TextFormat::single_line);
   theme::draw_text(dc, std::string_view("Arabic: right to left"),
                    theme::scale_rect({kPanelWidth + kMargin, kMargin, 300, 24}, space),
-                   fonts[theme::WizardFont::card_title], theme::palette::TextPrimary,
-                   theme::Align::start, false, theme::TextFormat::single_line);
-  sheet.fill(theme::scale_rect({kPanelWidth, 0, 1, height}, space), theme::palette::Border);
+                   fonts[theme::WizardFont::card_title], palette.text_primary, theme::Align::start,
+                   false, theme::TextFormat::single_line);
+  sheet.fill(theme::scale_rect({kPanelWidth, 0, 1, height}, space), palette.border);
 
   for (const Placed& item : placed) {
     const theme::DeviceRect rect = theme::scale_rect(item.rect, space);
     theme::draw_text(
         dc, std::string_view(item.caption),
         theme::scale_rect({item.rect.x, item.rect.y - kCaption, item.rect.w, kCaption}, space),
-        fonts[theme::WizardFont::small], theme::palette::TextSecondary, theme::Align::start, false,
+        fonts[theme::WizardFont::small], palette.text_secondary, theme::Align::start, false,
         theme::TextFormat::single_line_ellipsis);
     if (item.hovered) {
       testing::ControlBench::move_onto(item.control);

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <variant>
 
@@ -12,8 +13,13 @@
 #include "theme/hover.h"
 #include "theme/paint_buffer.h"
 #include "theme/push_button.h"
+#include "theme/system_palette.h"
+#include "ui/access/accessible_window.h"
+#include "ui/access/owner_drawn_control.h"
 #include "ui/catalogue.h"
+#include "ui/progress/progress_access.h"
 #include "ui/progress/progress_bar.h"
+#include "ui/progress/progress_layout.h"
 #include "ui/top_level_window.h"
 #include "win/text.h"
 
@@ -30,19 +36,8 @@ constexpr wchar_t kProgressClass[] = L"Borelu.Progress";
 constexpr DWORD kProgressStyle = WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU;
 static_assert(kProgressStyle == 0x02C80000);
 
-constexpr int kCancelId = 201;
 constexpr UINT_PTR kTimerId = 1;
 constexpr UINT kTimerMillis = 16;
-
-constexpr LogicalRect kCancelButton{380, 178, 112, 38};
-constexpr LogicalRect kIcon{28, 26, 34, 34};
-constexpr LogicalRect kTitle{76, 24, 416, 26};
-constexpr LogicalRect kBrand{76, 50, 200, 18};
-constexpr LogicalRect kStatus{28, 84, 464, 44};
-constexpr LogicalRect kTrack{28, 140, 464, 10};
-constexpr LogicalRect kPercentage{412, 158, 80, 20};
-// What the timer repaints: the status line, the bar and the percentage, never the header.
-constexpr LogicalRect kAnimatedBand{0, 80, 520, 110};
 
 struct ProgressState {
   controller::MessageReceiver receiver;
@@ -55,6 +50,19 @@ struct ProgressState {
   ProgressBar bar;
   float scale;
   HWND cancelButton = nullptr;
+  theme::Palette palette = theme::system_palette();
+  // What a screen reader was last told, so that it hears of a change once, not on every frame.
+  std::optional<std::string> spokenPercentage = std::nullopt;
+  bool cancelWithdrawn = false;
+  std::shared_ptr<AccessibleWindow> access = std::make_shared<AccessibleWindow>(
+      [this] {
+        return accessible_progress({.title = title,
+                                    .status = status,
+                                    .bar = bar,
+                                    .cancel_available = !cancelWithdrawn,
+                                    .language = language});
+      },
+      [this](const LogicalRect& rect) { return place(rect); });
 
   [[nodiscard]] bool right_to_left() const { return is_right_to_left(language); }
   [[nodiscard]] DeviceRect place(const LogicalRect& rect) const {
@@ -63,19 +71,21 @@ struct ProgressState {
 };
 
 void create_cancel_button(HWND window, ProgressState& state) {
-  const DeviceRect r = state.place(kCancelButton);
+  const DeviceRect r = state.place(CANCEL_BUTTON);
   const std::wstring text = win::widen(pick(text::kCancel, state.language));
   state.cancelButton = CreateWindowExW(
       0, L"BUTTON", text.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, r.left, r.top,
-      r.width(), r.height(), window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kCancelId)),
+      r.width(), r.height(), window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(CANCEL_ID)),
       GetModuleHandleW(nullptr), nullptr);
   if (state.cancelButton != nullptr) {
     theme::install_hover_tracking(state.cancelButton);
+    install_owner_drawn_behaviour(state.cancelButton, state.access);
   }
 }
 
 // One timer tick: every pending message, then the easing, then a repaint of the moving band.
 void on_timer(HWND window, ProgressState& state) {
+  bool status_changed = false;
   while (auto message = state.receiver.try_receive()) {
     if (auto* finished = std::get_if<controller::Finished>(&*message)) {
       state.outcome = std::move(finished->outcome);
@@ -84,42 +94,73 @@ void on_timer(HWND window, ProgressState& state) {
     }
     auto& progress = std::get<controller::Progress>(*message);
     set_target(state.bar, progress.percent);
-    state.status = std::move(progress.text);
+    if (progress.text != state.status) {
+      state.status = std::move(progress.text);
+      status_changed = true;
+    }
   }
   if (state.cancel.phase() == controller::CancelState::Phase::elevation_started) {
     EnableWindow(state.cancelButton, FALSE);
+    if (!state.cancelWithdrawn) {
+      state.cancelWithdrawn = true;
+      NotifyWinEvent(EVENT_OBJECT_STATECHANGE, state.cancelButton, OBJID_CLIENT, CHILDID_SELF);
+    }
   }
   tick(state.bar);
-  const DeviceRect band = state.place(kAnimatedBand);
+  const DeviceRect band = state.place(ANIMATED_BAND);
   const RECT dirty{band.left, band.top, band.right, band.bottom};
   InvalidateRect(window, &dirty, FALSE);
+
+  if (status_changed) {
+    notify_accessible_event(window, EVENT_OBJECT_NAMECHANGE, STATUS_CHILD);
+  }
+  // The value a screen reader reads is the whole percentage shown, which changes far less often
+  // than the bar moves.
+  if (auto label = percentage_label(state.bar); label != state.spokenPercentage) {
+    state.spokenPercentage = std::move(label);
+    notify_accessible_event(window, EVENT_OBJECT_VALUECHANGE, BAR_CHILD);
+  }
 }
 
 void paint(HDC dc, const ProgressState& state) {
   const bool rtl = state.right_to_left();
-  const DeviceRect track = state.place(kTrack);
+  const theme::Palette& p = state.palette;
+  const DeviceRect track = state.place(TRACK);
   {
     const theme::Shapes shapes(dc);
     const float radius = 5 * state.scale;
-    theme::fill_round_rect(shapes, track, radius, theme::palette::HoverSurface);
+    theme::fill_round_rect(shapes, track, radius, p.hover_surface);
     if (const auto fill = bar_fill(state.bar, track.left, track.right, rtl)) {
       theme::fill_round_rect(shapes, DeviceRect{fill->left, track.top, fill->right, track.bottom},
-                             radius, theme::palette::Accent);
+                             radius, p.accent);
+    }
+    if (p.high_contrast) {  // the track's own fill is the window's colour
+      theme::stroke_round_rect(shapes, track, radius, p.border, 255, state.scale);
     }
   }
-  const DeviceRect icon = state.place(kIcon);
-  theme::draw_app_icon(dc, icon.left, icon.top, theme::scaled(kIcon.w, state.scale));
-  theme::draw_text(dc, state.title, state.place(kTitle), state.fonts[ProgressFont::title],
-                   theme::palette::TextPrimary, Align::start, rtl,
-                   TextFormat::single_line_ellipsis);
-  theme::draw_text(dc, text::kBrand.english, state.place(kBrand), state.fonts[ProgressFont::body],
-                   theme::palette::TextSecondary, Align::start, rtl, TextFormat::single_line);
-  theme::draw_text(dc, state.status, state.place(kStatus), state.fonts[ProgressFont::body],
-                   theme::palette::TextPrimary, Align::start, rtl, TextFormat::wrapped_ellipsis);
+  const DeviceRect icon = state.place(ICON);
+  theme::draw_app_icon(dc, icon.left, icon.top, theme::scaled(ICON.w, state.scale));
+  theme::draw_text(dc, state.title, state.place(TITLE), state.fonts[ProgressFont::title],
+                   p.text_primary, Align::start, rtl, TextFormat::single_line_ellipsis);
+  theme::draw_text(dc, text::kBrand.english, state.place(BRAND), state.fonts[ProgressFont::body],
+                   p.text_secondary, Align::start, rtl, TextFormat::single_line);
+  theme::draw_text(dc, state.status, state.place(STATUS), state.fonts[ProgressFont::body],
+                   p.text_primary, Align::start, rtl, TextFormat::wrapped_ellipsis);
   if (const auto label = percentage_label(state.bar)) {
-    theme::draw_text(dc, *label, state.place(kPercentage), state.fonts[ProgressFont::body],
-                     theme::palette::TextSecondary, Align::end, rtl, TextFormat::single_line);
+    theme::draw_text(dc, *label, state.place(PERCENTAGE), state.fonts[ProgressFont::body],
+                     p.text_secondary, Align::end, rtl, TextFormat::single_line);
   }
+}
+
+// High contrast turned on or off, or its colours changed.
+void on_system_colours(HWND window, ProgressState& state) {
+  const theme::Palette palette = theme::system_palette();
+  if (palette == state.palette) {
+    return;
+  }
+  state.palette = palette;
+  theme::apply_dark_frame(window, palette);
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
 // Cancel, Escape or the close box. With a result the window just closes; before it, closing asks
@@ -140,7 +181,8 @@ LRESULT CALLBACK progress_procedure(HWND window, UINT message, WPARAM wparam, LP
   }
   switch (message) {
     case WM_CREATE:
-      theme::apply_dark_frame(window);
+      state->access->attach(window);
+      theme::apply_dark_frame(window, state->palette);
       create_cancel_button(window, *state);
       SetTimer(window, kTimerId, kTimerMillis, nullptr);
       return 0;
@@ -150,19 +192,30 @@ LRESULT CALLBACK progress_procedure(HWND window, UINT message, WPARAM wparam, LP
       }
       return 0;
     case WM_PAINT:
-      theme::paint_window(window, [&](HDC dc, const DeviceRect&) { paint(dc, *state); });
+      theme::paint_window(window, state->palette.background,
+                          [&](HDC dc, const DeviceRect&) { paint(dc, *state); });
       return 0;
+    case WM_GETOBJECT:
+      if (const LRESULT object = answer_get_object(state->access, 0, wparam, lparam)) {
+        return object;
+      }
+      return DefWindowProcW(window, message, wparam, lparam);
+    case WM_SETTINGCHANGE:
+    case WM_SYSCOLORCHANGE:
+    case WM_THEMECHANGED:
+      on_system_colours(window, *state);
+      return DefWindowProcW(window, message, wparam, lparam);
     case WM_ERASEBKGND:
       return 1;
     case WM_DRAWITEM: {
       const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
       theme::draw_push_button(item, pick(text::kCancel, state->language),
                               theme::ButtonVariant::secondary, state->fonts[ProgressFont::button],
-                              state->scale, state->right_to_left());
+                              state->scale, state->right_to_left(), state->palette);
       return TRUE;
     }
     case WM_COMMAND:
-      if (LOWORD(wparam) == kCancelId || LOWORD(wparam) == IDCANCEL) {
+      if (LOWORD(wparam) == CANCEL_ID || LOWORD(wparam) == IDCANCEL) {
         on_close_request(window, *state);
       }
       return 0;
@@ -171,6 +224,7 @@ LRESULT CALLBACK progress_procedure(HWND window, UINT message, WPARAM wparam, LP
       return 0;
     case WM_DESTROY:
       KillTimer(window, kTimerId);
+      state->access->detach();
       PostQuitMessage(0);
       return 0;
     default:
@@ -184,15 +238,15 @@ Result<std::optional<Status>> run_progress_window(controller::MessageReceiver re
                                                   controller::CancelState& cancel,
                                                   Language language, std::uint32_t dpi) {
   const float scale = theme::scale_for_dpi(dpi);
-  ProgressState state{std::move(receiver),
-                      cancel,
-                      language,
-                      std::string(pick(text::kProgressCaption, language)),
-                      initial_status(manifest::UPDATE_HOST, language),
-                      std::nullopt,
-                      theme::create_progress_fonts(scale),
-                      {},
-                      scale};
+  ProgressState state{.receiver = std::move(receiver),
+                      .cancel = cancel,
+                      .language = language,
+                      .title = std::string(pick(text::kProgressCaption, language)),
+                      .status = initial_status(manifest::UPDATE_HOST, language),
+                      .outcome = std::nullopt,
+                      .fonts = theme::create_progress_fonts(scale),
+                      .bar = {},
+                      .scale = scale};
   const auto ran =
       run_top_level_window({kProgressClass, progress_procedure, win::widen(state.title),
                             kProgressStyle, theme::PROGRESS_WIDTH, theme::PROGRESS_HEIGHT},

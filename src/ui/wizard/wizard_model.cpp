@@ -1,5 +1,6 @@
 #include "ui/wizard/wizard_model.h"
 
+#include <algorithm>
 #include <array>
 
 #include "manifest/update_host.h"
@@ -12,7 +13,6 @@ using theme::Align;
 using theme::LogicalRect;
 using theme::TextFormat;
 using theme::WizardFont;
-using namespace theme::palette;
 using namespace control;
 
 constexpr std::uint8_t kTermsPage = 1;
@@ -36,11 +36,12 @@ std::string with_crlf(std::string_view text) {
 }
 
 TextItem item(LogicalRect rect, std::string_view value, WizardFont font, theme::Colour colour,
-              Align align, TextFormat format) {
-  return {rect, std::string(value), font, colour, align, format};
+              Align align, TextFormat format, Speech speech = Speech::read) {
+  return {rect, std::string(value), font, colour, align, format, speech};
 }
 
-void add_page_contents(const WizardModel& model, std::string_view folder, WizardPaint& paint) {
+void add_page_contents(const WizardModel& model, std::string_view folder,
+                       const theme::Palette& palette, WizardPaint& paint) {
   const Language language = model.language();
   const auto t = [language](const TextPair& pair) { return pick(pair, language); };
   const auto yes_no = [&](bool on) { return t(on ? text::kYes : text::kNo); };
@@ -49,24 +50,24 @@ void add_page_contents(const WizardModel& model, std::string_view folder, Wizard
   switch (model.page) {
     case 0:
       texts.push_back(item({36, 160, 648, 44}, t(text::kPage1Paragraph), WizardFont::body,
-                           TextSecondary, Align::start, TextFormat::wrapped));
+                           palette.text_secondary, Align::start, TextFormat::wrapped));
       for (int k = 0; k < 3; ++k) {
         const float shift = 36.0f * static_cast<float>(k);
-        paint.shapes.push_back(Dot{{58, 368 + shift, 7, 7}, 7, Accent});
+        paint.shapes.push_back(Dot{{58, 368 + shift, 7, 7}, 7, palette.accent});
         const std::string bullet = k == 0   ? std::string(t(text::kPage1Bullet1))
                                    : k == 1 ? page1_bullet2(manifest::UPDATE_HOST, language)
                                             : std::string(t(text::kPage1Bullet3));
-        texts.push_back(item({78, 360 + shift, 588, 26}, bullet, WizardFont::body, TextPrimary,
-                             Align::start, TextFormat::single_line_ellipsis));
+        texts.push_back(item({78, 360 + shift, 588, 26}, bullet, WizardFont::body,
+                             palette.text_primary, Align::start, TextFormat::single_line_ellipsis));
       }
       break;
     case 1:
       break;  // the terms and the agreement are child windows on the card
     case 2:
       texts.push_back(item({36, 160, 648, 26}, t(text::kPage3Paragraph), WizardFont::body,
-                           TextSecondary, Align::start, TextFormat::wrapped));
+                           palette.text_secondary, Align::start, TextFormat::wrapped));
       texts.push_back(item({56, 416, 608, 52}, t(text::kPage3Note), WizardFont::small,
-                           TextSecondary, Align::start, TextFormat::wrapped));
+                           palette.text_secondary, Align::start, TextFormat::wrapped));
       break;
     default: {
       const std::array<std::pair<std::string_view, std::string_view>, 4> rows{{
@@ -78,19 +79,23 @@ void add_page_contents(const WizardModel& model, std::string_view folder, Wizard
       for (int k = 0; k < 4; ++k) {
         const float base = 207 + 38.0f * static_cast<float>(k);
         texts.push_back(item({56, base - 33, 300, 28}, rows[k].first, WizardFont::body,
-                             TextSecondary, Align::start, TextFormat::single_line_centred));
+                             palette.text_secondary, Align::start, TextFormat::single_line_centred,
+                             Speech::label));
         texts.push_back(item({424, base - 33, 240, 28}, rows[k].second, WizardFont::body_semibold,
-                             TextPrimary, Align::end, TextFormat::single_line_centred));
+                             palette.text_primary, Align::end, TextFormat::single_line_centred));
         if (k < 3) {
-          paint.shapes.push_back(FilledShape{{56, base, 608, 1}, 0, Border, 140});
+          paint.shapes.push_back(
+              FilledShape{{56, base, 608, 1}, 0, palette.border, palette.alpha(140)});
         }
       }
       texts.push_back(item({56, 360, 608, 22}, t(text::kInstallationFolder), WizardFont::small,
-                           TextSecondary, Align::start, TextFormat::single_line));
-      texts.push_back(item({56, 384, 608, 26}, folder, WizardFont::body_semibold, TextPrimary,
-                           Align::start, TextFormat::single_line_path_ellipsis));
+                           palette.text_secondary, Align::start, TextFormat::single_line,
+                           Speech::label));
+      texts.push_back(item({56, 384, 608, 26}, folder, WizardFont::body_semibold,
+                           palette.text_primary, Align::start,
+                           TextFormat::single_line_path_ellipsis));
       texts.push_back(item({36, 432, 648, 48}, t(text::kPage4Note), WizardFont::small,
-                           TextSecondary, Align::start, TextFormat::wrapped));
+                           palette.text_secondary, Align::start, TextFormat::wrapped));
       break;
     }
   }
@@ -135,6 +140,28 @@ bool is_on(const WizardModel& model, int id) {
     default:
       return false;
   }
+}
+
+std::string_view choice_subtitle(int id) {
+  switch (id) {
+    case ENGLISH_CARD:
+      return text::kEnglishCardSubtitle;
+    case ARABIC_CARD:
+      return text::kArabicCardSubtitle;
+    default:
+      return {};
+  }
+}
+
+std::optional<int> radio_group_step(int id, bool forward) {
+  static constexpr std::array<int, 2> kGroup{ENGLISH_CARD, ARABIC_CARD};
+  const auto at = std::ranges::find(kGroup, id);
+  if (at == kGroup.end()) {
+    return std::nullopt;
+  }
+  const auto size = static_cast<std::ptrdiff_t>(kGroup.size());
+  const std::ptrdiff_t index = at - kGroup.begin();
+  return kGroup[static_cast<std::size_t>((index + (forward ? 1 : size - 1)) % size)];
 }
 
 std::string_view button_text(const WizardModel& model, int id) {
@@ -265,35 +292,39 @@ std::optional<ButtonStyle> footer_button_style(int id) {
   }
 }
 
-WizardPaint wizard_paint(const WizardModel& model, std::string_view installation_folder) {
+WizardPaint wizard_paint(const WizardModel& model, std::string_view installation_folder,
+                         const theme::Palette& palette) {
   const Language language = model.language();
+  const theme::Palette& p = palette;
   WizardPaint paint;
   paint.right_to_left = is_right_to_left(language);
 
   for (int i = 0; i < PAGE_COUNT; ++i) {
     const bool reached = i < model.page + 1;
     paint.shapes.push_back(FilledShape{
-        {530 + 40.0f * static_cast<float>(i), 40, 34, 5}, 2.5f, reached ? Accent : Border});
+        {530 + 40.0f * static_cast<float>(i), 40, 34, 5}, 2.5f, reached ? p.accent : p.border});
   }
-  paint.shapes.push_back(FilledShape{{0, 92, 720, 1}, 0, Border, 160});
+  paint.shapes.push_back(FilledShape{{0, 92, 720, 1}, 0, p.border, p.alpha(160)});
   for (const LogicalRect& card : page_cards(model.page)) {
-    paint.shapes.push_back(FilledShape{card, 14, Surface});
-    if (model.page == kTermsPage) {
-      paint.shapes.push_back(OutlinedShape{card, 14, Border, 1});
+    paint.shapes.push_back(FilledShape{card, 14, p.surface});
+    // High contrast outlines every card: its fill is the window's own colour.
+    if (model.page == kTermsPage || p.high_contrast) {
+      paint.shapes.push_back(OutlinedShape{card, 14, p.border, 1});
     }
   }
-  paint.shapes.push_back(FilledShape{{0, 492, 720, 1}, 0, Border, 160});
+  paint.shapes.push_back(FilledShape{{0, 492, 720, 1}, 0, p.border, p.alpha(160)});
 
   paint.icon = {36, 28, 36, 36};
   paint.texts.push_back(item({84, 28, 200, 36}, pick(text::kBrand, language), WizardFont::brand,
-                             TextPrimary, Align::start, TextFormat::single_line_centred));
+                             p.text_primary, Align::start, TextFormat::single_line_centred,
+                             Speech::silent));
   paint.texts.push_back(item({484, 54, 200, 22}, step_counter(model.page + 1, language),
-                             WizardFont::small, TextSecondary, Align::end,
+                             WizardFont::small, p.text_secondary, Align::end,
                              TextFormat::single_line));
   paint.texts.push_back(item({36, 112, 648, 40}, page_title(model.page, language),
-                             WizardFont::page_title, TextPrimary, Align::start,
+                             WizardFont::page_title, p.text_primary, Align::start,
                              TextFormat::single_line));
-  add_page_contents(model, installation_folder, paint);
+  add_page_contents(model, installation_folder, palette, paint);
   return paint;
 }
 

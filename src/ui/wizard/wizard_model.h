@@ -72,6 +72,13 @@ struct ControlSpec {
 // The window text of a button on the current page (what its owner drawing shows).
 [[nodiscard]] std::string_view button_text(const WizardModel& model, int id);
 
+// A language card's second line, in the card's own language; empty for every other control.
+[[nodiscard]] std::string_view choice_subtitle(int id);
+
+// The language cards are one radio group: an arrow key on one card chooses the next card in the
+// group (or the previous one), wrapping round; nothing for a control outside the group.
+[[nodiscard]] std::optional<int> radio_group_step(int id, bool forward);
+
 [[nodiscard]] bool back_enabled(const WizardModel& model);
 [[nodiscard]] bool next_enabled(const WizardModel& model);
 // The agreement on the terms page, Next everywhere else.
@@ -120,6 +127,13 @@ struct Dot {
 
 using Shape = std::variant<FilledShape, OutlinedShape, Dot>;
 
+// How a screen reader reads a painted text.
+enum class Speech {
+  read,    // on its own
+  label,   // as the name of one item whose value is the text after it (a summary row)
+  silent,  // not at all: the brand beside the icon repeats the window's name
+};
+
 struct TextItem {
   theme::LogicalRect rect;
   std::string text;
@@ -127,6 +141,7 @@ struct TextItem {
   theme::Colour colour;
   theme::Align align = theme::Align::start;
   theme::TextFormat format = theme::TextFormat::single_line;
+  Speech speech = Speech::read;
 };
 
 struct WizardPaint {
@@ -139,6 +154,7 @@ struct WizardPaint {
 // `installation_folder` is shown on the last page (looked up by the caller on every paint; empty
 // when it could not be read).
 [[nodiscard]] WizardPaint wizard_paint(const WizardModel& model,
-                                       std::string_view installation_folder);
+                                       std::string_view installation_folder,
+                                       const theme::Palette& palette);
 
 }  // namespace borelu::ui::wizard

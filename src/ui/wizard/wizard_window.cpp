@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <uxtheme.h>
 
+#include <memory>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -15,9 +17,13 @@
 #include "theme/hover.h"
 #include "theme/paint_buffer.h"
 #include "theme/push_button.h"
+#include "theme/system_palette.h"
 #include "theme/window_placement.h"
+#include "ui/access/accessible_window.h"
+#include "ui/access/owner_drawn_control.h"
 #include "ui/catalogue.h"
 #include "ui/top_level_window.h"
+#include "ui/wizard/wizard_access.h"
 #include "ui/wizard/wizard_model.h"
 #include "win/handles.h"
 #include "win/text.h"
@@ -37,19 +43,39 @@ constexpr DWORD kTermsStyle =
     WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY;
 constexpr DWORD kTermsRightToLeft = WS_EX_RTLREADING | WS_EX_RIGHT | WS_EX_LEFTSCROLLBAR;
 
+// The last page shows where the installation goes; looked up whenever it is shown or read, so it
+// always says where the installation goes now.
+std::string shown_folder(const WizardModel& model) {
+  return model.page == PAGE_COUNT - 1 ? manifest::installation_folder().value_or("") : "";
+}
+
 // Everything the window procedure works on; lives in run_wizard for the window's whole life.
 struct WizardState {
   WizardModel model;
   std::vector<HWND> controls;  // the current page's children, in creation order
   theme::WizardFonts fonts;
-  HBRUSH edit_brush = nullptr;  // Surface, for the terms text; owned by run_wizard
+  theme::Palette palette = theme::system_palette();
+  win::Brush edit_brush;  // the terms text's background, in the palette's surface colour
   float scale = 1.0f;
+  std::shared_ptr<AccessibleWindow> access = std::make_shared<AccessibleWindow>(
+      [this] { return accessible_page(model, shown_folder(model)); },
+      [this](const theme::LogicalRect& rect) { return place(rect); });
+
+  WizardState() = default;
+  WizardState(const WizardState&) = delete;  // `access` reads this very object
+  WizardState& operator=(const WizardState&) = delete;
 
   [[nodiscard]] bool right_to_left() const { return is_right_to_left(model.language()); }
   [[nodiscard]] DeviceRect place(const theme::LogicalRect& rect) const {
     return theme::scale_rect(rect, {theme::WIZARD_WIDTH, scale, right_to_left()});
   }
 };
+
+// The terms text takes its colours from the palette; Windows draws its scroll bar, dark only
+// outside high contrast.
+void style_terms_text(HWND edit, const WizardState& state) {
+  SetWindowTheme(edit, state.palette.high_contrast ? nullptr : L"DarkMode_Explorer", nullptr);
+}
 
 void set_font(HWND control, HFONT font) {
   SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
@@ -66,7 +92,7 @@ HWND create_control(HWND window, const WizardState& state, const ControlSpec& sp
                                       r.height(), window, id, instance, nullptr);
     if (edit != nullptr) {
       set_font(edit, state.fonts[WizardFont::small]);
-      SetWindowTheme(edit, L"DarkMode_Explorer", nullptr);
+      style_terms_text(edit, state);
     }
     return edit;
   }
@@ -75,13 +101,19 @@ HWND create_control(HWND window, const WizardState& state, const ControlSpec& sp
   if (button != nullptr) {
     set_font(button, state.fonts[WizardFont::body]);
     theme::install_hover_tracking(button);
+    install_owner_drawn_behaviour(button, state.access);
   }
   return button;
 }
 
+// Tells a screen reader that a control's state (checked, available) changed.
+void notify_state_change(HWND window, int id) {
+  NotifyWinEvent(EVENT_OBJECT_STATECHANGE, GetDlgItem(window, id), OBJID_CLIENT, CHILDID_SELF);
+}
+
 // The controls of the current page, made again from the model: after creation and every change
-// of page, language or DPI.
-void rebuild(HWND window, WizardState& state) {
+// of page, language or DPI. The focus goes where a new page puts it, or to `focus`.
+void rebuild(HWND window, WizardState& state, std::optional<int> focus = std::nullopt) {
   for (const HWND control : state.controls) {
     DestroyWindow(control);
   }
@@ -94,40 +126,63 @@ void rebuild(HWND window, WizardState& state) {
   }
   EnableWindow(GetDlgItem(window, control::BACK), back_enabled(state.model));
   EnableWindow(GetDlgItem(window, control::NEXT), next_enabled(state.model));
-  SetFocus(GetDlgItem(window, initial_focus(state.model)));
+  SetFocus(GetDlgItem(window, focus.value_or(initial_focus(state.model))));
   InvalidateRect(window, nullptr, FALSE);
+  // A new page, or the same one in another language: its texts and controls are new, and the
+  // client object's name (the caption) may have changed.
+  notify_accessible_event(window, EVENT_OBJECT_REORDER, CHILDID_SELF);
+  notify_accessible_event(window, EVENT_OBJECT_NAMECHANGE, CHILDID_SELF);
 }
 
-void on_command(HWND window, WizardState& state, int id) {
+// `focus`: where the focus goes when the command makes the page again (an arrow key keeps it on
+// the language card it chose).
+void on_command(HWND window, WizardState& state, int id, std::optional<int> focus = std::nullopt) {
   switch (apply_command(state.model, id)) {
     case Reaction::none:
       break;
     case Reaction::rebuild:
-      rebuild(window, state);
+      rebuild(window, state, focus);
+      if (theme::choice_kind_for_id(id)) {
+        notify_state_change(window, id);  // the language card that is now chosen
+      }
       break;
     case Reaction::close:
       DestroyWindow(window);
       break;
     case Reaction::repaint_control:
       InvalidateRect(GetDlgItem(window, id), nullptr, FALSE);
+      notify_state_change(window, id);
       break;
     case Reaction::repaint_control_and_next: {
       InvalidateRect(GetDlgItem(window, id), nullptr, FALSE);
       const HWND next = GetDlgItem(window, control::NEXT);
       EnableWindow(next, next_enabled(state.model));
       InvalidateRect(next, nullptr, FALSE);
+      notify_state_change(window, id);
+      notify_state_change(window, control::NEXT);
       break;
     }
   }
 }
 
-void paint(HDC dc, const WizardState& state) {
-  // Looked up on every paint, so the line always shows where the installation goes now.
-  std::string folder;
-  if (state.model.page == PAGE_COUNT - 1) {
-    folder = manifest::installation_folder().value_or("");
+// High contrast turned on or off, or its colours changed: everything is drawn again in the
+// palette that now holds.
+void on_system_colours(HWND window, WizardState& state) {
+  const theme::Palette palette = theme::system_palette();
+  if (palette == state.palette) {
+    return;
   }
-  const WizardPaint paint = wizard_paint(state.model, folder);
+  state.palette = palette;
+  state.edit_brush.reset(CreateSolidBrush(palette.surface.colorref()));
+  theme::apply_dark_frame(window, palette);
+  if (const HWND terms = GetDlgItem(window, control::TERMS_TEXT)) {
+    style_terms_text(terms, state);
+  }
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
+void paint(HDC dc, const WizardState& state) {
+  const WizardPaint paint = wizard_paint(state.model, shown_folder(state.model), state.palette);
   {
     const theme::Shapes shapes(dc);
     for (const Shape& shape : paint.shapes) {
@@ -156,10 +211,16 @@ void draw_item(const WizardState& state, const DRAWITEMSTRUCT& item) {
   const int id = static_cast<int>(item.CtlID);
   if (const auto style = footer_button_style(id)) {
     theme::draw_push_button(item, button_text(state.model, id), style->variant,
-                            state.fonts[style->font], state.scale, state.right_to_left());
+                            state.fonts[style->font], state.scale, state.right_to_left(),
+                            state.palette);
   } else if (const auto kind = theme::choice_kind_for_id(id)) {
-    theme::draw_choice_control(item, *kind, is_on(state.model, id), state.model.language(),
-                               state.scale, state.fonts);
+    theme::draw_choice_control(item,
+                               {.kind = *kind,
+                                .on = is_on(state.model, id),
+                                .right_to_left = state.right_to_left(),
+                                .subtitle = choice_subtitle(id),
+                                .scale = state.scale},
+                               state.fonts, state.palette);
   }
 }
 
@@ -183,14 +244,31 @@ LRESULT CALLBACK wizard_procedure(HWND window, UINT message, WPARAM wparam, LPAR
   }
   switch (message) {
     case WM_CREATE:
-      theme::apply_dark_frame(window);
+      state->access->attach(window);
+      theme::apply_dark_frame(window, state->palette);
       rebuild(window, *state);
       return 0;
     case WM_COMMAND:
       on_command(window, *state, LOWORD(wparam));
       return 0;
+    case RADIO_ARROW_MESSAGE:
+      if (const auto card = radio_group_step(static_cast<int>(wparam), lparam != 0)) {
+        on_command(window, *state, *card, *card);
+      }
+      return 0;
+    case WM_GETOBJECT:
+      if (const LRESULT object = answer_get_object(state->access, 0, wparam, lparam)) {
+        return object;
+      }
+      return DefWindowProcW(window, message, wparam, lparam);
+    case WM_SETTINGCHANGE:
+    case WM_SYSCOLORCHANGE:
+    case WM_THEMECHANGED:
+      on_system_colours(window, *state);
+      return DefWindowProcW(window, message, wparam, lparam);
     case WM_PAINT:
-      theme::paint_window(window, [&](HDC dc, const DeviceRect&) { paint(dc, *state); });
+      theme::paint_window(window, state->palette.background,
+                          [&](HDC dc, const DeviceRect&) { paint(dc, *state); });
       return 0;
     case WM_DRAWITEM:
       draw_item(*state, *reinterpret_cast<const DRAWITEMSTRUCT*>(lparam));
@@ -198,9 +276,9 @@ LRESULT CALLBACK wizard_procedure(HWND window, UINT message, WPARAM wparam, LPAR
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC: {
       const auto dc = reinterpret_cast<HDC>(wparam);
-      SetTextColor(dc, theme::palette::TextPrimary.colorref());
-      SetBkColor(dc, theme::palette::Surface.colorref());
-      return reinterpret_cast<LRESULT>(state->edit_brush);
+      SetTextColor(dc, state->palette.text_primary.colorref());
+      SetBkColor(dc, state->palette.surface.colorref());
+      return reinterpret_cast<LRESULT>(state->edit_brush.get());
     }
     case WM_DPICHANGED:
       on_dpi_changed(window, *state, wparam, *reinterpret_cast<const RECT*>(lparam));
@@ -212,6 +290,7 @@ LRESULT CALLBACK wizard_procedure(HWND window, UINT message, WPARAM wparam, LPAR
       return 0;
     case WM_DESTROY:
       state->controls.clear();  // the system destroys the children with the window
+      state->access->detach();
       PostQuitMessage(0);
       return 0;
     default:
@@ -226,15 +305,14 @@ Result<std::optional<options::SetupOptions>> run_wizard() {
   WizardState state;
   state.scale = theme::scale_for_dpi(dpi);
   state.fonts = theme::create_wizard_fonts(state.scale);
-  win::Brush edit_brush(CreateSolidBrush(theme::palette::Surface.colorref()));
-  state.edit_brush = edit_brush.get();
+  state.edit_brush.reset(CreateSolidBrush(state.palette.surface.colorref()));
 
   const TopLevelWindow window{
       kWizardClass, wizard_procedure,    win::widen(text::kWizardCaption.english),
       kWizardStyle, theme::WIZARD_WIDTH, theme::WIZARD_HEIGHT};
   const Status shown = run_top_level_window(window, dpi, &state, "Open setup wizard");
   state.fonts = theme::WizardFonts();
-  edit_brush.reset();
+  state.edit_brush.reset();
   if (!shown) {
     return std::unexpected(shown.error());
   }
