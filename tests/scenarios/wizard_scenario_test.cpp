@@ -364,6 +364,30 @@ TEST(WizardScenario, EnterActsOnTheFocusedPushButtonAndElsewhereIsNext) {
   }
 }
 
+// The language cards are a radio group: an arrow key chooses the other card, and the focus stays
+// on the card chosen, in either direction and either language.
+TEST(WizardScenario, ArrowKeysMoveTheLanguageChoiceAndTheFocusWithIt) {
+  Wizard wizard;
+  ASSERT_NE(wizard.window, nullptr);
+  press_key(wizard.window, VK_TAB);  // from Next round to the first card
+  ASSERT_TRUE(wait_until([&] { return wizard.view().focusedId == ENGLISH_CARD; }, kWait));
+  const struct {
+    WORD key;
+    int chosen;
+  } steps[] = {{VK_RIGHT, ARABIC_CARD},
+               {VK_RIGHT, ENGLISH_CARD},
+               {VK_UP, ARABIC_CARD},
+               {VK_LEFT, ENGLISH_CARD}};
+  for (const auto& step : steps) {
+    wizard.press(step.key, step.chosen);
+    wizard.expect_page(false);
+    EXPECT_TRUE(wait_until([&] { return wizard.view().focusedId == step.chosen; }, kWait))
+        << "key " << step.key;
+  }
+  press_key(wizard.window, VK_ESCAPE);
+  wizard.expect_ends_silently("Escape");
+}
+
 // The prefix user's DPI setting, which Wine's GetDpiForSystem reads: set for one test, then put
 // back as it was.
 struct SystemDpi {
