@@ -45,8 +45,9 @@ Status write_failure_record(std::string_view message) {
       return std::unexpected(win::last_os_failure());
     }
     BY_HANDLE_FILE_INFORMATION info{};
+    const auto linked = apply::opened_link(existing.get(), path);
     if (!GetFileInformationByHandle(existing.get(), &info) || info.nNumberOfLinks != 1 ||
-        (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || !linked || *linked) {
       return fail("Unsafe diagnostic file.");
     }
   }

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "apply/path_safety.h"
 #include "controller/failure_record.h"
 #include "controller/shortcuts.h"
 #include "download/https.h"
@@ -94,9 +95,11 @@ class MachineEffects final : public InstallEffects {
   }
   Result<std::string> installation_folder() override { return manifest::installation_folder(); }
   bool is_regular_file(std::string_view path) override {
+    // A file compressed by Windows is a reparse point too, and no link.
     const DWORD attributes = GetFileAttributesW(win::widen(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES &&
-           (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
+    const auto linked = apply::is_link(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+           linked && *linked == false;
   }
   bool webview2_present(std::string_view owner_sid) override {
     return webview2::is_webview2_present(owner_sid);
