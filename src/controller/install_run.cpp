@@ -20,6 +20,15 @@ Result<std::uint64_t> millis_since_1970(std::chrono::system_clock::time_point no
       std::chrono::duration_cast<std::chrono::milliseconds>(since).count());
 }
 
+// "<sentence> You can open …": a sentence that already ends with a full stop keeps only its own.
+std::string shortcut_failure(std::string_view text) {
+  if (text.ends_with('.')) {
+    text.remove_suffix(1);
+  }
+  return "Borelu is installed, but its shortcuts could not be configured: " + std::string(text) +
+         ". You can open Borelu.exe in the installation folder.";
+}
+
 // After the worker ended: first launch, then shortcuts and clean-up on success, or the worker's
 // own failure text.
 Status finish(const InstallInput& input, InstallEffects& effects, WorkerProcess& worker,
@@ -48,8 +57,7 @@ Status finish(const InstallInput& input, InstallEffects& effects, WorkerProcess&
   if (const auto shortcuts =
           effects.configure_shortcuts(input.options.desktop, input.options.startMenu);
       !shortcuts) {
-    return fail("Borelu is installed, but its shortcuts could not be configured: " +
-                shortcuts.error().text() + ". You can open Borelu.exe in the installation folder.");
+    return fail(shortcut_failure(shortcuts.error().text()));
   }
   effects.remove_stage_after_success(stage);
   return {};

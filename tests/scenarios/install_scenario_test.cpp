@@ -290,7 +290,7 @@ TEST_F(InstallScenario, AForeignDesktopShortcutIsKeptAndReported) {
   ASSERT_EQ(run.dialogs.size(), 1u);
   EXPECT_TRUE(run.dialogs[0].shows(
       "Borelu is installed, but its shortcuts could not be configured: A different shortcut named "
-      "Borelu already exists. It was kept.. You can open Borelu.exe in the installation folder."));
+      "Borelu already exists. It was kept. You can open Borelu.exe in the installation folder."));
   EXPECT_EQ(file_sha256(kDesktopLink), foreign);
   EXPECT_TRUE(exists(installed("installed-release.json")));  // the installation stays
   EXPECT_EQ(staging_folders().size(), 1u);                   // and so does its stage
