@@ -1,5 +1,6 @@
 #include "controller/install_run.h"
 
+#include "apply/worker_outcome.h"
 #include "controller/progress_text.h"
 #include "core/path_text.h"
 #include "manifest/file_names.h"
@@ -38,17 +39,24 @@ Status finish(const InstallInput& input, InstallEffects& effects, WorkerProcess&
   if (!folder) {
     return std::unexpected(folder.error());
   }
+  std::optional<std::string> record;
+  if (exit_code != 0) {
+    record = effects.read_failure_record(worker.process_id(), start_millis);
+  }
+  // A worker that found another installation running changed nothing, while the other one may be
+  // replacing the installed files at this moment: nothing of them is started.
+  const bool other_installation = record && *record == apply::kAnotherInstallationRunning;
   const std::string application = join_path(*folder, manifest::APPLICATION_FILE);
   // A failed worker has restored the previous installation: start that one when it can run.
-  if (effects.is_regular_file(application) &&
+  if (!other_installation && effects.is_regular_file(application) &&
       (exit_code == 0 || effects.webview2_present(owner_sid))) {
     if (const auto launched = effects.launch(application); !launched && exit_code == 0) {
       return fail("Borelu is installed, but Windows could not open it: " + launched.error().text());
     }
   }
   if (exit_code != 0) {
-    if (auto message = effects.read_failure_record(worker.process_id(), start_millis)) {
-      return fail(std::move(*message));
+    if (record) {
+      return fail(std::move(*record));
     }
     return fail(
         "Installation did not finish. The previous Borelu files were retained. Check internet "

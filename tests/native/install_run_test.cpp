@@ -215,7 +215,15 @@ TEST(InstallRun, EveryEndingAndWhatItLeavesBehind) {
        },
        "Stop Borelu service: Access denied. (os error 5)",
        "stage;" + kAfterWorker +
-           "launch C:\\Program Files\\Borelu\\Borelu.exe;record 4243 1792000000123;close;"},
+           "record 4243 1792000000123;launch C:\\Program Files\\Borelu\\Borelu.exe;close;"},
+      {"worker stopped by another installation's lock: nothing of it is started",
+       [](FakeMachine& m) {
+         m.exit_code = 1;
+         m.webview2 = true;
+         m.record = "Another Borelu installation is already running.";
+       },
+       "Another Borelu installation is already running.",
+       "stage;" + kAfterWorker + "record 4243 1792000000123;close;"},
       {"worker failed without WebView2 or a record, a failed start ignored",
        [&](FakeMachine& m) {
          m.exit_code = 7;
@@ -233,7 +241,7 @@ TEST(InstallRun, EveryEndingAndWhatItLeavesBehind) {
        "Installation did not finish. The previous Borelu files were retained. Check internet "
        "access and run Setup again; Microsoft WebView2 may still need to finish installing.",
        "stage;" + kAfterWorker +
-           "launch C:\\Program Files\\Borelu\\Borelu.exe;record 4243 1792000000123;close;"},
+           "record 4243 1792000000123;launch C:\\Program Files\\Borelu\\Borelu.exe;close;"},
   };
   for (const auto& c : cases) {
     const Ran ran = run(c.arrange);
