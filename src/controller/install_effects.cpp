@@ -6,6 +6,7 @@
 #include "apply/path_safety.h"
 #include "controller/failure_record.h"
 #include "controller/shortcuts.h"
+#include "core/path_text.h"
 #include "download/https.h"
 #include "manifest/installation.h"
 #include "webview2/webview2.h"
@@ -107,11 +108,18 @@ class MachineEffects final : public InstallEffects {
   Status launch(std::string_view application) override {
     const std::wstring path = win::widen(application);
     std::wstring command_line = L"\"" + path + L"\"";
+    // It starts in its own folder, not in Setup's (usually Downloads): a library it loads by
+    // name and does not find beside itself is never looked for where downloads land.
+    const auto folder = parent_path(application);
+    if (!folder) {
+      return std::unexpected(win::os_failure(ERROR_BAD_PATHNAME));
+    }
+    const std::wstring directory = win::widen(*folder);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
     if (!CreateProcessW(path.c_str(), command_line.data(), nullptr, nullptr, FALSE,
-                        CREATE_NO_WINDOW, nullptr, nullptr, &startup, &info)) {
+                        CREATE_NO_WINDOW, nullptr, directory.c_str(), &startup, &info)) {
       return std::unexpected(win::last_os_failure());
     }
     // Not waited for: the application goes its own way.

@@ -124,8 +124,11 @@ class InstallScenario : public ::testing::Test {
     return run;
   }
 
+  // Started from the installation, in the installation folder as its current folder.
   bool launched_from_installation() const {
-    return read_text(launches_).find(installed("Borelu.exe")) != std::string::npos;
+    return read_text(launches_).find(installed("Borelu.exe") + " started in " +
+                                     *manifest::installation_folder() + "\r\n") !=
+           std::string::npos;
   }
 
   const std::string launches_ = temp_folder("borelu-application-launches.log");
