@@ -8,6 +8,7 @@
 #include "manifest/installation.h"
 #include "win/files.h"
 #include "win/handles.h"
+#include "win/random.h"
 #include "win/system_error.h"
 #include "win/text.h"
 
@@ -51,7 +52,15 @@ Status write_failure_record(std::string_view message) {
       return fail("Unsafe diagnostic file.");
     }
   }
-  return win::replace_file_with(path, record, apply::protect_path);
+  // Workers that fail before or at the install lock write outside it, perhaps at the same time:
+  // each through a new file of its own.
+  const auto digits = win::random_hex(8);
+  if (!digits) {
+    return std::unexpected(digits.error());
+  }
+  return win::replace_file_through(
+      path, path + "." + *digits + ".new",
+      [&](HANDLE file) { return win::write_all(file, record); }, apply::protect_path);
 }
 
 std::optional<std::string> read_failure_record(std::uint32_t worker_pid,
