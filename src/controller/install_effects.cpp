@@ -5,6 +5,7 @@
 
 #include "apply/path_safety.h"
 #include "controller/failure_record.h"
+#include "controller/request_cancel.h"
 #include "controller/shortcuts.h"
 #include "core/path_text.h"
 #include "download/https.h"
@@ -40,7 +41,10 @@ class ElevatedWorker final : public WorkerProcess {
 
 class MachineEffects final : public InstallEffects {
  public:
-  Result<std::string> fetch_metadata() override { return download::fetch_metadata(); }
+  Result<std::string> fetch_metadata(const CancelState& cancel) override {
+    const RequestCancel request_cancel(cancel);
+    return download::fetch_metadata(request_cancel.get());
+  }
   Result<std::string> create_stage() override { return controller::create_stage(); }
   Status download_release(std::string_view stage, const manifest::Release& release,
                           std::string_view metadata, const CancelState& cancel,

@@ -79,7 +79,7 @@ Status run_install(const InstallInput& input, InstallEffects& effects, CancelSta
     report_progress(sender, percent, english, input.language);
   };
 
-  const auto metadata = effects.fetch_metadata();
+  const auto metadata = effects.fetch_metadata(cancel);
   if (!metadata) {
     return std::unexpected(metadata.error());
   }

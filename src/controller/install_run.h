@@ -40,7 +40,7 @@ struct StartFailure {
 class InstallEffects {
  public:
   virtual ~InstallEffects() = default;
-  [[nodiscard]] virtual Result<std::string> fetch_metadata() = 0;
+  [[nodiscard]] virtual Result<std::string> fetch_metadata(const CancelState& cancel) = 0;
   [[nodiscard]] virtual Result<std::string> create_stage() = 0;
   [[nodiscard]] virtual Status download_release(std::string_view stage,
                                                 const manifest::Release& release,

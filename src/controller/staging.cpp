@@ -7,6 +7,7 @@
 
 #include "apply/artifact_file.h"
 #include "apply/path_safety.h"
+#include "controller/request_cancel.h"
 #include "core/path_text.h"
 #include "download/https.h"
 #include "download/urls.h"
@@ -97,13 +98,16 @@ void remove_staged(std::string_view stage, const manifest::Release& release) {
 Status download_all(std::string_view stage, const manifest::Release& release,
                     std::string_view metadata, const CancelState& cancel,
                     const ProgressReporter& progress) {
-  const download::CancelCheck cancelled = [&cancel] { return cancel.cancel_requested(); };
+  const RequestCancel request_cancel(cancel);
   std::uint64_t total = 0;
   for (const auto& artifact : release.files) {
     total += artifact.bytes;
   }
   std::uint64_t done = 0;
   for (const auto& artifact : release.files) {
+    if (cancel.cancel_requested()) {
+      return fail(std::string(kCancelledMessage));  // the next file is not even asked for
+    }
     const std::string final_path = join_path(stage, artifact.name);
     const std::string part_path = final_path + std::string(download::PART_SUFFIX);
     win::FileHandle part(CreateFileW(win::widen(part_path).c_str(), GENERIC_WRITE,
@@ -130,7 +134,7 @@ Status download_all(std::string_view stage, const manifest::Release& release,
           progress(percent, download::downloading_line(release.version, percent));
           return {};
         },
-        cancelled);
+        request_cancel.get());
     if (!fetched) {
       return fetched;
     }

@@ -52,7 +52,7 @@ struct FakeMachine final : controller::InstallEffects {
   std::optional<std::string> record;
   std::string log;
 
-  Result<std::string> fetch_metadata() override { return metadata; }
+  Result<std::string> fetch_metadata(const controller::CancelState&) override { return metadata; }
   Result<std::string> create_stage() override {
     log += "stage;";
     return stage;

@@ -200,6 +200,43 @@ TEST_F(InstallScenario, CancelDuringTheDownloadEndsSilentlyAndLeavesNoStage) {
   EXPECT_FALSE(exists(installed("installed-release.json")));
 }
 
+// Cancel, Escape or the close box end the process at once, even while the host stalls: the
+// request in flight is given up, not waited for (a stalled read would otherwise hold the process
+// for the 20 s receive time-out, a stalled answer for as long as the host likes). The bound
+// below is generous; tools/benchmark_cancel.sh measures the time.
+TEST_F(InstallScenario, ACancelEndsTheProcessAtOnceWhileTheHostStalls) {
+  const std::string stalled_metadata = R"({"/updates/latest.json": {"delay_seconds": 120}})";
+  const std::string stalled_file =
+      R"({"/releases/1.4.2/Borelu.exe": {"stall_after": 4096, "stall_seconds": 120}})";
+  const struct {
+    const char* what;
+    const std::string& rules;
+    std::function<void(HWND)> cancel;
+  } cases[] = {
+      {"metadata request, Cancel", stalled_metadata,
+       [](HWND progress) { click(progress, kProgressCancel); }},
+      {"file body, Escape", stalled_file, [](HWND progress) { press_key(progress, VK_ESCAPE); }},
+      {"file body, close box", stalled_file,
+       [](HWND progress) { PostMessageW(progress, WM_CLOSE, 0, 0); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    set_rules(c.rules);
+    bool ended = false;
+    const SetupRun run = run_setup({}, [&](HWND progress, ChildProcess& setup) {
+      std::this_thread::sleep_for(1500ms);  // well into the stall
+      c.cancel(progress);
+      ended = wait_until([&] { return setup.ended(); }, 10s);
+    });
+    set_rules("{}");
+    EXPECT_TRUE(ended) << "still running 10 s after the cancel";
+    EXPECT_EQ(run.exitCode, 1u);
+    EXPECT_TRUE(run.dialogs.empty());
+    EXPECT_TRUE(staging_folders().empty());
+    EXPECT_FALSE(exists(installed("installed-release.json")));
+  }
+}
+
 TEST_F(InstallScenario, ClosingTheWindowWhileTheWorkerRunsNeitherStopsNorReportsIt) {
   set_installer_behaviour(L"slow");
   bool greyed = false;
