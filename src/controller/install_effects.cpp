@@ -7,6 +7,7 @@
 #include "controller/failure_record.h"
 #include "controller/request_cancel.h"
 #include "controller/shortcuts.h"
+#include "controller/staging.h"
 #include "core/path_text.h"
 #include "download/https.h"
 #include "manifest/installation.h"
@@ -45,11 +46,19 @@ class MachineEffects final : public InstallEffects {
     const RequestCancel request_cancel(cancel);
     return download::fetch_metadata(request_cancel.get());
   }
-  Result<std::string> create_stage() override { return controller::create_stage(); }
-  Status download_release(std::string_view stage, const manifest::Release& release,
+  Result<std::string> create_stage() override {
+    auto made = controller::create_stage();
+    if (!made) {
+      return std::unexpected(made.error());
+    }
+    stage_ = std::move(*made);
+    return stage_.path;
+  }
+  // The stage is the one `create_stage` made, held for as long as this run's effects live.
+  Status download_release(std::string_view, const manifest::Release& release,
                           std::string_view metadata, const CancelState& cancel,
                           const ProgressReporter& progress) override {
-    return controller::download_release(stage, release, metadata, cancel, progress);
+    return controller::download_release(stage_, release, metadata, cancel, progress);
   }
   std::chrono::system_clock::time_point now() override { return std::chrono::system_clock::now(); }
   Result<std::string> owner_sid() override {
@@ -134,13 +143,16 @@ class MachineEffects final : public InstallEffects {
   Status configure_shortcuts(bool desktop, bool start_menu) override {
     return controller::configure_shortcuts(desktop, start_menu);
   }
-  void remove_stage_after_success(std::string_view stage) override {
-    controller::remove_stage_after_success(stage);
+  void remove_stage_after_success(std::string_view) override {
+    controller::remove_stage_after_success(stage_);
   }
   std::optional<std::string> read_failure_record(std::uint32_t worker_pid,
                                                  std::uint64_t start_millis) override {
     return controller::read_failure_record(worker_pid, start_millis);
   }
+
+ private:
+  Stage stage_;
 };
 
 }  // namespace

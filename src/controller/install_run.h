@@ -7,8 +7,9 @@
 #include <string>
 #include <string_view>
 
+#include "controller/cancel_state.h"
 #include "controller/controller_message.h"
-#include "controller/staging.h"
+#include "controller/progress_text.h"
 #include "core/failure.h"
 #include "manifest/release.h"
 #include "options.h"
