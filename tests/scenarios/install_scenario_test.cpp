@@ -18,6 +18,7 @@
 #include "installed_state.h"
 #include "process_runner.h"
 #include "setup_walker.h"
+#include "shell_folders.h"
 #include "staged_release.h"
 #include "test_prefix.h"
 #include "ui_driver.h"
@@ -309,6 +310,67 @@ TEST_F(InstallScenario, FailuresAreExplainedAndKeepWhatWasThere) {
   EXPECT_TRUE(tampered.dialogs[0].shows("Borelu.exe failed SHA-256/size verification."));
   EXPECT_TRUE(staging_folders().empty());
   EXPECT_EQ(InstalledState::read(), before);
+}
+
+// A user whose local application data, Desktop and Start menu folders have Arabic letters,
+// spaces and an apostrophe in their paths (Windows keeps them in the user's "User Shell Folders";
+// a real profile gives LOCALAPPDATA the same): the stage in such a folder on the worker's command
+// line, its removal after the installation, both shortcuts, and the failure record's message
+// after a failing installer.
+TEST_F(InstallScenario, AProfileWhosePathsHaveArabicLettersSpacesAndAnApostrophe) {
+  const std::string profile = temp_folder("مستخدم O'Brien");
+  const std::string local = join_path(profile, "بيانات التطبيقات المحلية");
+  const std::string desktop = join_path(profile, "سطح المكتب");
+  const std::string programs = join_path(profile, "قائمة ابدأ\\البرامج");
+  ASSERT_TRUE(win::create_directories(local));
+  ASSERT_TRUE(win::create_directories(desktop));
+  wchar_t saved_local[MAX_PATH] = {};
+  ASSERT_GT(GetEnvironmentVariableW(L"LOCALAPPDATA", saved_local, MAX_PATH), 0u);
+  {
+    RedirectedShellFolder local_folder(L"Local AppData");
+    RedirectedShellFolder desktop_folder(L"Desktop");
+    RedirectedShellFolder programs_folder(L"Programs");
+    local_folder.point_to(local);
+    desktop_folder.point_to(desktop);
+    programs_folder.point_to(programs);
+    SetEnvironmentVariableW(L"LOCALAPPDATA", win::widen(local).c_str());  // Setup inherits it
+    ASSERT_EQ(known_folder(FOLDERID_Desktop), desktop);
+    ASSERT_EQ(known_folder(FOLDERID_Programs), programs);
+    ASSERT_EQ(updates_folder(), local + "\\BoreluTauri\\updates");
+
+    const SetupRun installed_run = run_setup({.desktop = true, .startMenu = true});
+    EXPECT_EQ(installed_run.walk, "");
+    EXPECT_EQ(installed_run.exitCode, 0u);
+    ASSERT_EQ(installed_run.dialogs.size(), 1u);
+    EXPECT_TRUE(installed_run.dialogs[0].shows("Borelu is installed"));
+    for (const char* name : RELEASE_NAMES)
+      EXPECT_EQ(file_sha256(installed(name)), file_sha256(host_file("releases\\1.4.2\\") + name));
+    EXPECT_TRUE(exists(join_path(desktop, "Borelu.lnk")));
+    EXPECT_TRUE(exists(join_path(programs, "Borelu.lnk")));
+    EXPECT_TRUE(launched_from_installation()) << read_text(launches_);
+    EXPECT_TRUE(exists(updates_folder()));
+    EXPECT_TRUE(staging_folders().empty());
+
+    // The installer fails with a message of its own in Arabic: the record carries it, and the
+    // dialog shows it.
+    set_installer_behaviour(L"arabic-failure");
+    const SetupRun failed = run_setup({.desktop = true, .startMenu = true});
+    set_installer_behaviour(nullptr);
+    const std::string message =
+        "Borelu service installation failed (exit 3). تعذّر تشغيل الخدمة 'BoreluBlocking'. The "
+        "previous version will be restored.";
+    EXPECT_EQ(failed.exitCode, 1u);
+    ASSERT_EQ(failed.dialogs.size(), 1u);
+    const std::string record =
+        read_text(join_path(*manifest::maintenance_folder_path(), "last-install-error.json"));
+    EXPECT_NE(record.find("\"message\":\"" + message + "\""), std::string::npos) << record;
+    EXPECT_TRUE(failed.dialogs[0].shows(message)) << message;
+    EXPECT_EQ(staging_folders().size(), 1u);  // a failed installation keeps its stage
+
+    SetEnvironmentVariableW(L"LOCALAPPDATA", saved_local);
+  }
+  std::error_code ignored;
+  std::filesystem::remove_all(win::widen(profile), ignored);
 }
 
 TEST_F(InstallScenario, AForeignDesktopShortcutIsKeptAndReported) {
