@@ -15,15 +15,21 @@
 #   bash tools/demo.sh                  headless, on a virtual display
 #   bash tools/demo.sh --interactive    the same wizard on your own display ($DISPLAY), for you to
 #                                       click through
+#   bash tools/demo.sh --non-ascii-profile   for a user whose local application data, Desktop and
+#                                       Start menu folders have Arabic letters, spaces and an
+#                                       apostrophe in their paths (the prefix's "User Shell Folders"
+#                                       and the LOCALAPPDATA a logon gives, "Volatile Environment")
 set -euo pipefail
 cd "$(dirname "$0")/.."
 interactive=0
+non_ascii=0
 shots=build/windows-test/demo-screenshots
 while (($#)); do
   case "$1" in
     --interactive) interactive=1 ;;
+    --non-ascii-profile) non_ascii=1 ;;
     --shots) shots=$2; shift ;;
-    *) echo "usage: bash tools/demo.sh [--interactive] [--shots FOLDER]" >&2; exit 2 ;;
+    *) echo "usage: bash tools/demo.sh [--interactive] [--non-ascii-profile] [--shots FOLDER]" >&2; exit 2 ;;
   esac
   shift
 done
@@ -43,6 +49,28 @@ tests/wine/session.sh start "$BORELU_WINE_DIR"
 trap 'tests/fixture_host/session.sh stop >/dev/null; tests/wine/session.sh stop "$BORELU_WINE_DIR" >/dev/null' EXIT
 wine() { tests/wine/run.sh "$@"; }
 windows_path() { echo "Z:$(realpath -m "$1" | tr / '\\')"; }
+
+prefix=$BORELU_WINE_DIR/prefix/drive_c
+profile="$prefix/users/$(id -un)"
+local_data="$profile/AppData/Local"
+desktop="$profile/Desktop"
+programs="$profile/AppData/Roaming/Microsoft/Windows/Start Menu/Programs"
+if ((non_ascii)); then
+  user_folder="مستخدم O'Brien"
+  local_data="$profile/$user_folder/بيانات التطبيقات المحلية"
+  desktop="$profile/$user_folder/سطح المكتب"
+  programs="$profile/$user_folder/قائمة ابدأ/البرامج"
+  mkdir -p "$local_data" "$desktop"
+  windows_form() { echo "C:${1#"$prefix"}" | tr / '\\'; }
+  folders='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders'
+  wine reg add "$folders" /v 'Local AppData' /t REG_EXPAND_SZ /d "$(windows_form "$local_data")" /f >/dev/null
+  wine reg add "$folders" /v Desktop /t REG_EXPAND_SZ /d "$(windows_form "$desktop")" /f >/dev/null
+  wine reg add "$folders" /v Programs /t REG_EXPAND_SZ /d "$(windows_form "$programs")" /f >/dev/null
+  wine reg add 'HKCU\Volatile Environment' /v LOCALAPPDATA /d "$(windows_form "$local_data")" /f >/dev/null
+  echo
+  echo "0. The user's folders: local data $(windows_form "$local_data"), Desktop $(windows_form "$desktop"),"
+  echo "   Start menu programs $(windows_form "$programs")"
+fi
 
 echo
 echo "1. Update host with a signed test release:"
@@ -76,9 +104,7 @@ set -e
 
 echo
 echo "4. What is installed:"
-prefix=$BORELU_WINE_DIR/prefix/drive_c
 program_files="$prefix/Program Files"
-profile="$prefix/users/$(id -un)"
 if [ -d "$program_files/Borelu" ]; then
   (cd "$program_files/Borelu" && sha256sum -- * | sed 's/^/  /')
   echo "  setup-options.json: $(cat "$program_files/Borelu/setup-options.json")"
@@ -93,9 +119,8 @@ echo "  WebView2 runtime (provided by the embedded, signed test bootstrapper):"
 wine reg query 'HKLM\Software\Microsoft\EdgeUpdate\Clients\{F3017226-FE2A-4295-8BDF-00C3A9A7E4C5}' /v pv /reg:32 \
   2>/dev/null | tr -d '\r' | grep pv | sed 's/^ */    /'
 echo "  shortcuts:"
-find "$profile/Desktop" "$profile/AppData/Roaming/Microsoft/Windows/Start Menu/Programs" -name 'Borelu.lnk' \
-  2>/dev/null | sed "s|^$prefix|    C:|"
+find "$desktop" "$programs" -name 'Borelu.lnk' 2>/dev/null | sed "s|^$prefix|    C:|"
 echo "  the application's first start (the test double leaves a line when started):"
 sed 's/^/    /' "$profile/Temp/borelu-application-launches.log" 2>/dev/null || echo "    none"
-echo "  staging folders left: $(ls "$profile/AppData/Local/BoreluTauri/updates" 2>/dev/null | wc -l)"
+echo "  staging folders left: $(ls "$local_data/BoreluTauri/updates" 2>/dev/null | wc -l)"
 exit "$code"

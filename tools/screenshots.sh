@@ -2,7 +2,8 @@
 # Captures the setup wizard as the screen shows it, from the real BoreluSetup.exe walked page by
 # page under Wine on a headless Xvfb display: every page in English and in Arabic at 100%, and the
 # first page at 150% (the prefix's system DPI set to 144), as PNG files in docs/screenshots/.
-# It also saves every stage of a whole installation into docs/screenshots/install/ (tools/demo.sh).
+# It also saves every stage of a whole installation into docs/screenshots/install/, and of one for
+# a user whose folders have non-ASCII paths into docs/screenshots/install-non-ascii/ (tools/demo.sh).
 #   bash tools/screenshots.sh
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -44,7 +45,11 @@ done
 ls -1 "$out"
 
 # Every stage of a whole installation (wizard pages, the progress window while downloading and
-# while installing, the success dialog), from the demonstration.
+# while installing, the success dialog, the shortcuts as the shell shows them), from the
+# demonstration; then the same for a user whose folders have Arabic letters, spaces and an
+# apostrophe in their paths.
 "$root/tests/wine/session.sh" stop "$session" >/dev/null
 bash "$root/tools/demo.sh" --shots "$out/install" >/dev/null
 ls -1 "$out/install"
+bash "$root/tools/demo.sh" --non-ascii-profile --shots "$out/install-non-ascii" >/dev/null
+ls -1 "$out/install-non-ascii"

@@ -13,6 +13,11 @@ inline constexpr std::string_view UPDATER_FILE = "BoreluUpdater.exe";
 // The verified metadata as staged, and as copied into the work folder.
 inline constexpr std::string_view STAGED_METADATA = "release.json";
 
+// In a staging folder made by Setup: the run that made the folder holds this file open, sharing no
+// delete, until the run ends, and a worker holds it while it reads the stage. A staging folder
+// whose marker nobody holds is left over from an earlier run.
+inline constexpr std::string_view STAGE_MARKER_FILE = "setup-run.lock";
+
 inline constexpr std::string_view INSTALLATION_FOLDER_NAME = "Borelu";
 inline constexpr std::string_view MAINTENANCE_FOLDER_NAME = "BoreluMaintenance";
 inline constexpr std::string_view RUNNERS_FOLDER = "runners";

@@ -121,8 +121,13 @@ Status flush_to_disk(HANDLE file) {
 Status replace_file(std::string_view path, const FileFill& fill,
                     const std::function<Status(std::string_view new_file)>& prepare) {
   const std::string new_file = std::string(path) + ".new";
+  DeleteFileW(widen(new_file).c_str());  // a link left there goes as a link
+  return replace_file_through(path, new_file, fill, prepare);
+}
+
+Status replace_file_through(std::string_view path, std::string_view new_file, const FileFill& fill,
+                            const std::function<Status(std::string_view new_file)>& prepare) {
   const std::wstring wide_new = widen(new_file);
-  DeleteFileW(wide_new.c_str());  // a link left there goes as a link
   const auto discard = [&](Failure failure) -> Status {
     DeleteFileW(wide_new.c_str());
     return std::unexpected(std::move(failure));

@@ -68,6 +68,13 @@ using FileFill = std::function<Status(HANDLE file)>;
     std::string_view path, const FileFill& fill,
     const std::function<Status(std::string_view new_file)>& prepare = nullptr);
 
+// replace_file through a new file of the caller's own, `new_file`, which must not exist yet, for
+// a file that several processes may replace at the same time: each writes its own new file, and
+// none removes or renames another's.
+[[nodiscard]] Status replace_file_through(
+    std::string_view path, std::string_view new_file, const FileFill& fill,
+    const std::function<Status(std::string_view new_file)>& prepare = nullptr);
+
 // replace_file with `bytes` as the new content.
 [[nodiscard]] Status replace_file_with(
     std::string_view path, std::string_view bytes,

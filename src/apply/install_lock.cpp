@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include <string>
+
+#include "apply/worker_outcome.h"
+
 #include "win/security.h"
 #include "win/system_error.h"
 
@@ -18,7 +22,7 @@ Result<win::Handle> take_install_lock() {
     return std::unexpected(win::last_os_failure("Lock Borelu installation"));
   }
   if (GetLastError() == ERROR_ALREADY_EXISTS) {
-    return fail("Another Borelu installation is already running.");
+    return fail(std::string(kAnotherInstallationRunning));
   }
   return lock;
 }

@@ -1,6 +1,9 @@
 #include "apply/path_safety.h"
 
+#include <cstdint>
 #include <optional>
+
+#include "apply/link_rule.h"
 
 #include "core/path_text.h"
 #include "manifest/installation.h"
@@ -11,33 +14,6 @@
 
 namespace borelu::apply {
 namespace {
-
-// Whether one existing component is a reparse point; nothing when it does not exist.
-// Both the handle and the path are asked: Windows reports a link through either, while Wine
-// shows a Unix symbolic link as a reparse point only through the path's attributes.
-Result<std::optional<bool>> is_reparse_point(std::string_view component) {
-  const std::wstring wide = win::widen(component);
-  const win::FileHandle handle(CreateFileW(
-      wide.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (!handle) {
-    const DWORD error = GetLastError();
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
-      return std::optional<bool>();
-    }
-    return std::unexpected(win::os_failure(error));
-  }
-  BY_HANDLE_FILE_INFORMATION info{};
-  if (!GetFileInformationByHandle(handle.get(), &info)) {
-    return std::unexpected(win::last_os_failure());
-  }
-  const DWORD path_attributes = GetFileAttributesW(wide.c_str());
-  if (path_attributes == INVALID_FILE_ATTRIBUTES) {
-    return std::unexpected(win::last_os_failure());
-  }
-  return std::optional<bool>(
-      ((info.dwFileAttributes | path_attributes) & FILE_ATTRIBUTE_REPARSE_POINT) != 0);
-}
 
 // Whether the open file is the one named by `path` rather than a link's target. Wine follows a
 // Unix symbolic link to a file even when asked not to and reports an ordinary file; its final
@@ -63,10 +39,48 @@ bool opened_where_named(HANDLE file, std::string_view path) {
 
 }  // namespace
 
+Result<bool> opened_link(HANDLE handle, std::string_view path) {
+  // The tag tells a link (a name surrogate) from a reparse point that keeps its own name and
+  // content, such as a OneDrive placeholder or a file compressed by Windows. The path is asked
+  // as well: Windows reports a link through either, while Wine shows a Unix symbolic link as a
+  // reparse point only through the path's attributes, without a tag.
+  FILE_ATTRIBUTE_TAG_INFO tag{};
+  if (!GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof tag)) {
+    return std::unexpected(win::last_os_failure());
+  }
+  const DWORD path_attributes = win::path_attributes(path);
+  if (path_attributes == INVALID_FILE_ATTRIBUTES) {
+    return std::unexpected(win::last_os_failure());
+  }
+  const bool handle_reparse = (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  return redirects({.handleReparse = handle_reparse,
+                    .pathReparse = (path_attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0,
+                    .tag = handle_reparse ? static_cast<std::uint32_t>(tag.ReparseTag) : 0});
+}
+
+Result<std::optional<bool>> is_link(std::string_view path) {
+  const std::wstring wide = win::widen(path);
+  const win::FileHandle handle(CreateFileW(
+      wide.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!handle) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+      return std::optional<bool>();
+    }
+    return std::unexpected(win::os_failure(error));
+  }
+  const auto linked = opened_link(handle.get(), path);
+  if (!linked) {
+    return std::unexpected(linked.error());
+  }
+  return std::optional<bool>(*linked);
+}
+
 Status reject_linked_path(std::string_view path) {
   std::optional<std::string> component(path);
   while (component) {
-    const auto linked = is_reparse_point(*component);
+    const auto linked = is_link(*component);
     if (!linked) {
       return std::unexpected(linked.error());
     }
@@ -78,24 +92,46 @@ Status reject_linked_path(std::string_view path) {
   return {};
 }
 
+bool is_plain_file(HANDLE file, std::string_view path) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(file, &info) || info.nNumberOfLinks != 1 ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return false;
+  }
+  const auto linked = opened_link(file, path);
+  return linked && !*linked && opened_where_named(file, path);
+}
+
 Result<win::FileHandle> open_regular_file(std::string_view path) {
   const std::wstring wide = win::widen(path);
-  win::FileHandle file(
-      CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                  FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (!file) {
+  const auto open = [&](DWORD flags) {
+    return win::FileHandle(CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                       OPEN_EXISTING, flags, nullptr));
+  };
+  // First the name itself, never followed: an ordinary file with one name, not a link.
+  const win::FileHandle named = open(FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS);
+  if (!named) {
     return std::unexpected(win::last_os_failure("Read verified update"));
   }
   BY_HANDLE_FILE_INFORMATION info{};
-  const DWORD path_attributes = GetFileAttributesW(wide.c_str());
-  if (!GetFileInformationByHandle(file.get(), &info) || info.nNumberOfLinks != 1 ||
-      path_attributes == INVALID_FILE_ATTRIBUTES ||
-      ((info.dwFileAttributes | path_attributes) &
-       (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0 ||
-      !opened_where_named(file.get(), path)) {
+  if (!is_plain_file(named.get(), path) || !GetFileInformationByHandle(named.get(), &info)) {
     return fail(std::string(kLinkedFile));
   }
-  return file;
+  // Then its content as every program reads it: a file compressed by Windows or a cloud file
+  // shows its content only through its filter, which a handle opened as the reparse point itself
+  // bypasses. The first handle keeps the name from being moved or replaced meanwhile (it shares
+  // no delete), and the second must open the very same file.
+  win::FileHandle content = open(0);
+  if (!content) {
+    return std::unexpected(win::last_os_failure("Read verified update"));
+  }
+  BY_HANDLE_FILE_INFORMATION same{};
+  if (!GetFileInformationByHandle(content.get(), &same) ||
+      same.dwVolumeSerialNumber != info.dwVolumeSerialNumber ||
+      same.nFileIndexHigh != info.nFileIndexHigh || same.nFileIndexLow != info.nFileIndexLow) {
+    return fail(std::string(kLinkedFile));
+  }
+  return content;
 }
 
 Status protect_path(std::string_view path) {

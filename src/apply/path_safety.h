@@ -1,5 +1,8 @@
 #pragma once
 
+#include <windows.h>
+
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,13 +20,28 @@ inline constexpr std::string_view kLinkedPath =
     "Linked installation/update paths are not permitted.";
 inline constexpr std::string_view kLinkedFile = "Linked/non-regular update files are not allowed.";
 
-// Fails when the path or any existing ancestor up to the root is a reparse point (symbolic
-// link, junction, mount point). Components that do not exist yet are skipped.
+// Whether the open file or folder that `path` names is a link (a reparse point that leads
+// elsewhere: symbolic link, junction, mount point, or one whose tag cannot be read; see
+// `redirects`). A OneDrive placeholder or a file compressed by Windows is no link.
+[[nodiscard]] Result<bool> opened_link(HANDLE handle, std::string_view path);
+
+// Whether the file or folder at `path` is a link, as `opened_link` decides; nothing when it does
+// not exist.
+[[nodiscard]] Result<std::optional<bool>> is_link(std::string_view path);
+
+// Fails when the path or any existing ancestor up to the root is a link (symbolic link, junction,
+// mount point; see `is_link`). Components that do not exist yet are skipped.
 [[nodiscard]] Status reject_linked_path(std::string_view path);
 
+// Whether the open file (opened as itself, links not followed) is an ordinary file with exactly
+// one name that is not a link, and is the very file `path` names (Wine follows a Unix symbolic
+// link to a file even when asked not to; the final path tells).
+[[nodiscard]] bool is_plain_file(HANDLE file, std::string_view path);
+
 // Opens a file to be trusted: read access, other readers only, links not followed. It must be
-// a regular file with exactly one link. Callers read through the returned handle, which keeps
-// writers out while it is held, so the file cannot change between its check and its use.
+// a regular file with exactly one link, not a link itself; it is read as programs read it (a file
+// compressed by Windows through its filter). Callers read through the returned handle, which
+// keeps writers out while it is held, so the file cannot change between its check and its use.
 [[nodiscard]] Result<win::FileHandle> open_regular_file(std::string_view path);
 
 // Stamps the protected descriptor on a file or folder.

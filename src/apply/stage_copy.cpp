@@ -41,6 +41,13 @@ Result<StagedRelease> copy_stage_to_work(std::string_view stage_folder,
   if (auto checked = reject_linked_path(stage_folder); !checked) {
     return std::unexpected(checked.error());
   }
+  // While it is read, the stage is held as Setup's own run holds it (when Setup made it), so that
+  // no Setup started meanwhile takes it for a leftover and removes it. Opened as itself, read
+  // access only; a stage without one (another program's) is read all the same.
+  const win::FileHandle in_use(
+      CreateFileW(win::widen(join_path(stage_folder, manifest::STAGE_MARKER_FILE)).c_str(),
+                  GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                  FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   auto metadata_file = open_regular_file(join_path(stage_folder, manifest::STAGED_METADATA));
   if (!metadata_file) {
     return std::unexpected(metadata_file.error());

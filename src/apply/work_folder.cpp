@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "apply/helper_process.h"
+#include "apply/link_rule.h"
 #include "apply/path_safety.h"
 #include "core/path_text.h"
 #include "win/files.h"
@@ -63,7 +64,9 @@ void remove_tree(const std::wstring& folder, int depth) {
       const std::wstring path = folder + L"\\" + std::wstring(name);
       const DWORD attributes = found.dwFileAttributes;
       if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 && depth > 0) {
+        // The listing carries the tag of a reparse point: a link is never entered.
+        const bool reparse = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        if (!redirects({reparse, reparse, reparse ? found.dwReserved0 : 0}) && depth > 0) {
           remove_tree(path, depth - 1);
         } else {
           RemoveDirectoryW(path.c_str());  // a link to a folder goes; its target stays

@@ -8,6 +8,7 @@
 #include "manifest/installation.h"
 #include "win/files.h"
 #include "win/handles.h"
+#include "win/random.h"
 #include "win/system_error.h"
 #include "win/text.h"
 
@@ -45,12 +46,21 @@ Status write_failure_record(std::string_view message) {
       return std::unexpected(win::last_os_failure());
     }
     BY_HANDLE_FILE_INFORMATION info{};
+    const auto linked = apply::opened_link(existing.get(), path);
     if (!GetFileInformationByHandle(existing.get(), &info) || info.nNumberOfLinks != 1 ||
-        (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || !linked || *linked) {
       return fail("Unsafe diagnostic file.");
     }
   }
-  return win::replace_file_with(path, record, apply::protect_path);
+  // Workers that fail before or at the install lock write outside it, perhaps at the same time:
+  // each through a new file of its own.
+  const auto digits = win::random_hex(8);
+  if (!digits) {
+    return std::unexpected(digits.error());
+  }
+  return win::replace_file_through(
+      path, path + "." + *digits + ".new",
+      [&](HANDLE file) { return win::write_all(file, record); }, apply::protect_path);
 }
 
 std::optional<std::string> read_failure_record(std::uint32_t worker_pid,

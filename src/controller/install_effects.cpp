@@ -3,8 +3,12 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "apply/path_safety.h"
 #include "controller/failure_record.h"
+#include "controller/request_cancel.h"
 #include "controller/shortcuts.h"
+#include "controller/staging.h"
+#include "core/path_text.h"
 #include "download/https.h"
 #include "manifest/installation.h"
 #include "webview2/webview2.h"
@@ -38,12 +42,23 @@ class ElevatedWorker final : public WorkerProcess {
 
 class MachineEffects final : public InstallEffects {
  public:
-  Result<std::string> fetch_metadata() override { return download::fetch_metadata(); }
-  Result<std::string> create_stage() override { return controller::create_stage(); }
-  Status download_release(std::string_view stage, const manifest::Release& release,
+  Result<std::string> fetch_metadata(const CancelState& cancel) override {
+    const RequestCancel request_cancel(cancel);
+    return download::fetch_metadata(request_cancel.get());
+  }
+  Result<std::string> create_stage() override {
+    auto made = controller::create_stage();
+    if (!made) {
+      return std::unexpected(made.error());
+    }
+    stage_ = std::move(*made);
+    return stage_.path;
+  }
+  // The stage is the one `create_stage` made, held for as long as this run's effects live.
+  Status download_release(std::string_view, const manifest::Release& release,
                           std::string_view metadata, const CancelState& cancel,
                           const ProgressReporter& progress) override {
-    return controller::download_release(stage, release, metadata, cancel, progress);
+    return controller::download_release(stage_, release, metadata, cancel, progress);
   }
   std::chrono::system_clock::time_point now() override { return std::chrono::system_clock::now(); }
   Result<std::string> owner_sid() override {
@@ -94,9 +109,11 @@ class MachineEffects final : public InstallEffects {
   }
   Result<std::string> installation_folder() override { return manifest::installation_folder(); }
   bool is_regular_file(std::string_view path) override {
+    // A file compressed by Windows is a reparse point too, and no link.
     const DWORD attributes = GetFileAttributesW(win::widen(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES &&
-           (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
+    const auto linked = apply::is_link(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+           linked && *linked == false;
   }
   bool webview2_present(std::string_view owner_sid) override {
     return webview2::is_webview2_present(owner_sid);
@@ -104,11 +121,18 @@ class MachineEffects final : public InstallEffects {
   Status launch(std::string_view application) override {
     const std::wstring path = win::widen(application);
     std::wstring command_line = L"\"" + path + L"\"";
+    // It starts in its own folder, not in Setup's (usually Downloads): a library it loads by
+    // name and does not find beside itself is never looked for where downloads land.
+    const auto folder = parent_path(application);
+    if (!folder) {
+      return std::unexpected(win::os_failure(ERROR_BAD_PATHNAME));
+    }
+    const std::wstring directory = win::widen(*folder);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
     if (!CreateProcessW(path.c_str(), command_line.data(), nullptr, nullptr, FALSE,
-                        CREATE_NO_WINDOW, nullptr, nullptr, &startup, &info)) {
+                        CREATE_NO_WINDOW, nullptr, directory.c_str(), &startup, &info)) {
       return std::unexpected(win::last_os_failure());
     }
     // Not waited for: the application goes its own way.
@@ -119,13 +143,16 @@ class MachineEffects final : public InstallEffects {
   Status configure_shortcuts(bool desktop, bool start_menu) override {
     return controller::configure_shortcuts(desktop, start_menu);
   }
-  void remove_stage_after_success(std::string_view stage) override {
-    controller::remove_stage_after_success(stage);
+  void remove_stage_after_success(std::string_view) override {
+    controller::remove_stage_after_success(stage_);
   }
   std::optional<std::string> read_failure_record(std::uint32_t worker_pid,
                                                  std::uint64_t start_millis) override {
     return controller::read_failure_record(worker_pid, start_millis);
   }
+
+ private:
+  Stage stage_;
 };
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "controller/install_run.h"
 
+#include "apply/worker_outcome.h"
 #include "controller/progress_text.h"
 #include "core/path_text.h"
 #include "manifest/file_names.h"
@@ -20,6 +21,15 @@ Result<std::uint64_t> millis_since_1970(std::chrono::system_clock::time_point no
       std::chrono::duration_cast<std::chrono::milliseconds>(since).count());
 }
 
+// "<sentence> You can open …": a sentence that already ends with a full stop keeps only its own.
+std::string shortcut_failure(std::string_view text) {
+  if (text.ends_with('.')) {
+    text.remove_suffix(1);
+  }
+  return "Borelu is installed, but its shortcuts could not be configured: " + std::string(text) +
+         ". You can open Borelu.exe in the installation folder.";
+}
+
 // After the worker ended: first launch, then shortcuts and clean-up on success, or the worker's
 // own failure text.
 Status finish(const InstallInput& input, InstallEffects& effects, WorkerProcess& worker,
@@ -29,17 +39,24 @@ Status finish(const InstallInput& input, InstallEffects& effects, WorkerProcess&
   if (!folder) {
     return std::unexpected(folder.error());
   }
+  std::optional<std::string> record;
+  if (exit_code != 0) {
+    record = effects.read_failure_record(worker.process_id(), start_millis);
+  }
+  // A worker that found another installation running changed nothing, while the other one may be
+  // replacing the installed files at this moment: nothing of them is started.
+  const bool other_installation = record && *record == apply::kAnotherInstallationRunning;
   const std::string application = join_path(*folder, manifest::APPLICATION_FILE);
   // A failed worker has restored the previous installation: start that one when it can run.
-  if (effects.is_regular_file(application) &&
+  if (!other_installation && effects.is_regular_file(application) &&
       (exit_code == 0 || effects.webview2_present(owner_sid))) {
     if (const auto launched = effects.launch(application); !launched && exit_code == 0) {
       return fail("Borelu is installed, but Windows could not open it: " + launched.error().text());
     }
   }
   if (exit_code != 0) {
-    if (auto message = effects.read_failure_record(worker.process_id(), start_millis)) {
-      return fail(std::move(*message));
+    if (record) {
+      return fail(std::move(*record));
     }
     return fail(
         "Installation did not finish. The previous Borelu files were retained. Check internet "
@@ -48,8 +65,7 @@ Status finish(const InstallInput& input, InstallEffects& effects, WorkerProcess&
   if (const auto shortcuts =
           effects.configure_shortcuts(input.options.desktop, input.options.startMenu);
       !shortcuts) {
-    return fail("Borelu is installed, but its shortcuts could not be configured: " +
-                shortcuts.error().text() + ". You can open Borelu.exe in the installation folder.");
+    return fail(shortcut_failure(shortcuts.error().text()));
   }
   effects.remove_stage_after_success(stage);
   return {};
@@ -63,7 +79,7 @@ Status run_install(const InstallInput& input, InstallEffects& effects, CancelSta
     report_progress(sender, percent, english, input.language);
   };
 
-  const auto metadata = effects.fetch_metadata();
+  const auto metadata = effects.fetch_metadata(cancel);
   if (!metadata) {
     return std::unexpected(metadata.error());
   }

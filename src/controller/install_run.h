@@ -7,8 +7,9 @@
 #include <string>
 #include <string_view>
 
+#include "controller/cancel_state.h"
 #include "controller/controller_message.h"
-#include "controller/staging.h"
+#include "controller/progress_text.h"
 #include "core/failure.h"
 #include "manifest/release.h"
 #include "options.h"
@@ -40,7 +41,7 @@ struct StartFailure {
 class InstallEffects {
  public:
   virtual ~InstallEffects() = default;
-  [[nodiscard]] virtual Result<std::string> fetch_metadata() = 0;
+  [[nodiscard]] virtual Result<std::string> fetch_metadata(const CancelState& cancel) = 0;
   [[nodiscard]] virtual Result<std::string> create_stage() = 0;
   [[nodiscard]] virtual Status download_release(std::string_view stage,
                                                 const manifest::Release& release,

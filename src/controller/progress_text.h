@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -8,6 +9,9 @@
 #include "ui/language.h"
 
 namespace borelu::controller {
+
+// The controller's progress line: percent and the English text.
+using ProgressReporter = std::function<void(std::uint32_t percent, const std::string& text)>;
 
 // The line the progress window shows for one of the controller's English progress lines: a
 // download line keeps only "Downloading Borelu <version>" (the percentage travels as a number);

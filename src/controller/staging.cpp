@@ -7,9 +7,11 @@
 
 #include "apply/artifact_file.h"
 #include "apply/path_safety.h"
+#include "controller/request_cancel.h"
 #include "core/path_text.h"
 #include "download/https.h"
 #include "download/urls.h"
+#include "manifest/file_names.h"
 #include "manifest/update_host.h"
 #include "win/files.h"
 #include "win/handles.h"
@@ -84,26 +86,76 @@ Status rename_replacing(std::string_view from, std::string_view to) {
   return {};
 }
 
-void remove_staged(std::string_view stage, const manifest::Release& release) {
+// Lets go of this run's hold on its stage and removes the marker, then the folder, which is left
+// when anything else is still in it.
+void release_stage(Stage& stage) {
+  stage.marker.reset();
+  DeleteFileW(win::widen(join_path(stage.path, manifest::STAGE_MARKER_FILE)).c_str());
+  RemoveDirectoryW(win::widen(stage.path).c_str());
+}
+
+void remove_staged(Stage& stage, const manifest::Release& release) {
   for (const auto& artifact : release.files) {
-    const std::string final_path = join_path(stage, artifact.name);
+    const std::string final_path = join_path(stage.path, artifact.name);
     DeleteFileW(win::widen(final_path).c_str());
     DeleteFileW(win::widen(final_path + std::string(download::PART_SUFFIX)).c_str());
   }
-  DeleteFileW(win::widen(join_path(stage, manifest::STAGED_METADATA)).c_str());
-  RemoveDirectoryW(win::widen(stage).c_str());
+  DeleteFileW(win::widen(join_path(stage.path, manifest::STAGED_METADATA)).c_str());
+  release_stage(stage);
+}
+
+// Takes an earlier run's marker for deletion, sharing nothing: that fails while a run or a worker
+// holds it, and once it succeeds no run can take the folder up again. The marker must be an
+// ordinary file, reached as itself.
+win::FileHandle take_unused_marker(std::string_view stage) {
+  const std::string marker = join_path(stage, manifest::STAGE_MARKER_FILE);
+  win::FileHandle taken(CreateFileW(win::widen(marker).c_str(), DELETE | FILE_READ_ATTRIBUTES, 0,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!taken || !apply::is_plain_file(taken.get(), marker)) {
+    return {};
+  }
+  return taken;
+}
+
+void remove_unused_stages_in(std::string_view updates) {
+  if (!apply::reject_linked_path(updates)) {
+    return;
+  }
+  for (const std::string& name : win::subfolder_names(updates)) {
+    const std::string stage = join_path(updates, name);
+    if (!download::is_stage_name(name) || !apply::reject_linked_path(stage)) {
+      continue;
+    }
+    win::FileHandle marker = take_unused_marker(stage);
+    if (!marker) {
+      continue;  // in use, or not Setup's
+    }
+    for (const std::string_view file : manifest::APPROVED_EXECUTABLES) {
+      const std::string path = join_path(stage, file);
+      DeleteFileW(win::widen(path).c_str());
+      DeleteFileW(win::widen(path + std::string(download::PART_SUFFIX)).c_str());
+    }
+    DeleteFileW(win::widen(join_path(stage, manifest::STAGED_METADATA)).c_str());
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    SetFileInformationByHandle(marker.get(), FileDispositionInfo, &disposition, sizeof disposition);
+    marker.reset();
+    RemoveDirectoryW(win::widen(stage).c_str());
+  }
 }
 
 Status download_all(std::string_view stage, const manifest::Release& release,
                     std::string_view metadata, const CancelState& cancel,
                     const ProgressReporter& progress) {
-  const download::CancelCheck cancelled = [&cancel] { return cancel.cancel_requested(); };
+  const RequestCancel request_cancel(cancel);
   std::uint64_t total = 0;
   for (const auto& artifact : release.files) {
     total += artifact.bytes;
   }
   std::uint64_t done = 0;
   for (const auto& artifact : release.files) {
+    if (cancel.cancel_requested()) {
+      return fail(std::string(kCancelledMessage));  // the next file is not even asked for
+    }
     const std::string final_path = join_path(stage, artifact.name);
     const std::string part_path = final_path + std::string(download::PART_SUFFIX);
     win::FileHandle part(CreateFileW(win::widen(part_path).c_str(), GENERIC_WRITE,
@@ -130,7 +182,7 @@ Status download_all(std::string_view stage, const manifest::Release& release,
           progress(percent, download::downloading_line(release.version, percent));
           return {};
         },
-        cancelled);
+        request_cancel.get());
     if (!fetched) {
       return fetched;
     }
@@ -150,7 +202,7 @@ Status download_all(std::string_view stage, const manifest::Release& release,
 
 }  // namespace
 
-Result<std::string> create_stage() {
+Result<Stage> create_stage() {
   const auto updates = updates_folder();
   if (!updates) {
     return fail("Windows local data folder is unavailable.");
@@ -158,6 +210,7 @@ Result<std::string> create_stage() {
   if (auto made = win::create_directories(*updates); !made) {
     return std::unexpected(made.error());
   }
+  remove_unused_stages_in(*updates);
   const auto digits = win::random_hex(16);
   if (!digits) {
     return std::unexpected(digits.error());
@@ -166,31 +219,40 @@ Result<std::string> create_stage() {
   if (!CreateDirectoryW(win::widen(stage).c_str(), nullptr)) {
     return std::unexpected(win::last_os_failure());
   }
-  return stage;
+  // Read access takes part in sharing, so that a clean-up asking for delete access is refused;
+  // readers and writers are let in, the worker among them.
+  win::FileHandle marker(CreateFileW(
+      win::widen(join_path(stage, manifest::STAGE_MARKER_FILE)).c_str(), GENERIC_READ,
+      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!marker) {
+    const Failure failure = win::last_os_failure();
+    RemoveDirectoryW(win::widen(stage).c_str());
+    return std::unexpected(failure);
+  }
+  return Stage{stage, std::move(marker)};
 }
 
-Status download_release(std::string_view stage, const manifest::Release& release,
-                        std::string_view metadata, const CancelState& cancel,
-                        const ProgressReporter& progress) {
-  auto outcome = download_all(stage, release, metadata, cancel, progress);
+Status download_release(Stage& stage, const manifest::Release& release, std::string_view metadata,
+                        const CancelState& cancel, const ProgressReporter& progress) {
+  auto outcome = download_all(stage.path, release, metadata, cancel, progress);
   if (!outcome) {
     remove_staged(stage, release);
   }
   return outcome;
 }
 
-void remove_stage_after_success(std::string_view stage) {
+void remove_stage_after_success(Stage& stage) {
   const auto updates = updates_folder();
-  const auto parent = parent_path(stage);
-  if (!updates || !parent || !download::is_stage_name(file_name(stage)) ||
-      !same_components(*parent, *updates) || !apply::reject_linked_path(stage)) {
+  const auto parent = parent_path(stage.path);
+  if (!updates || !parent || !download::is_stage_name(file_name(stage.path)) ||
+      !same_components(*parent, *updates) || !apply::reject_linked_path(stage.path)) {
     return;
   }
   for (const std::string_view name : manifest::APPROVED_EXECUTABLES) {
-    DeleteFileW(win::widen(join_path(stage, name)).c_str());
+    DeleteFileW(win::widen(join_path(stage.path, name)).c_str());
   }
-  DeleteFileW(win::widen(join_path(stage, manifest::STAGED_METADATA)).c_str());
-  RemoveDirectoryW(win::widen(stage).c_str());
+  DeleteFileW(win::widen(join_path(stage.path, manifest::STAGED_METADATA)).c_str());
+  release_stage(stage);
 }
 
 }  // namespace borelu::controller

@@ -31,7 +31,7 @@ int main() {
   }
   const auto release = manifest::verify_release_metadata(*metadata);
   const double verified = seconds_since(start);
-  const auto stage = release ? controller::create_stage() : Result<std::string>(fail("no release"));
+  auto stage = release ? controller::create_stage() : Result<controller::Stage>(fail("no release"));
   const double staged = seconds_since(start);
   if (!release || !stage) {
     std::printf("%s\n", (!release ? release.error() : stage.error()).text().c_str());

@@ -71,5 +71,42 @@ TEST(CancelState, CancelAndElevationRacingEachOtherHaveExactlyOneWinner) {
   }
 }
 
+// A wait that cannot look at the state (a request to a stalled host) is woken by the cancel
+// itself, from the window's thread; a cancel that came first wakes the watch at once; a watch
+// that is gone is never called again, and nothing wakes after the point of no return.
+TEST(CancelState, AWatchIsWokenByTheCancelAndOnlyWhileItLives) {
+  {
+    CancelState state;
+    std::atomic<int> woken{0};
+    {
+      const auto watch = state.watch([&] { ++woken; });
+      std::thread window([&] { state.request_cancel(); });
+      window.join();
+      EXPECT_EQ(woken.load(), 1);
+      state.request_cancel();  // already requested: no second wake
+      EXPECT_EQ(woken.load(), 1);
+    }
+    const auto late = state.watch([&] { woken += 10; });
+    EXPECT_EQ(woken.load(), 11) << "a watch begun after the cancel is woken at once";
+  }
+  {
+    CancelState state;
+    int woken = 0;
+    {
+      const auto watch = state.watch([&] { ++woken; });
+    }
+    state.request_cancel();
+    EXPECT_EQ(woken, 0) << "a watch that is gone";
+  }
+  {
+    CancelState state;
+    int woken = 0;
+    const auto watch = state.watch([&] { ++woken; });
+    ASSERT_TRUE(state.begin_elevation());
+    EXPECT_FALSE(state.request_cancel());
+    EXPECT_EQ(woken, 0) << "after the point of no return";
+  }
+}
+
 }  // namespace
 }  // namespace borelu::controller

@@ -8,6 +8,7 @@
 #include "controller/install_run.h"
 #include "outcome.h"
 #include "signed_document.h"
+#include "ui/failure_explanation.h"
 
 namespace borelu::testing {
 namespace {
@@ -51,7 +52,7 @@ struct FakeMachine final : controller::InstallEffects {
   std::optional<std::string> record;
   std::string log;
 
-  Result<std::string> fetch_metadata() override { return metadata; }
+  Result<std::string> fetch_metadata(const controller::CancelState&) override { return metadata; }
   Result<std::string> create_stage() override {
     log += "stage;";
     return stage;
@@ -202,7 +203,7 @@ TEST(InstallRun, EveryEndingAndWhatItLeavesBehind) {
          m.shortcuts = failed("A different shortcut named Borelu already exists. It was kept.");
        },
        "Borelu is installed, but its shortcuts could not be configured: A different shortcut "
-       "named Borelu already exists. It was kept.. You can open Borelu.exe in the installation "
+       "named Borelu already exists. It was kept. You can open Borelu.exe in the installation "
        "folder.",
        "stage;" + kAfterWorker +
            "launch C:\\Program Files\\Borelu\\Borelu.exe;shortcuts 11;close;"},
@@ -214,7 +215,15 @@ TEST(InstallRun, EveryEndingAndWhatItLeavesBehind) {
        },
        "Stop Borelu service: Access denied. (os error 5)",
        "stage;" + kAfterWorker +
-           "launch C:\\Program Files\\Borelu\\Borelu.exe;record 4243 1792000000123;close;"},
+           "record 4243 1792000000123;launch C:\\Program Files\\Borelu\\Borelu.exe;close;"},
+      {"worker stopped by another installation's lock: nothing of it is started",
+       [](FakeMachine& m) {
+         m.exit_code = 1;
+         m.webview2 = true;
+         m.record = "Another Borelu installation is already running.";
+       },
+       "Another Borelu installation is already running.",
+       "stage;" + kAfterWorker + "record 4243 1792000000123;close;"},
       {"worker failed without WebView2 or a record, a failed start ignored",
        [&](FakeMachine& m) {
          m.exit_code = 7;
@@ -232,12 +241,47 @@ TEST(InstallRun, EveryEndingAndWhatItLeavesBehind) {
        "Installation did not finish. The previous Borelu files were retained. Check internet "
        "access and run Setup again; Microsoft WebView2 may still need to finish installing.",
        "stage;" + kAfterWorker +
-           "launch C:\\Program Files\\Borelu\\Borelu.exe;record 4243 1792000000123;close;"},
+           "record 4243 1792000000123;launch C:\\Program Files\\Borelu\\Borelu.exe;close;"},
   };
   for (const auto& c : cases) {
     const Ran ran = run(c.arrange);
     EXPECT_EQ(ran.outcome, c.outcome) << c.name;
     EXPECT_EQ(ran.log, c.log) << c.name;
+  }
+}
+
+// Every text the shortcut step can fail with, as the run wraps it: one full stop between the
+// sentences, and the failure dialog's class the same as for the text it showed before, with two.
+TEST(InstallRun, AShortcutFailureReadsAsSentencesAndKeepsItsClass) {
+  const std::pair<const char*, int> texts[] = {
+      {"Windows shortcut initialization failed.", 14},
+      {"Windows could not locate your shortcuts folder.", 14},
+      {"Linked installation/update paths are not permitted.", 14},
+      {"Access denied. (os error 5)", 12},
+      {"The process cannot access the file because it is being used by another process. "
+       "(os error 32)",
+       10},
+      {"There is not enough space on the disk. (os error 112)", 6},
+      {"Windows could not create the Borelu shortcut.", 14},
+      {"Windows shortcut persistence is unavailable.", 14},
+      {"Could not locate Program Files.", 14},
+      {"An existing Borelu shortcut could not be inspected. It was kept.", 14},
+      {"A different shortcut named Borelu already exists. It was kept.", 14},
+      {"Windows could not save the Borelu shortcut.", 14},
+  };
+  const std::string before = "Borelu is installed, but its shortcuts could not be configured: ";
+  const std::string after = " You can open Borelu.exe in the installation folder.";
+  for (const auto& [text, expected_class] : texts) {
+    SCOPED_TRACE(text);
+    const Ran ran = run([&](FakeMachine& m) { m.shortcuts = fail(text); });
+    std::string sentence = text;
+    if (sentence.ends_with('.'))
+      sentence.pop_back();
+    EXPECT_EQ(ran.outcome, before + sentence + "." + after);
+    EXPECT_EQ(ran.outcome.find(".."), std::string::npos);
+    EXPECT_EQ(ui::classify_failure(ran.outcome), expected_class);
+    // What the dialog was given before: the text and its own full stop, then another.
+    EXPECT_EQ(ui::classify_failure(before + text + "." + after), expected_class);
   }
 }
 

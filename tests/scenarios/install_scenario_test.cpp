@@ -18,6 +18,7 @@
 #include "installed_state.h"
 #include "process_runner.h"
 #include "setup_walker.h"
+#include "shell_folders.h"
 #include "staged_release.h"
 #include "test_prefix.h"
 #include "ui_driver.h"
@@ -124,8 +125,11 @@ class InstallScenario : public ::testing::Test {
     return run;
   }
 
+  // Started from the installation, in the installation folder as its current folder.
   bool launched_from_installation() const {
-    return read_text(launches_).find(installed("Borelu.exe")) != std::string::npos;
+    return read_text(launches_).find(installed("Borelu.exe") + " started in " +
+                                     *manifest::installation_folder() + "\r\n") !=
+           std::string::npos;
   }
 
   const std::string launches_ = temp_folder("borelu-application-launches.log");
@@ -197,6 +201,43 @@ TEST_F(InstallScenario, CancelDuringTheDownloadEndsSilentlyAndLeavesNoStage) {
   EXPECT_FALSE(exists(installed("installed-release.json")));
 }
 
+// Cancel, Escape or the close box end the process at once, even while the host stalls: the
+// request in flight is given up, not waited for (a stalled read would otherwise hold the process
+// for the 20 s receive time-out, a stalled answer for as long as the host likes). The bound
+// below is generous; tools/benchmark_cancel.sh measures the time.
+TEST_F(InstallScenario, ACancelEndsTheProcessAtOnceWhileTheHostStalls) {
+  const std::string stalled_metadata = R"({"/updates/latest.json": {"delay_seconds": 120}})";
+  const std::string stalled_file =
+      R"({"/releases/1.4.2/Borelu.exe": {"stall_after": 4096, "stall_seconds": 120}})";
+  const struct {
+    const char* what;
+    const std::string& rules;
+    std::function<void(HWND)> cancel;
+  } cases[] = {
+      {"metadata request, Cancel", stalled_metadata,
+       [](HWND progress) { click(progress, kProgressCancel); }},
+      {"file body, Escape", stalled_file, [](HWND progress) { press_key(progress, VK_ESCAPE); }},
+      {"file body, close box", stalled_file,
+       [](HWND progress) { PostMessageW(progress, WM_CLOSE, 0, 0); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    set_rules(c.rules);
+    bool ended = false;
+    const SetupRun run = run_setup({}, [&](HWND progress, ChildProcess& setup) {
+      std::this_thread::sleep_for(1500ms);  // well into the stall
+      c.cancel(progress);
+      ended = wait_until([&] { return setup.ended(); }, 10s);
+    });
+    set_rules("{}");
+    EXPECT_TRUE(ended) << "still running 10 s after the cancel";
+    EXPECT_EQ(run.exitCode, 1u);
+    EXPECT_TRUE(run.dialogs.empty());
+    EXPECT_TRUE(staging_folders().empty());
+    EXPECT_FALSE(exists(installed("installed-release.json")));
+  }
+}
+
 TEST_F(InstallScenario, ClosingTheWindowWhileTheWorkerRunsNeitherStopsNorReportsIt) {
   set_installer_behaviour(L"slow");
   bool greyed = false;
@@ -257,8 +298,9 @@ TEST_F(InstallScenario, FailuresAreExplainedAndKeepWhatWasThere) {
     EXPECT_EQ(read_text(requests).size(), asked);
   }
 
-  // A file changed on the host: refused after its read-back, nothing left staged.
-  const auto staged_before = staging_folders();  // the failed worker's stage stays
+  // A file changed on the host: refused after its read-back, nothing left staged. The failed
+  // worker's stage stayed; the next run, at its start, removes it.
+  EXPECT_EQ(staging_folders().size(), 1u);
   set_rules("{\"/releases/1.4.2/Borelu.exe\": {\"corrupt\": 2000}}");
   const SetupRun tampered = run_setup({});
   set_rules("{}");
@@ -266,8 +308,69 @@ TEST_F(InstallScenario, FailuresAreExplainedAndKeepWhatWasThere) {
   ASSERT_EQ(tampered.dialogs.size(), 1u);
   EXPECT_TRUE(tampered.dialogs[0].shows("The downloaded files could not be verified"));
   EXPECT_TRUE(tampered.dialogs[0].shows("Borelu.exe failed SHA-256/size verification."));
-  EXPECT_EQ(staging_folders(), staged_before);
+  EXPECT_TRUE(staging_folders().empty());
   EXPECT_EQ(InstalledState::read(), before);
+}
+
+// A user whose local application data, Desktop and Start menu folders have Arabic letters,
+// spaces and an apostrophe in their paths (Windows keeps them in the user's "User Shell Folders";
+// a real profile gives LOCALAPPDATA the same): the stage in such a folder on the worker's command
+// line, its removal after the installation, both shortcuts, and the failure record's message
+// after a failing installer.
+TEST_F(InstallScenario, AProfileWhosePathsHaveArabicLettersSpacesAndAnApostrophe) {
+  const std::string profile = temp_folder("مستخدم O'Brien");
+  const std::string local = join_path(profile, "بيانات التطبيقات المحلية");
+  const std::string desktop = join_path(profile, "سطح المكتب");
+  const std::string programs = join_path(profile, "قائمة ابدأ\\البرامج");
+  ASSERT_TRUE(win::create_directories(local));
+  ASSERT_TRUE(win::create_directories(desktop));
+  wchar_t saved_local[MAX_PATH] = {};
+  ASSERT_GT(GetEnvironmentVariableW(L"LOCALAPPDATA", saved_local, MAX_PATH), 0u);
+  {
+    RedirectedShellFolder local_folder(L"Local AppData");
+    RedirectedShellFolder desktop_folder(L"Desktop");
+    RedirectedShellFolder programs_folder(L"Programs");
+    local_folder.point_to(local);
+    desktop_folder.point_to(desktop);
+    programs_folder.point_to(programs);
+    SetEnvironmentVariableW(L"LOCALAPPDATA", win::widen(local).c_str());  // Setup inherits it
+    ASSERT_EQ(known_folder(FOLDERID_Desktop), desktop);
+    ASSERT_EQ(known_folder(FOLDERID_Programs), programs);
+    ASSERT_EQ(updates_folder(), local + "\\BoreluTauri\\updates");
+
+    const SetupRun installed_run = run_setup({.desktop = true, .startMenu = true});
+    EXPECT_EQ(installed_run.walk, "");
+    EXPECT_EQ(installed_run.exitCode, 0u);
+    ASSERT_EQ(installed_run.dialogs.size(), 1u);
+    EXPECT_TRUE(installed_run.dialogs[0].shows("Borelu is installed"));
+    for (const char* name : RELEASE_NAMES)
+      EXPECT_EQ(file_sha256(installed(name)), file_sha256(host_file("releases\\1.4.2\\") + name));
+    EXPECT_TRUE(exists(join_path(desktop, "Borelu.lnk")));
+    EXPECT_TRUE(exists(join_path(programs, "Borelu.lnk")));
+    EXPECT_TRUE(launched_from_installation()) << read_text(launches_);
+    EXPECT_TRUE(exists(updates_folder()));
+    EXPECT_TRUE(staging_folders().empty());
+
+    // The installer fails with a message of its own in Arabic: the record carries it, and the
+    // dialog shows it.
+    set_installer_behaviour(L"arabic-failure");
+    const SetupRun failed = run_setup({.desktop = true, .startMenu = true});
+    set_installer_behaviour(nullptr);
+    const std::string message =
+        "Borelu service installation failed (exit 3). تعذّر تشغيل الخدمة 'BoreluBlocking'. The "
+        "previous version will be restored.";
+    EXPECT_EQ(failed.exitCode, 1u);
+    ASSERT_EQ(failed.dialogs.size(), 1u);
+    const std::string record =
+        read_text(join_path(*manifest::maintenance_folder_path(), "last-install-error.json"));
+    EXPECT_NE(record.find("\"message\":\"" + message + "\""), std::string::npos) << record;
+    EXPECT_TRUE(failed.dialogs[0].shows(message)) << message;
+    EXPECT_EQ(staging_folders().size(), 1u);  // a failed installation keeps its stage
+
+    SetEnvironmentVariableW(L"LOCALAPPDATA", saved_local);
+  }
+  std::error_code ignored;
+  std::filesystem::remove_all(win::widen(profile), ignored);
 }
 
 TEST_F(InstallScenario, AForeignDesktopShortcutIsKeptAndReported) {
@@ -290,7 +393,7 @@ TEST_F(InstallScenario, AForeignDesktopShortcutIsKeptAndReported) {
   ASSERT_EQ(run.dialogs.size(), 1u);
   EXPECT_TRUE(run.dialogs[0].shows(
       "Borelu is installed, but its shortcuts could not be configured: A different shortcut named "
-      "Borelu already exists. It was kept.. You can open Borelu.exe in the installation folder."));
+      "Borelu already exists. It was kept. You can open Borelu.exe in the installation folder."));
   EXPECT_EQ(file_sha256(kDesktopLink), foreign);
   EXPECT_TRUE(exists(installed("installed-release.json")));  // the installation stays
   EXPECT_EQ(staging_folders().size(), 1u);                   // and so does its stage

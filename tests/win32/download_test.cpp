@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <initializer_list>
 #include <regex>
+#include <utility>
+#include <vector>
 
 #include "controller/staging.h"
 #include "core/hex.h"
@@ -69,7 +72,7 @@ class DownloadScenario : public ::testing::Test {
     ASSERT_TRUE(win::write_whole_file(metadata_path_, served_));
   }
 
-  Status download(const std::string& stage, const manifest::Release& release) {
+  Status download(Stage& stage, const manifest::Release& release) {
     return download_release(stage, release, served_, cancel_,
                             [this](std::uint32_t percent, const std::string& text) {
                               percents_.push_back(percent);
@@ -92,30 +95,30 @@ TEST_F(DownloadScenario, AFullStageHoldsTheSignedFilesAndTheServedMetadata) {
   const auto release = manifest::verify_release_metadata(*metadata);
   ASSERT_TRUE(release) << outcome(release);
 
-  const auto stage = create_stage();
+  auto stage = create_stage();
   ASSERT_TRUE(stage) << outcome(stage);
-  EXPECT_EQ(*parent_path(*stage), local_app_data() + "\\BoreluTauri/updates");
-  EXPECT_TRUE(
-      std::regex_match(std::string(file_name(*stage)), std::regex("BoreluUpdate-[0-9a-f]{32}")));
+  EXPECT_EQ(*parent_path(stage->path), local_app_data() + "\\BoreluTauri/updates");
+  EXPECT_TRUE(std::regex_match(std::string(file_name(stage->path)),
+                               std::regex("BoreluUpdate-[0-9a-f]{32}")));
 
   ASSERT_TRUE(download(*stage, *release));
   for (const auto& artifact : release->files) {
-    const auto bytes = win::read_whole_file(join_path(*stage, artifact.name));
+    const auto bytes = win::read_whole_file(join_path(stage->path, artifact.name));
     ASSERT_TRUE(bytes) << artifact.name;
     EXPECT_EQ(bytes->size(), artifact.bytes);
     EXPECT_EQ(
         crypto::sha256_hex({reinterpret_cast<const unsigned char*>(bytes->data()), bytes->size()}),
         artifact.sha256);
-    EXPECT_FALSE(exists(join_path(*stage, artifact.name + ".part")));
+    EXPECT_FALSE(exists(join_path(stage->path, artifact.name + ".part")));
   }
-  EXPECT_EQ(*win::read_whole_file(join_path(*stage, "release.json")), *metadata);
+  EXPECT_EQ(*win::read_whole_file(join_path(stage->path, "release.json")), *metadata);
   ASSERT_FALSE(percents_.empty());
   EXPECT_EQ(percents_.back(), 100u);
   EXPECT_TRUE(std::is_sorted(percents_.begin(), percents_.end()));
   EXPECT_EQ(last_line_, "Downloading Borelu 1.4.2 \xE2\x80\x94 100%");
 
   remove_stage_after_success(*stage);
-  EXPECT_FALSE(exists(*stage));
+  EXPECT_FALSE(exists(stage->path));
 
   for (const std::string& line : request_log()) {
     EXPECT_NE(line.find("\"User-Agent\": \"Borelu/1 WebInstaller\""), std::string::npos) << line;
@@ -153,14 +156,14 @@ TEST_F(DownloadScenario, LongerAndShorterBodiesFailAndTheStageIsRemoved) {
   auto stage = create_stage();
   ASSERT_TRUE(stage);
   EXPECT_EQ(outcome(download(*stage, release_)), "Download exceeds its signed size limit.");
-  EXPECT_FALSE(exists(*stage));
+  EXPECT_FALSE(exists(stage->path));
 
   set_rules(R"({"/releases/1.4.2/BoreluService.exe": {"short": 1}})");
   stage = create_stage();
   ASSERT_TRUE(stage);
   EXPECT_EQ(outcome(download(*stage, release_)),
             "BoreluService.exe failed SHA-256/size verification.");
-  EXPECT_FALSE(exists(*stage));
+  EXPECT_FALSE(exists(stage->path));
 }
 
 TEST_F(DownloadScenario, ArtifactUrlsOffTheUpdateHostAreRefused) {
@@ -168,28 +171,28 @@ TEST_F(DownloadScenario, ArtifactUrlsOffTheUpdateHostAreRefused) {
                                    "https://LOCALHOST/", "https://localhost.example/"}) {
     auto release = release_;
     release.files[1].url = prefix + "releases/1.4.2/BoreluService.exe";
-    const auto stage = create_stage();
+    auto stage = create_stage();
     ASSERT_TRUE(stage);
     EXPECT_EQ(outcome(download(*stage, release)), "Unapproved download host.") << prefix;
-    EXPECT_FALSE(exists(*stage));
+    EXPECT_FALSE(exists(stage->path));
   }
 }
 
 TEST_F(DownloadScenario, CancelDuringTheSecondFileRemovesEverything) {
-  const auto stage = create_stage();
+  auto stage = create_stage();
   ASSERT_TRUE(stage);
   // Once the first file has its final name, progress comes from the second file.
   const auto outcome_of_run =
       download_release(*stage, release_, served_, cancel_, [&](std::uint32_t, const std::string&) {
-        if (exists(join_path(*stage, "Borelu.exe")))
+        if (exists(join_path(stage->path, "Borelu.exe")))
           cancel_.request_cancel();
       });
   EXPECT_EQ(outcome(outcome_of_run), "Cancelled.");
   for (const auto& artifact : release_.files) {
-    EXPECT_FALSE(exists(join_path(*stage, artifact.name)));
-    EXPECT_FALSE(exists(join_path(*stage, artifact.name + ".part")));
+    EXPECT_FALSE(exists(join_path(stage->path, artifact.name)));
+    EXPECT_FALSE(exists(join_path(stage->path, artifact.name + ".part")));
   }
-  EXPECT_FALSE(exists(*stage));
+  EXPECT_FALSE(exists(stage->path));
 }
 
 TEST(StageFolders, NoLocalAppDataAndWhatTheCleanUpLeavesAlone) {
@@ -206,11 +209,108 @@ TEST(StageFolders, NoLocalAppDataAndWhatTheCleanUpLeavesAlone) {
   for (const auto& folder : {short_name, outside}) {
     ASSERT_TRUE(win::create_directories(folder));
     ASSERT_TRUE(win::write_whole_file(folder + "\\release.json", "{}"));
-    remove_stage_after_success(folder);
+    Stage stage{folder, {}};
+    remove_stage_after_success(stage);
     EXPECT_TRUE(exists(folder + "\\release.json")) << folder;
     DeleteFileW(win::widen(folder + "\\release.json").c_str());
     RemoveDirectoryW(win::widen(folder).c_str());
   }
+}
+
+// A folder as an earlier run of Setup leaves it: the files it stages and its marker.
+void leave_stage(const std::string& folder, std::initializer_list<const char*> files) {
+  ASSERT_TRUE(win::create_directories(folder));
+  for (const char* name : files)
+    ASSERT_TRUE(win::write_whole_file(join_path(folder, name), name));
+}
+
+void remove_test_folder(const std::string& folder) {
+  for (const char* name : {"setup-run.lock", "Borelu.exe", "Borelu.exe.part", "BoreluService.exe",
+                           "release.json", "notes.txt"})
+    DeleteFileW(win::widen(join_path(folder, name)).c_str());
+  RemoveDirectoryW(win::widen(folder).c_str());
+}
+
+// A run's start removes what earlier runs left, and only that: a stage whose marker a running
+// Setup or worker holds stays whole, and so does a folder without a marker (another program's)
+// and whatever else is in one.
+TEST(StageFolders, ANewRunRemovesEarlierRunsLeftoversAndNothingElse) {
+  const std::string updates = local_app_data() + "\\BoreluTauri/updates";
+  const auto stage_at = [&](char digit) {
+    return updates + "\\BoreluUpdate-" + std::string(32, digit);
+  };
+  const std::string left = stage_at('a');
+  const std::string held = stage_at('b');
+  const std::string foreign = stage_at('c');
+  const std::string shared = stage_at('d');
+  leave_stage(left, {"setup-run.lock", "Borelu.exe", "Borelu.exe.part", "BoreluService.exe",
+                     "release.json"});
+  leave_stage(held, {"setup-run.lock", "Borelu.exe", "release.json"});
+  leave_stage(foreign, {"Borelu.exe", "release.json"});
+  leave_stage(shared, {"setup-run.lock", "Borelu.exe", "notes.txt"});
+  {
+    // Held as the run that made it (or a worker reading it) holds it.
+    const win::FileHandle in_use(CreateFileW(win::widen(join_path(held, "setup-run.lock")).c_str(),
+                                             GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                             nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(in_use);
+
+    auto stage = create_stage();
+    ASSERT_TRUE(stage) << outcome(stage);
+    EXPECT_TRUE(exists(join_path(stage->path, "setup-run.lock")));
+
+    EXPECT_FALSE(exists(left));
+    for (const char* name : {"setup-run.lock", "Borelu.exe", "release.json"})
+      EXPECT_TRUE(exists(join_path(held, name))) << name;
+    for (const char* name : {"Borelu.exe", "release.json"})
+      EXPECT_TRUE(exists(join_path(foreign, name))) << name;
+    EXPECT_TRUE(exists(join_path(shared, "notes.txt")));
+    EXPECT_FALSE(exists(join_path(shared, "Borelu.exe")));
+
+    // This run's own stage is held in turn: a second run leaves it alone, and it goes with its
+    // marker once the run is done with it.
+    auto second = create_stage();
+    ASSERT_TRUE(second);
+    EXPECT_TRUE(exists(join_path(stage->path, "setup-run.lock")));
+    remove_stage_after_success(*second);
+    remove_stage_after_success(*stage);
+    EXPECT_FALSE(exists(stage->path));
+  }
+  for (const auto& folder : {held, foreign, shared})
+    remove_test_folder(folder);
+}
+
+// The clean-up follows no link: not a staging folder that is one, not an updates folder reached
+// through one, not a marker that is one (links made by tests/wine/make_links.sh).
+TEST(StageFolders, TheCleanUpFollowsNoLink) {
+  wchar_t saved[MAX_PATH];
+  const DWORD length = GetEnvironmentVariableW(L"LOCALAPPDATA", saved, MAX_PATH);
+  ASSERT_GT(length, 0u);
+  const std::string links = "C:\\borelu-links";
+  const std::string updates = links + "\\stage-local\\BoreluTauri\\updates";
+  const std::string tauri = links + "\\stage-tauri\\updates\\BoreluUpdate-" + std::string(32, '2');
+  const struct {
+    const char* local;
+    std::vector<std::pair<std::string, std::string>> kept;  // file, content
+  } cases[] = {
+      {"stage-local",
+       {{links + "\\stage-target\\Borelu.exe", "not yours"},
+        {links + "\\stage-target\\setup-run.lock", "x"},
+        {updates + "\\BoreluUpdate-" + std::string(32, '3') + "\\Borelu.exe", "not yours"},
+        {links + "\\stage-victim\\setup-run.lock", "x"}}},
+      {"linked-local", {{tauri + "\\Borelu.exe", "not yours"}, {tauri + "\\setup-run.lock", "x"}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.local);
+    SetEnvironmentVariableW(L"LOCALAPPDATA", win::widen(links + "\\" + c.local).c_str());
+    auto stage = create_stage();
+    ASSERT_TRUE(stage) << outcome(stage);
+    for (const auto& [file, content] : c.kept)
+      EXPECT_EQ(win::read_whole_file(file).value_or("<gone>"), content) << file;
+    stage->marker.reset();
+    remove_test_folder(stage->path);
+  }
+  SetEnvironmentVariableW(L"LOCALAPPDATA", saved);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "manifest/installation.h"
 #include "outcome.h"
 #include "win/files.h"
+#include "win/handles.h"
 #include "win/text.h"
 #include "windows/policy.h"
 
@@ -49,6 +50,32 @@ TEST(FailureRecordFile, AHardLinkInPlaceOfTheRecordIsRefusedAndTheOtherFileKept)
 
   DeleteFileW(win::widen(record_path()).c_str());
   DeleteFileW(win::widen(victim).c_str());
+}
+
+// Workers that fail before or at the install lock write their records at the same time. One in
+// the middle of writing holds its new file open (as the writer does, sharing nothing): another
+// writer neither stops at it nor removes or renames it, and leaves no file of its own behind.
+TEST(FailureRecordFile, AnotherWritersNewFileIsNeitherInTheWayNorTouched) {
+  const std::string folder = *manifest::maintenance_folder_path();
+  ASSERT_TRUE(write_failure_record("First."));
+  for (const std::string& theirs : {record_path() + ".new", record_path() + ".0123abcd.new"}) {
+    SCOPED_TRACE(theirs);
+    DeleteFileW(win::widen(theirs).c_str());
+    {
+      auto other = win::create_new_file(theirs);
+      ASSERT_TRUE(other);
+      ASSERT_TRUE(win::write_all(other->get(), "half a record"));
+      const std::uint64_t start = current_unix_millis();
+      EXPECT_EQ(testing::outcome(write_failure_record("Mine.")), "success");
+      EXPECT_EQ(read_failure_record(GetCurrentProcessId(), start), "Mine.");
+    }
+    EXPECT_EQ(win::read_whole_file(theirs).value_or("<gone>"), "half a record");
+    DeleteFileW(win::widen(theirs).c_str());
+  }
+  WIN32_FIND_DATAW found{};
+  const win::FindHandle left(
+      FindFirstFileW(win::widen(join_path(folder, "*.new")).c_str(), &found));
+  EXPECT_FALSE(left) << win::narrow(found.cFileName);
 }
 
 TEST(BlockingPolicyFile, AbsentFileHasItsOwnMessage) {

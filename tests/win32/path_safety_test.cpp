@@ -7,6 +7,7 @@
 
 #include "outcome.h"
 
+#include "apply/link_rule.h"
 #include "apply/path_safety.h"
 #include "staged_release.h"
 #include "win/files.h"
@@ -37,6 +38,65 @@ TEST(RejectLinkedPath, OrdinaryFoldersAndMissingTailsPass) {
   EXPECT_TRUE(reject_linked_path(kLinks + "\\real\\file.txt"));
   EXPECT_TRUE(reject_linked_path(kLinks + "\\real\\not\\yet\\there"));
   EXPECT_TRUE(reject_linked_path("C:\\"));
+}
+
+// What Wine can make, as the checks see it through the handle's tag and the path's attributes:
+// ordinary folders and files, and a Unix symbolic link to a folder, which shows as a reparse point
+// through its path only, without a tag, and so is refused as a link. (One to a file looks like an
+// ordinary file to both; open_regular_file tells it by its final path.)
+TEST(IsLink, OrdinaryFoldersAndFilesAndWhatWineShowsOfALink) {
+  const struct {
+    std::string path;
+    std::string expected;
+  } cases[] = {
+      {kLinks + "\\real", "no"},      {kLinks + "\\real\\file.txt", "no"},   {"C:\\", "no"},
+      {kLinks + "\\dirlink", "link"}, {kLinks + "\\real\\absent", "absent"},
+  };
+  for (const auto& c : cases) {
+    const auto linked = is_link(c.path);
+    ASSERT_TRUE(linked) << c.path << ": " << linked.error().text();
+    EXPECT_EQ(!*linked ? "absent" : **linked ? "link" : "no", c.expected) << c.path;
+  }
+}
+
+// The rule over the Windows SDK's own tags, against its own name-surrogate test.
+TEST(IsLink, TheRuleAgreesWithTheSdkOnEveryTagItNames) {
+  for (const DWORD tag : {IO_REPARSE_TAG_MOUNT_POINT,
+                          IO_REPARSE_TAG_SYMLINK,
+                          IO_REPARSE_TAG_GLOBAL_REPARSE,
+                          IO_REPARSE_TAG_WCI_TOMBSTONE,
+                          IO_REPARSE_TAG_PROJFS_TOMBSTONE,
+                          IO_REPARSE_TAG_HSM,
+                          IO_REPARSE_TAG_SIS,
+                          IO_REPARSE_TAG_DFS,
+                          IO_REPARSE_TAG_DEDUP,
+                          IO_REPARSE_TAG_WOF,
+                          IO_REPARSE_TAG_WCI,
+                          IO_REPARSE_TAG_CLOUD,
+                          IO_REPARSE_TAG_CLOUD_1,
+                          IO_REPARSE_TAG_CLOUD_2,
+                          IO_REPARSE_TAG_CLOUD_3,
+                          IO_REPARSE_TAG_CLOUD_4,
+                          IO_REPARSE_TAG_CLOUD_5,
+                          IO_REPARSE_TAG_CLOUD_6,
+                          IO_REPARSE_TAG_CLOUD_7,
+                          IO_REPARSE_TAG_CLOUD_8,
+                          IO_REPARSE_TAG_CLOUD_9,
+                          IO_REPARSE_TAG_CLOUD_A,
+                          IO_REPARSE_TAG_CLOUD_B,
+                          IO_REPARSE_TAG_CLOUD_C,
+                          IO_REPARSE_TAG_CLOUD_D,
+                          IO_REPARSE_TAG_CLOUD_E,
+                          IO_REPARSE_TAG_CLOUD_F,
+                          IO_REPARSE_TAG_APPEXECLINK,
+                          IO_REPARSE_TAG_PROJFS,
+                          IO_REPARSE_TAG_STORAGE_SYNC,
+                          IO_REPARSE_TAG_ONEDRIVE,
+                          IO_REPARSE_TAG_AF_UNIX}) {
+    EXPECT_EQ(redirects({.handleReparse = true, .pathReparse = true, .tag = tag}),
+              IsReparseTagNameSurrogate(tag) != 0)
+        << std::hex << tag;
+  }
 }
 
 TEST(OpenRegularFile, OnlyARegularFileWithOneLinkOpens) {

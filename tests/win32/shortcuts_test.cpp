@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
 #include <string>
 
 #include "controller/com_apartment.h"
@@ -16,6 +15,7 @@
 #include "core/path_text.h"
 #include "installation_aside.h"
 #include "outcome.h"
+#include "shell_folders.h"
 #include "staged_release.h"
 #include "win/files.h"
 #include "win/handles.h"
@@ -36,43 +36,7 @@ constexpr std::string_view kLinked = "Linked installation/update paths are not p
 const std::string kLinkedFolder = "C:\\borelu-links\\dirlink\\sub";
 const std::string kLinkTarget = "C:\\borelu-links\\real\\sub";
 
-const wchar_t* const kShellFolders =
-    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-
-// Points one of the user's shell folders elsewhere for the length of a test.
-class RedirectedShellFolder {
- public:
-  explicit RedirectedShellFolder(const wchar_t* name) : name_(name) {
-    wchar_t value[1024];
-    DWORD size = sizeof value;
-    if (RegGetValueW(HKEY_CURRENT_USER, kShellFolders, name_,
-                     RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, &type_, value,
-                     &size) == ERROR_SUCCESS) {
-      saved_ = value;
-    }
-  }
-  ~RedirectedShellFolder() {
-    if (saved_) {
-      set(*saved_, type_);
-    } else {
-      RegDeleteKeyValueW(HKEY_CURRENT_USER, kShellFolders, name_);
-    }
-  }
-  RedirectedShellFolder(const RedirectedShellFolder&) = delete;
-  RedirectedShellFolder& operator=(const RedirectedShellFolder&) = delete;
-
-  void point_to(const std::string& folder) { set(win::widen(folder), REG_EXPAND_SZ); }
-
- private:
-  void set(const std::wstring& value, DWORD type) {
-    EXPECT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kShellFolders, name_, type, value.c_str(),
-                              static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))),
-              ERROR_SUCCESS);
-  }
-  const wchar_t* name_;
-  DWORD type_ = REG_EXPAND_SZ;
-  std::optional<std::wstring> saved_;
-};
+using testing::RedirectedShellFolder;
 
 struct ShellLink {
   win::ComPtr<IShellLinkW> link;

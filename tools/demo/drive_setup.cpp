@@ -4,7 +4,9 @@
 //               [--timings]
 // It starts the program without arguments, walks the wizard, watches the progress window while
 // the release downloads and while it installs, then reads the final dialog and answers it. With
-// --shots it saves what the screen shows of each stage as FOLDER\NN-stage.bmp. It prints the
+// --shots it saves what the screen shows of each stage as FOLDER\NN-stage.bmp, and at the end
+// what the shell shows of the user's Desktop and Start menu programs folders (the file dialog
+// opened there, the shortcut's whole path in its name box). It prints the
 // dialog's texts and the program's exit code, and exits with that code. With --timings it also
 // prints how long the download, the worker and the finish took, seen from outside (Install
 // clicked; Cancel greyed, as the verified download hands over to Windows; the installed
@@ -14,6 +16,9 @@
 // the longest pause in its 16 ms timer.
 
 #include <windows.h>
+#include <commdlg.h>
+#include <knownfolders.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <chrono>
@@ -26,6 +31,7 @@
 #include "process_runner.h"
 #include "setup_walker.h"
 #include "ui_driver.h"
+#include "win/handles.h"
 #include "win/text.h"
 
 namespace {
@@ -34,6 +40,7 @@ using namespace borelu::testing;
 using namespace std::chrono_literals;
 
 constexpr int kProgressCancel = 201;
+constexpr int kFileName = 0x47c;  // the file dialog's name box (cmb13 of dlgs.h)
 using Clock = std::chrono::steady_clock;
 
 double seconds_between(Clock::time_point from, Clock::time_point to) {
@@ -65,6 +72,7 @@ struct Probe {
 class Shots {
  public:
   explicit Shots(std::wstring folder) : folder_(std::move(folder)) {}
+  [[nodiscard]] bool wanted() const { return !folder_.empty(); }
   void take(HWND window, const std::wstring& stage) {
     if (folder_.empty() || window == nullptr)
       return;
@@ -80,6 +88,42 @@ class Shots {
   std::wstring folder_;
   int count_ = 0;
 };
+
+// The shell's view of one of the user's shortcut folders: the file dialog opened there (on a
+// thread of its own, as it is modal), with the shortcut's whole path in its name box.
+void shoot_shortcut_folder(Shots& shots, const KNOWNFOLDERID& id, const std::wstring& stage) {
+  borelu::win::CoTaskMemory path;
+  if (FAILED(SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr,
+                                  reinterpret_cast<PWSTR*>(path.put())))) {
+    return;
+  }
+  const std::wstring folder = static_cast<const wchar_t*>(path.get());
+  std::wstring name = folder + L"\\Borelu.lnk";
+  name.resize(32768, L'\0');
+  std::thread dialog([&] {
+    OPENFILENAMEW open{};
+    open.lStructSize = sizeof open;
+    open.lpstrFile = name.data();
+    open.nMaxFile = static_cast<DWORD>(name.size());
+    open.lpstrInitialDir = folder.c_str();
+    open.Flags = OFN_EXPLORER | OFN_NODEREFERENCELINKS | OFN_ENABLESIZING;
+    GetOpenFileNameW(&open);
+  });
+  if (const auto shown = wait_for_window(GetCurrentProcessId(), L"#32770", 20s)) {
+    // Wide enough for the whole path in the name box.
+    RECT outer{};
+    GetWindowRect(*shown, &outer);
+    SetWindowPos(*shown, nullptr, 0, 0, outer.right - outer.left + 120, outer.bottom - outer.top,
+                 SWP_NOMOVE | SWP_NOZORDER);
+    std::this_thread::sleep_for(1s);  // the folder's items and icons are listed
+    // The dialog shortens the name to "Borelu.lnk": the whole path goes back into the box.
+    SetDlgItemTextW(*shown, kFileName, (folder + L"\\Borelu.lnk").c_str());
+    std::this_thread::sleep_for(300ms);
+    shots.take(*shown, stage);
+    PostMessageW(*shown, WM_COMMAND, IDCANCEL, 0);
+  }
+  dialog.join();
+}
 
 bool cancel_enabled(HWND progress) {
   const WindowView view = read_window(progress);
@@ -160,6 +204,10 @@ int drive(const std::wstring& setup, const WizardChoices& choices, Shots& shots,
   wait_until([&] { return process.ended(); }, 60s);
   DWORD code = 1;
   GetExitCodeProcess(process.process(), &code);
+  if (code == 0 && shots.wanted()) {
+    shoot_shortcut_folder(shots, FOLDERID_Desktop, L"shortcut-desktop");
+    shoot_shortcut_folder(shots, FOLDERID_Programs, L"shortcut-start-menu");
+  }
   std::printf("exit code: %lu\n", code);
   return static_cast<int>(code);
 }

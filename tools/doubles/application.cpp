@@ -2,7 +2,8 @@
 // release has three distinct signed files of realistic size. With "--run-for MILLISECONDS" it
 // stays running that long before it exits, as an application that the user closes a moment later.
 // Started without arguments, as setup starts the installed application, it leaves a line with its
-// own path in "%TEMP%\borelu-application-launches.log", so a test can tell it was started.
+// own path and the folder it was started in ("<path> started in <folder>") in
+// "%TEMP%\borelu-application-launches.log", so a test can tell it was started, and where.
 
 #include <windows.h>
 
@@ -19,12 +20,14 @@ int wmain(int argc, wchar_t** argv) {
   if (argc == 1) {
     wchar_t temp[MAX_PATH + 1] = {};
     wchar_t self[MAX_PATH + 1] = {};
+    wchar_t current[MAX_PATH + 1] = {};
     const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
     GetModuleFileNameW(nullptr, self, MAX_PATH + 1);
+    GetCurrentDirectoryW(MAX_PATH + 1, current);
     if (length > 0 && length <= MAX_PATH) {
       const std::wstring log = std::wstring(temp) + L"borelu-application-launches.log";
       if (FILE* file = _wfopen(log.c_str(), L"a")) {
-        std::fwprintf(file, L"%ls\n", self);
+        std::fwprintf(file, L"%ls started in %ls\n", self, current);
         std::fclose(file);
       }
     }

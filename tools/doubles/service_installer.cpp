@@ -11,6 +11,7 @@
 //   slow              waits 4 s, then the installation above (a worker that takes its time)
 //   partial-copy      copies only Borelu.exe and reports success
 //   silent-failure    exit 1 with nothing on standard error, nothing changed
+//   arabic-failure    exit 3 with an Arabic sentence (UTF-8) on standard error, nothing changed
 //   noisy-failure     5000 bytes on standard error (with line breaks and tabs), 200 KB on standard
 //                     output, exit 7, nothing changed
 //   chatty-success    300 KB on standard output and 100 KB on standard error, exit 0
@@ -345,6 +346,10 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring behaviour = mode();
   if (behaviour == L"silent-failure") {
     return 1;
+  }
+  if (behaviour == L"arabic-failure") {
+    write_all(err, "تعذّر تشغيل الخدمة 'BoreluBlocking'.");
+    return 3;
   }
   if (behaviour == L"noisy-failure") {
     std::string noise;

@@ -11,6 +11,7 @@ a JSON object keyed by request path whose values change the answer:
   {"short": 1}                        leave that many bytes off the end
   {"corrupt": 100}                    send the file with the byte at that offset changed
   {"stall_after": 100, "stall_seconds": 200}   pause after that many body bytes
+  {"delay_seconds": 200}              pause before answering at all (before the status line)
 
 Every request is appended to --log as one JSON line: method, path, and all request headers.
 """
@@ -47,6 +48,8 @@ def make_handler(root, log_path):
         def do_GET(self):
             self.record()
             rule = self.rules()
+            if "delay_seconds" in rule:
+                time.sleep(rule["delay_seconds"])
             if "status" in rule:
                 self.send_response(rule["status"])
                 if "location" in rule:
