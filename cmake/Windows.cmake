@@ -63,6 +63,7 @@ add_library(borelu_setup STATIC
   src/apply/path_safety.cpp
   src/apply/restore.cpp
   src/apply/rollback.cpp
+  src/apply/service_control.cpp
   src/apply/stage_copy.cpp
   src/apply/version_gate.cpp
   src/apply/work_folder.cpp
