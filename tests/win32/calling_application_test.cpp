@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <thread>
 #include <vector>
@@ -161,9 +162,9 @@ TEST(DebugPrivilege, EnabledOnlyDuringTheCallAndPutBackAsItWas) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return GetLastError();
   });
+  EXPECT_EQ(GetLastError(), error);
   EXPECT_EQ(during, Privilege::enabled);
   EXPECT_EQ(debug_privilege(), Privilege::disabled);
-  EXPECT_EQ(GetLastError(), error);
 
   // Enabled already: it stays enabled after the scope.
   ASSERT_TRUE(set_debug_privilege(SE_PRIVILEGE_ENABLED));
@@ -178,18 +179,19 @@ TEST(DebugPrivilege, EnabledOnlyDuringTheCallAndPutBackAsItWas) {
 // before. Run in a child process, since the privilege cannot be given back once removed.
 TEST_F(CallingApplication, WithoutTheDebugPrivilegeTheOwnersApplicationIsStillTrusted) {
   write_policy(owner_, application_digest());
-  Suspended staying(application_);
   EXPECT_EXIT(
       {
         if (!set_debug_privilege(SE_PRIVILEGE_REMOVED) || debug_privilege() != Privilege::absent) {
           std::exit(2);
         }
+        Suspended staying(application_);
         const std::string found =
             outcome(check_calling_application(staying.pid(), owner_, folder_, 100ms));
         TerminateProcess(staying.process(), 0);
+        std::fputs(found.c_str(), stderr);
         std::exit(found == "Borelu is still open. Close it and try the update again." ? 0 : 1);
       },
-      ::testing::ExitedWithCode(0), "");
+      ::testing::ExitedWithCode(0), "still open");
 }
 
 TEST(InstallLock, ASecondHolderFailsAtOnce) {
