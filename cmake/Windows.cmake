@@ -95,7 +95,7 @@ add_library(borelu_setup STATIC
   src/webview2/webview2.cpp
   src/wizard_mode.cpp
 )
-target_link_libraries(borelu_setup PUBLIC borelu_win gdiplus borelu::delay::comctl32
+target_link_libraries(borelu_setup PUBLIC borelu_win gdiplus shcore borelu::delay::comctl32
   borelu::delay::dwmapi borelu::delay::uxtheme borelu::delay::wintrust)
 borelu_target_defaults(borelu_setup)
 
