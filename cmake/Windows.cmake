@@ -57,12 +57,14 @@ add_library(borelu_setup STATIC
   src/apply/artifact_file.cpp
   src/apply/blocking_service.cpp
   src/apply/calling_application.cpp
+  src/apply/debug_privilege.cpp
   src/apply/helper_process.cpp
   src/apply/install_lock.cpp
   src/apply/maintenance.cpp
   src/apply/path_safety.cpp
   src/apply/restore.cpp
   src/apply/rollback.cpp
+  src/apply/service_control.cpp
   src/apply/stage_copy.cpp
   src/apply/version_gate.cpp
   src/apply/work_folder.cpp
@@ -96,7 +98,7 @@ add_library(borelu_setup STATIC
   src/webview2/webview2.cpp
   src/wizard_mode.cpp
 )
-target_link_libraries(borelu_setup PUBLIC borelu_win gdiplus oleaut32 borelu::delay::comctl32
+target_link_libraries(borelu_setup PUBLIC borelu_win gdiplus oleaut32 shcore borelu::delay::comctl32
   borelu::delay::dwmapi borelu::delay::oleacc borelu::delay::uxtheme borelu::delay::wintrust)
 borelu_target_defaults(borelu_setup)
 

@@ -34,7 +34,7 @@ Status run_wizard_mode() {
   if (*running == controller::RunningInstance::running) {
     return fail(std::string(controller::kQuitBoreluFirst));
   }
-  return controller::run_installation(confirmed, theme::system_dpi());
+  return controller::run_installation(confirmed, theme::opening_dpi());
 }
 
 void report_client_failure(std::string_view message) {

@@ -1,5 +1,6 @@
 #include "apply/apply_journal.h"
 
+#include <algorithm>
 #include <array>
 
 #include "core/json_text.h"
@@ -20,7 +21,9 @@ std::optional<bool> read_boolean(const manifest::JsonValue& value) {
 }  // namespace
 
 std::string apply_journal_json(const ApplyJournal& journal) {
-  std::string json = "{\"hadStartup\":";
+  std::string json = "{\"changesStartup\":";
+  json += journal.changesStartup ? "true" : "false";
+  json += ",\"hadStartup\":";
   json += journal.hadStartup ? "true" : "false";
   json += ",\"ownerSid\":";
   append_json_string(json, journal.ownerSid);
@@ -34,24 +37,33 @@ std::optional<ApplyJournal> parse_apply_journal(std::string_view bytes) {
   if (bytes.size() > APPLY_JOURNAL_MAX_BYTES) {
     return std::nullopt;
   }
-  static constexpr std::array<std::string_view, 3> kNames{"hadStartup", "ownerSid",
-                                                          "serviceExisted"};
+  static constexpr std::array<std::string_view, 4> kNames{"hadStartup", "ownerSid",
+                                                          "serviceExisted", "changesStartup"};
+  static constexpr std::array<std::string_view, 3> kEarlierNames{"hadStartup", "ownerSid",
+                                                                 "serviceExisted"};
   const auto value = manifest::parse_json(bytes);
   if (!value || !value->is_object()) {
     return std::nullopt;
   }
-  const auto members = manifest::record_members(*value, kNames, manifest::RepeatedKeys::refused);
-  if (!members) {
+  std::array<const manifest::JsonValue*, 4> found{};
+  if (const auto members =
+          manifest::record_members(*value, kNames, manifest::RepeatedKeys::refused)) {
+    found = *members;
+  } else if (const auto earlier =
+                 manifest::record_members(*value, kEarlierNames, manifest::RepeatedKeys::refused)) {
+    std::ranges::copy(*earlier, found.begin());
+  } else {
     return std::nullopt;
   }
-  const auto had_startup = read_boolean(*(*members)[0]);
-  const std::string* owner = manifest::read_string(*(*members)[1]);
-  const auto service_existed = read_boolean(*(*members)[2]);
-  if (!had_startup || owner == nullptr || !service_existed ||
+  const auto had_startup = read_boolean(*found[0]);
+  const std::string* owner = manifest::read_string(*found[1]);
+  const auto service_existed = read_boolean(*found[2]);
+  const auto changes_startup = found[3] == nullptr ? std::optional(true) : read_boolean(*found[3]);
+  if (!had_startup || owner == nullptr || !service_existed || !changes_startup ||
       !blocking::is_valid_owner_sid(*owner)) {
     return std::nullopt;
   }
-  return ApplyJournal{*had_startup, *owner, *service_existed};
+  return ApplyJournal{*had_startup, *owner, *service_existed, *changes_startup};
 }
 
 }  // namespace borelu::apply

@@ -20,6 +20,10 @@ struct ApplyJournal {
   bool hadStartup = false;
   std::string ownerSid;
   bool serviceExisted = false;
+  // Whether the run may write the owner's startup value (a setup; an update never does). A
+  // restore puts back only a value that may have changed: the owner's registry hive is loaded
+  // only while the owner is signed in, and another administrator may run the recovery.
+  bool changesStartup = true;
 
   friend bool operator==(const ApplyJournal&, const ApplyJournal&) = default;
 };
@@ -27,8 +31,10 @@ struct ApplyJournal {
 // Compact, members in ascending order of their names.
 [[nodiscard]] std::string apply_journal_json(const ApplyJournal& journal);
 
-// Read strictly: at most 1024 bytes, an object with exactly the three members (each once) of
-// their types, and an owner SID that `is_valid_owner_sid` accepts. Nothing otherwise.
+// Read strictly: at most 1024 bytes, an object with exactly the four members (each once) of
+// their types, or the three members without "changesStartup" that records written before it
+// have (read as a run that changes the startup value), and an owner SID that
+// `is_valid_owner_sid` accepts. Nothing otherwise.
 [[nodiscard]] std::optional<ApplyJournal> parse_apply_journal(std::string_view bytes);
 
 }  // namespace borelu::apply

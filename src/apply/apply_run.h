@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "apply/rollback.h"
+#include "apply/service_control.h"
 #include "apply/work_folder.h"
 #include "core/failure.h"
 #include "manifest/release.h"
@@ -22,6 +23,7 @@ struct ApplyRun {
   manifest::Release release;
   std::optional<std::string> installedReleaseBytes;  // as read once, before anything changed
   RestoreSnapshot snapshot;
+  bool changesStartup = true;  // a setup writes the owner's startup value; an update never does
   bool serviceExisted = false;
   std::vector<std::string> savedNames;
 };
@@ -31,11 +33,13 @@ struct ApplyRun {
 // failed: ", the first step that failed and ". Run BoreluSetup again." Every step is tried
 // whatever an earlier one met; after a failure the rollback copy and its record stay, and the
 // next run restores from them before anything else.
-[[nodiscard]] Failure restore_installation(ApplyRun& run, Failure failure);
+[[nodiscard]] Failure restore_installation(ApplyRun& run, Failure failure,
+                                           ServiceControl& services);
 
 // Restores the rollback copy of every work folder whose apply was interrupted (a worker killed
 // between its rollback copy and the end of its apply), so that the installation is again the
 // release it was before. Run first, under the install lock.
-[[nodiscard]] Status recover_interrupted_applies(std::string_view maintenance_folder);
+[[nodiscard]] Status recover_interrupted_applies(std::string_view maintenance_folder,
+                                                 ServiceControl& services);
 
 }  // namespace borelu::apply

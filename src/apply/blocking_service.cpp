@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include <chrono>
+#include <memory>
 #include <string>
-#include <thread>
 
 #include "apply/helper_process.h"
 #include "apply/installer_result.h"
@@ -24,12 +24,12 @@ constexpr auto kStopPoll = std::chrono::milliseconds(100);
 
 // Runs `act` on the service when it exists; an absent service needs nothing done.
 template <class Act>
-Status with_existing_service(Act act) {
-  auto service = open_blocking_service();
+Status with_existing_service(ServiceControl& control, Act act) {
+  auto service = control.open();
   if (!service) {
     return std::unexpected(service.error());
   }
-  return service->has_value() ? act((*service)->get()) : Status{};
+  return *service ? act(**service) : Status{};
 }
 
 }  // namespace
@@ -49,12 +49,12 @@ Result<std::optional<win::ServiceHandle>> open_blocking_service() {
   return std::optional<win::ServiceHandle>(std::move(service));
 }
 
-Result<bool> probe_blocking_service() {
-  const auto service = open_blocking_service();
+Result<bool> probe_blocking_service(ServiceControl& control) {
+  const auto service = control.open();
   if (!service) {
     return std::unexpected(service.error());
   }
-  return service->has_value();
+  return *service != nullptr;
 }
 
 Status run_service_installer(std::string_view work_folder, std::string_view owner_sid) {
@@ -106,58 +106,107 @@ Status run_service_installer(std::string_view work_folder, std::string_view owne
 
 namespace {
 
-// The process of a service that runs in a process of its own. Its executable stays in use until
-// that process has ended, which can be a moment after the service reports that it stopped; the
-// restore that follows a stop overwrites that executable.
-win::Handle own_service_process(SC_HANDLE service) {
-  SERVICE_STATUS_PROCESS status{};
-  DWORD needed = 0;
-  if (!QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
-                            sizeof status, &needed) ||
-      status.dwProcessId == 0 || (status.dwServiceType & SERVICE_WIN32_OWN_PROCESS) == 0) {
-    return {};
+constexpr std::string_view kStillBeingRemoved =
+    "Windows is still removing the Borelu service; restart Windows first.";
+
+bool is_pending(std::uint32_t state) {
+  return state == SERVICE_START_PENDING || state == SERVICE_STOP_PENDING ||
+         state == SERVICE_CONTINUE_PENDING || state == SERVICE_PAUSE_PENDING;
+}
+
+// A service marked for deletion (DeleteService, by this worker or by a service installer) stays
+// while any handle to it is open, this worker's own included, and cannot be created or started
+// again until it has gone: it is opened afresh at each look until it no longer exists, within the
+// stop limit.
+Status wait_until_deleted(ServiceControl& control, std::unique_ptr<ControlledService> service) {
+  service.reset();
+  const auto start = control.now();
+  while (true) {
+    auto again = control.open();
+    if (!again) {
+      return std::unexpected(again.error());
+    }
+    if (!*again) {
+      return {};
+    }
+    again->reset();
+    if (control.now() - start > kStopLimit) {
+      return fail(std::string(kStillBeingRemoved));
+    }
+    control.pause(kStopPoll);
   }
-  return win::Handle(OpenProcess(SYNCHRONIZE, FALSE, status.dwProcessId));
 }
 
 }  // namespace
 
-Status stop_blocking_service() {
-  return with_existing_service([](SC_HANDLE service) -> Status {
-    const win::Handle process = own_service_process(service);
-    SERVICE_STATUS status{};
-    if (!ControlService(service, SERVICE_CONTROL_STOP, &status) &&
-        GetLastError() != ERROR_SERVICE_NOT_ACTIVE) {
-      return std::unexpected(win::last_os_failure("Stop Borelu service"));
-    }
-    const auto start = std::chrono::steady_clock::now();
-    while (true) {
-      if (!QueryServiceStatus(service, &status)) {
-        return std::unexpected(win::last_os_failure("Wait for service"));
+// A service that is starting or stopping refuses the stop request (1061) until it has settled: it
+// is asked again once it reports running (or paused), all within the one stop limit. A service
+// already stopping needs no second request.
+Status stop_blocking_service(ServiceControl& control) {
+  return with_existing_service(control, [&](ControlledService& service) -> Status {
+    bool accepted = false;
+    const auto request = [&]() -> Status {
+      const std::uint32_t stop = service.request_stop();
+      if (stop == ERROR_SUCCESS || stop == ERROR_SERVICE_NOT_ACTIVE) {
+        accepted = true;
+      } else if (stop != ERROR_SERVICE_CANNOT_ACCEPT_CTRL) {
+        return std::unexpected(win::os_failure("Stop Borelu service", stop));
       }
-      if (status.dwCurrentState == SERVICE_STOPPED &&
-          (!process || WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0)) {
+      return {};
+    };
+    if (auto requested = request(); !requested) {
+      return requested;
+    }
+    const auto start = control.now();
+    while (true) {
+      ServiceStatus status;
+      if (const std::uint32_t queried = service.query(status); queried != ERROR_SUCCESS) {
+        return std::unexpected(win::os_failure("Wait for service", queried));
+      }
+      if (status.state == SERVICE_STOPPED && !status.processRunning) {
         return {};
       }
-      if (std::chrono::steady_clock::now() - start > kStopLimit) {
+      if (!accepted && status.state != SERVICE_STOPPED && !is_pending(status.state)) {
+        if (auto requested = request(); !requested) {
+          return requested;
+        }
+      }
+      if (control.now() - start > kStopLimit) {
         return fail("Borelu service did not stop. No update was applied.");
       }
-      std::this_thread::sleep_for(kStopPoll);
+      control.pause(kStopPoll);
     }
   });
 }
 
-Status restore_blocking_service(bool service_existed) {
-  return with_existing_service([service_existed](SC_HANDLE service) -> Status {
-    if (!service_existed) {
-      (void)DeleteService(service);  // the failed apply created it
-      return {};
-    }
-    if (!StartServiceW(service, 0, nullptr) && GetLastError() != ERROR_SERVICE_ALREADY_RUNNING) {
-      return std::unexpected(win::last_os_failure("Restore Borelu service"));
-    }
+Status restore_blocking_service(ServiceControl& control, bool service_existed) {
+  auto opened = control.open();
+  if (!opened) {
+    return std::unexpected(opened.error());
+  }
+  std::unique_ptr<ControlledService> service = std::move(*opened);
+  if (!service) {
     return {};
-  });
+  }
+  if (!service_existed) {
+    // The failed apply created it. It goes only once every handle to it is closed, and until
+    // then the installation that follows could not create it again.
+    const std::uint32_t marked = service->mark_for_deletion();
+    if (marked != ERROR_SUCCESS && marked != ERROR_SERVICE_MARKED_FOR_DELETE) {
+      return {};  // a service that cannot be deleted is left as it is
+    }
+    return wait_until_deleted(control, std::move(service));
+  }
+  const std::uint32_t started = service->start();
+  if (started == ERROR_SERVICE_MARKED_FOR_DELETE) {
+    // The service installer deleted it: once gone there is nothing to restart, as for a
+    // service that no longer exists.
+    return wait_until_deleted(control, std::move(service));
+  }
+  if (started != ERROR_SUCCESS && started != ERROR_SERVICE_ALREADY_RUNNING) {
+    return std::unexpected(win::os_failure("Restore Borelu service", started));
+  }
+  return {};
 }
 
 }  // namespace borelu::apply

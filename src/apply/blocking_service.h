@@ -3,6 +3,7 @@
 #include <optional>
 #include <string_view>
 
+#include "apply/service_control.h"
 #include "core/failure.h"
 #include "win/handles.h"
 
@@ -14,7 +15,7 @@ inline constexpr std::wstring_view SERVICE_NAME = L"BoreluBlocking";
 [[nodiscard]] Result<std::optional<win::ServiceHandle>> open_blocking_service();
 
 // Whether the service exists before anything changes.
-[[nodiscard]] Result<bool> probe_blocking_service();
+[[nodiscard]] Result<bool> probe_blocking_service(ServiceControl& control);
 
 // Runs the work folder's checked "BoreluService.exe --install --owner-sid SID", reading both of
 // its output pipes to the end so that neither can fill up, and waits for it without a limit.
@@ -22,10 +23,12 @@ inline constexpr std::wstring_view SERVICE_NAME = L"BoreluBlocking";
 [[nodiscard]] Status run_service_installer(std::string_view work_folder,
                                            std::string_view owner_sid);
 
-// Stops the service and waits for it, polling every 100 ms for at most 30 s.
-[[nodiscard]] Status stop_blocking_service();
+// Stops the service and waits for it, polling every 100 ms for at most 30 s; a service that is
+// starting or stopping is waited for until it can take the request.
+[[nodiscard]] Status stop_blocking_service(ServiceControl& control);
 
-// Puts the service back as it was: restarted if it existed, deleted if the apply created it.
-[[nodiscard]] Status restore_blocking_service(bool service_existed);
+// Puts the service back as it was: restarted if it existed, deleted if the apply created it. A
+// service marked for deletion is waited for, within the same 30 s, until it has gone.
+[[nodiscard]] Status restore_blocking_service(ServiceControl& control, bool service_existed);
 
 }  // namespace borelu::apply

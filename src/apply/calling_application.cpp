@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "apply/debug_privilege.h"
 #include "core/hex.h"
 #include "core/path_text.h"
 #include "crypto/sha256.h"
@@ -43,7 +44,11 @@ Status identify(HANDLE process, std::string_view owner_sid, std::string_view ins
   if (!policy) {
     return std::unexpected(policy.error());
   }
-  const auto user = blocking::process_user_sid(process);
+  const auto token = with_debug_privilege([&] { return blocking::open_process_token(process); });
+  if (!token) {
+    return std::unexpected(token.error());
+  }
+  const auto user = blocking::token_user_sid(token->get());
   if (!user) {
     return std::unexpected(user.error());
   }
@@ -76,8 +81,11 @@ Status check_calling_application(std::uint32_t parent_pid, std::string_view owne
   if (parent_pid == 0) {
     return {};
   }
-  const win::Handle process(
-      OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, parent_pid));
+  // The caller may run as another account than the worker (elevated with an administrator's
+  // password): the process and its token are opened with the debug privilege.
+  const win::Handle process(with_debug_privilege([&] {
+    return OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, parent_pid);
+  }));
   if (!process) {
     if (GetLastError() == ERROR_INVALID_PARAMETER) {
       return {};  // the process no longer exists

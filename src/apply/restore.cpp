@@ -30,6 +30,7 @@ struct RestorePlan {
   std::vector<std::string> savedNames;
   std::string ownerSid;
   bool hadStartup = false;
+  bool changesStartup = true;
   std::optional<manifest::Release> previousRelease;
   bool serviceExisted = false;
 };
@@ -69,18 +70,21 @@ Status restore_file(const RestorePlan& plan, std::string_view name) {
 
 // Every step runs, whatever an earlier one met: the service stopped, the files, the startup
 // value, the uninstall entry, the service restarted (or removed). The first failure is kept.
-std::optional<Failure> restore(const RestorePlan& plan) {
+std::optional<Failure> restore(const RestorePlan& plan, ServiceControl& services) {
   FirstFailure failures;
-  failures.note(stop_blocking_service());
+  failures.note(stop_blocking_service(services));
   for (const std::string_view name : ROLLBACK_NAMES) {
     failures.note(restore_file(plan, name));
   }
-  failures.note(registration::set_startup_entry(
-      plan.ownerSid, plan.hadStartup,
-      join_path(plan.installationFolder, manifest::APPLICATION_FILE)));
+  // A value the run never wrote needs nothing, and its owner's hive may not even be loaded.
+  if (plan.changesStartup) {
+    failures.note(registration::set_startup_entry(
+        plan.ownerSid, plan.hadStartup,
+        join_path(plan.installationFolder, manifest::APPLICATION_FILE)));
+  }
   failures.note(plan.previousRelease ? registration::register_uninstall_entry(*plan.previousRelease)
                                      : registration::remove_uninstall_entry());
-  failures.note(restore_blocking_service(plan.serviceExisted));
+  failures.note(restore_blocking_service(services, plan.serviceExisted));
   return failures.first();
 }
 
@@ -102,6 +106,7 @@ RestorePlan interrupted_plan(const ApplyJournal& journal, std::string_view insta
                    {},
                    journal.ownerSid,
                    journal.hadStartup,
+                   journal.changesStartup,
                    std::nullopt,
                    journal.serviceExisted};
   for (const std::string_view name : ROLLBACK_NAMES) {
@@ -122,12 +127,17 @@ RestorePlan interrupted_plan(const ApplyJournal& journal, std::string_view insta
 
 }  // namespace
 
-Failure restore_installation(ApplyRun& run, Failure failure) {
+Failure restore_installation(ApplyRun& run, Failure failure, ServiceControl& services) {
   run.work.keepRollback = true;
-  const RestorePlan plan{
-      run.installationFolder,  run.work.rollback(),          run.savedNames,    run.ownerSid,
-      run.snapshot.hadStartup, run.snapshot.previousRelease, run.serviceExisted};
-  auto first = restore(plan);
+  const RestorePlan plan{run.installationFolder,
+                         run.work.rollback(),
+                         run.savedNames,
+                         run.ownerSid,
+                         run.snapshot.hadStartup,
+                         run.changesStartup,
+                         run.snapshot.previousRelease,
+                         run.serviceExisted};
+  auto first = restore(plan, services);
   if (!first) {
     if (auto ended = end_apply(run.work.path); !ended) {
       first = ended.error();
@@ -140,7 +150,7 @@ Failure restore_installation(ApplyRun& run, Failure failure) {
   return failure;
 }
 
-Status recover_interrupted_applies(std::string_view maintenance_folder) {
+Status recover_interrupted_applies(std::string_view maintenance_folder, ServiceControl& services) {
   const auto installation = manifest::installation_folder();
   if (!installation) {
     return std::unexpected(installation.error());
@@ -165,7 +175,7 @@ Status recover_interrupted_applies(std::string_view maintenance_folder) {
       return std::unexpected(
           recovery_failed(std::string(kInterrupted), Failure("Invalid restore record.")));
     }
-    auto first = restore(interrupted_plan(*journal, *installation, work));
+    auto first = restore(interrupted_plan(*journal, *installation, work), services);
     if (!first) {
       if (auto ended = end_apply(work); !ended) {
         first = ended.error();

@@ -59,7 +59,7 @@ Status prepare_apply(const WorkerRequest& request, ApplyRun& run) {
     return runtime;
   }
 
-  auto service = probe_blocking_service();
+  auto service = probe_blocking_service(system_service_control());
   if (!service) {
     return std::unexpected(service.error());
   }
@@ -75,7 +75,9 @@ Status prepare_apply(const WorkerRequest& request, ApplyRun& run) {
     return std::unexpected(saved.error());
   }
   run.savedNames = std::move(*saved);
-  return begin_apply(run.work, {run.snapshot.hadStartup, run.ownerSid, run.serviceExisted});
+  run.changesStartup = request.preferences.has_value();
+  return begin_apply(
+      run.work, {run.snapshot.hadStartup, run.ownerSid, run.serviceExisted, run.changesStartup});
 }
 
 // The point of no return: the service installer puts the release in place and the records are
@@ -90,7 +92,8 @@ Status apply_under_rollback(const WorkerRequest& request, ApplyRun& run) {
     applied = end_apply(run.work.path);
   }
   if (!applied) {
-    return std::unexpected(restore_installation(run, std::move(applied.error())));
+    return std::unexpected(
+        restore_installation(run, std::move(applied.error()), system_service_control()));
   }
   finish_successful_apply(run.release, run.maintenanceFolder, run.work);
   return {};
@@ -105,7 +108,8 @@ Status apply_locked(const WorkerRequest& request) {
     return std::unexpected(maintenance.error());
   }
   run.maintenanceFolder = *maintenance;
-  if (auto recovered = recover_interrupted_applies(run.maintenanceFolder); !recovered) {
+  if (auto recovered = recover_interrupted_applies(run.maintenanceFolder, system_service_control());
+      !recovered) {
     return recovered;
   }
   auto work = create_work_folder(run.maintenanceFolder);

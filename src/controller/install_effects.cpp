@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "apply/path_safety.h"
+#include "controller/com_apartment.h"
 #include "controller/failure_record.h"
 #include "controller/request_cancel.h"
 #include "controller/shortcuts.h"
@@ -96,8 +97,18 @@ class MachineEffects final : public InstallEffects {
     info.lpFile = file.c_str();
     info.lpParameters = arguments.c_str();
     info.nShow = SW_HIDE;
-    if (!ShellExecuteExW(&info)) {
-      const DWORD code = GetLastError();
+    BOOL started = FALSE;
+    DWORD code = ERROR_SUCCESS;
+    {
+      // The shell may hand the verb to an extension, which needs COM on the calling thread; the
+      // controller thread is in no apartment otherwise. One that cannot be entered (the thread
+      // is already in another) leaves the call as it was.
+      const ComApartment apartment(
+          static_cast<COINIT>(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+      started = ShellExecuteExW(&info);
+      code = GetLastError();
+    }
+    if (!started) {
       return std::unexpected(StartFailure{code, win::system_error_text(code)});
     }
     if (info.hProcess == nullptr) {

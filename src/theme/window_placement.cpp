@@ -1,11 +1,19 @@
 #include "theme/window_placement.h"
 
+#include <shellscalingapi.h>
+
 #include "theme/geometry.h"
 
 namespace borelu::theme {
 
-std::uint32_t system_dpi() {
-  return effective_dpi(GetDpiForSystem());
+std::uint32_t opening_dpi() {
+  const HMONITOR primary = MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY);
+  UINT x = 0;
+  UINT y = 0;
+  if (primary == nullptr || FAILED(GetDpiForMonitor(primary, MDT_EFFECTIVE_DPI, &x, &y))) {
+    return effective_dpi(GetDpiForSystem());
+  }
+  return effective_dpi(x);
 }
 
 WindowPlacement centred_placement(float logical_width, float logical_height, DWORD style,

@@ -1,6 +1,7 @@
 #pragma once
 
-// A window's scale and its outer rectangle, centred on the primary monitor, from the system DPI.
+// Where a window opens: centred on the primary monitor, at that monitor's DPI, which differs from
+// the system DPI when the monitors have different scales (or the scale changed since sign-in).
 
 #include <windows.h>
 
@@ -8,8 +9,9 @@
 
 namespace borelu::theme {
 
-// GetDpiForSystem(), at least 96.
-[[nodiscard]] std::uint32_t system_dpi();
+// The DPI of the monitor the program's windows open on (the primary one), at least 96; the system
+// DPI if the monitor cannot say.
+[[nodiscard]] std::uint32_t opening_dpi();
 
 struct WindowPlacement {
   float scale = 1.0f;

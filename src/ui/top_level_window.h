@@ -1,7 +1,8 @@
 #pragma once
 
 // A top-level window of one of the program's own classes, run on the calling thread: the class
-// is registered for the run, the window is created at its logical client size for the system DPI
+// is registered for the run, the window is created at its logical client size for the DPI given
+// (that of the monitor it opens on, `theme::opening_dpi`)
 // and centred on the primary monitor, shown, and its messages are pumped (keyboard navigation of
 // the dialog kind first) until the window posts WM_QUIT. The wizard and the progress window both
 // run this way.

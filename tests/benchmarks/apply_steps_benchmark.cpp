@@ -145,7 +145,9 @@ int wmain(int argc, wchar_t** argv) {
   const auto lock = step("lock", [] { return apply::take_install_lock(); });
   const auto maintenance =
       step("maintenance folder", [] { return apply::prepare_maintenance_folder(); });
-  step("interrupted applies", [&] { return apply::recover_interrupted_applies(*maintenance); });
+  step("interrupted applies", [&] {
+    return apply::recover_interrupted_applies(*maintenance, apply::system_service_control());
+  });
   auto work = step("work folder", [&] { return apply::create_work_folder(*maintenance); });
   const auto staged = step_beside_raw(
       "stage copy and re-verification", "read + SHA-256 + write (stage copy)", stage, scratch, true,
@@ -160,7 +162,9 @@ int wmain(int argc, wchar_t** argv) {
   step("calling application",
        [&] { return apply::check_calling_application(0, owner, *installation); });
   step("WebView2", [&] { return webview2::ensure_webview2(owner, work->path); });
-  const auto service = step("service probe", [] { return apply::probe_blocking_service(); });
+  const auto service = step("service probe", [] {
+    return apply::probe_blocking_service(apply::system_service_control());
+  });
   const auto snapshot = step("restore snapshot", [&] {
     return Result<apply::RestoreSnapshot>(apply::take_restore_snapshot(owner, *installed));
   });

@@ -41,13 +41,20 @@ TEST(PathText, OnlyDrivePathsOfThisComputerAreLocal) {
 }
 
 TEST(ApplyJournal, ReadsBackWhatIsWrittenAndNothingElse) {
-  const apply::ApplyJournal journal{true, "S-1-5-21-1-2-3-1001", false};
+  const apply::ApplyJournal journal{true, "S-1-5-21-1-2-3-1001", false, false};
   const std::string json = apply::apply_journal_json(journal);
-  EXPECT_EQ(json, R"({"hadStartup":true,"ownerSid":"S-1-5-21-1-2-3-1001","serviceExisted":false})");
+  EXPECT_EQ(
+      json,
+      R"({"changesStartup":false,"hadStartup":true,"ownerSid":"S-1-5-21-1-2-3-1001","serviceExisted":false})");
   EXPECT_EQ(apply::parse_apply_journal(json), journal);
+  // A record written before "changesStartup" existed is a run that may have changed the value.
+  EXPECT_EQ(apply::parse_apply_journal(
+                R"({"hadStartup":true,"ownerSid":"S-1-5-21-1-2-3-1001","serviceExisted":false})"),
+            (apply::ApplyJournal{true, "S-1-5-21-1-2-3-1001", false, true}));
   for (
       const char* refused : {
           R"({"hadStartup":true,"ownerSid":"S-1-5-21-1","serviceExisted":false,"x":1})",
+          R"({"changesStartup":1,"hadStartup":true,"ownerSid":"S-1-5-21-1","serviceExisted":false})",
           R"({"hadStartup":true,"ownerSid":"S-1-5-21-1"})",
           R"({"hadStartup":true,"hadStartup":false,"ownerSid":"S-1-5-21-1","serviceExisted":false})",
           R"({"hadStartup":1,"ownerSid":"S-1-5-21-1","serviceExisted":false})",

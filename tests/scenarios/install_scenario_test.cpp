@@ -11,6 +11,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <iostream>
 #include <thread>
 
 #include "core/path_text.h"
@@ -236,6 +237,65 @@ TEST_F(InstallScenario, ACancelEndsTheProcessAtOnceWhileTheHostStalls) {
     EXPECT_TRUE(staging_folders().empty());
     EXPECT_FALSE(exists(installed("installed-release.json")));
   }
+}
+
+// The progress window opened at 96 DPI is told, as the system tells it when it is dragged onto
+// a monitor of another scale, that it reached 144 and then 192 DPI: it takes the suggested
+// rectangle, and its client area and Cancel button follow the new scale.
+TEST_F(InstallScenario, TheProgressWindowFollowsADpiChange) {
+  set_rules("{\"/releases/1.4.2/Borelu.exe\": {\"stall_after\": 4096, \"stall_seconds\": 8}}");
+  constexpr DWORD kProgressStyle = WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU;
+  struct Seen {
+    UINT dpi;
+    SIZE client;
+    RECT cancel;
+    bool placed;
+  };
+  std::vector<Seen> seen;
+  const SetupRun run = run_setup({}, [&](HWND progress, ChildProcess&) {
+    const auto look = [&](UINT dpi, const RECT* suggested) {
+      const WindowView view = read_window(progress);
+      const ControlView* cancel = view.control(kProgressCancel);
+      seen.push_back({dpi, view.client, cancel != nullptr ? cancel->rect : RECT{},
+                      suggested == nullptr || EqualRect(&view.outer, suggested) != FALSE});
+    };
+    look(96, nullptr);
+    for (const UINT dpi : {144u, 192u}) {
+      // The system suggests the new client size with the frame of the new DPI. Wine keeps the
+      // window's frame at the DPI it has (the message comes from here, not from a monitor), so
+      // the frame is measured at that DPI: the client area is then what Windows would give.
+      const float scale = static_cast<float>(dpi) / 96.0f;
+      RECT suggested{0, 0, static_cast<LONG>(520 * scale), static_cast<LONG>(232 * scale)};
+      AdjustWindowRectExForDpi(&suggested, kProgressStyle, FALSE, 0, GetDpiForWindow(progress));
+      OffsetRect(&suggested, 40 - suggested.left, 30 - suggested.top);
+      if (!send_dpi_changed(progress, dpi, suggested)) {
+        return;
+      }
+      look(dpi, &suggested);
+    }
+    click(progress, kProgressCancel);
+  });
+  for (const Seen& s : seen) {
+    std::cout << "progress window at " << s.dpi << " DPI: client " << s.client.cx << " x "
+              << s.client.cy << ", Cancel at (" << s.cancel.left << ", " << s.cancel.top << ") "
+              << s.cancel.right - s.cancel.left << " x " << s.cancel.bottom - s.cancel.top << "\n";
+  }
+  ASSERT_EQ(seen.size(), 3u);
+  const struct {
+    SIZE client;
+    RECT cancel;
+  } expected[] = {{{520, 232}, {380, 178, 492, 216}},
+                  {{780, 348}, {570, 267, 738, 324}},
+                  {{1040, 464}, {760, 356, 984, 432}}};
+  for (std::size_t i = 0; i < seen.size(); ++i) {
+    SCOPED_TRACE(seen[i].dpi);
+    EXPECT_EQ(seen[i].client.cx, expected[i].client.cx);
+    EXPECT_EQ(seen[i].client.cy, expected[i].client.cy);
+    EXPECT_TRUE(EqualRect(&seen[i].cancel, &expected[i].cancel));
+    EXPECT_TRUE(seen[i].placed);
+  }
+  EXPECT_EQ(run.exitCode, 1u);  // cancelled at 192 DPI: the window still answers
+  EXPECT_TRUE(run.dialogs.empty());
 }
 
 TEST_F(InstallScenario, ClosingTheWindowWhileTheWorkerRunsNeitherStopsNorReportsIt) {

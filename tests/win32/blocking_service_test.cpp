@@ -63,11 +63,12 @@ TEST_F(ServiceInstaller, AMissingInstallerIsTheSystemErrorText) {
 }
 
 TEST(AbsentService, NothingToStopOrRestore) {
-  ASSERT_TRUE(restore_blocking_service(false));
-  EXPECT_EQ(probe_blocking_service().value_or(true), false);
-  EXPECT_TRUE(stop_blocking_service());
-  EXPECT_TRUE(restore_blocking_service(true));
-  EXPECT_TRUE(restore_blocking_service(false));
+  ServiceControl& control = system_service_control();
+  ASSERT_TRUE(restore_blocking_service(control, false));
+  EXPECT_EQ(probe_blocking_service(control).value_or(true), false);
+  EXPECT_TRUE(stop_blocking_service(control));
+  EXPECT_TRUE(restore_blocking_service(control, true));
+  EXPECT_TRUE(restore_blocking_service(control, false));
 }
 
 }  // namespace

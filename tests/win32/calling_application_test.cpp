@@ -4,9 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <thread>
+#include <vector>
 
 #include "apply/calling_application.h"
+#include "apply/debug_privilege.h"
 #include "apply/install_lock.h"
 #include "core/hex.h"
 #include "core/path_text.h"
@@ -24,6 +28,44 @@ namespace {
 
 using namespace std::chrono_literals;
 using testing::outcome;
+
+// SeDebugPrivilege in this process's token: absent, held disabled, or enabled.
+enum class Privilege { absent, disabled, enabled };
+
+Privilege debug_privilege() {
+  win::Handle token;
+  LUID debug{};
+  DWORD size = 0;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()) ||
+      !LookupPrivilegeValueW(nullptr, L"SeDebugPrivilege", &debug)) {
+    return Privilege::absent;
+  }
+  GetTokenInformation(token.get(), TokenPrivileges, nullptr, 0, &size);
+  std::vector<unsigned char> buffer(size);
+  if (size == 0 || !GetTokenInformation(token.get(), TokenPrivileges, buffer.data(), size, &size)) {
+    return Privilege::absent;
+  }
+  const auto* held = reinterpret_cast<const TOKEN_PRIVILEGES*>(buffer.data());
+  for (DWORD i = 0; i < held->PrivilegeCount; ++i) {
+    const LUID_AND_ATTRIBUTES& entry = held->Privileges[i];
+    if (entry.Luid.LowPart == debug.LowPart && entry.Luid.HighPart == debug.HighPart) {
+      return (entry.Attributes & SE_PRIVILEGE_ENABLED) != 0 ? Privilege::enabled
+                                                            : Privilege::disabled;
+    }
+  }
+  return Privilege::absent;
+}
+
+bool set_debug_privilege(DWORD attributes) {
+  win::Handle token;
+  TOKEN_PRIVILEGES change{};
+  change.PrivilegeCount = 1;
+  change.Privileges[0].Attributes = attributes;
+  return OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, token.put()) &&
+         LookupPrivilegeValueW(nullptr, L"SeDebugPrivilege", &change.Privileges[0].Luid) &&
+         AdjustTokenPrivileges(token.get(), FALSE, &change, 0, nullptr, nullptr) &&
+         GetLastError() == ERROR_SUCCESS;
+}
 
 // A program held suspended, so that it is still running while it is checked.
 class Suspended : public testing::ChildProcess {
@@ -106,6 +148,50 @@ TEST_F(CallingApplication, TheTrustedApplicationIsWaitedForWithinTheLimit) {
   });
   EXPECT_TRUE(check_calling_application(closing.pid(), owner_, folder_, 10000ms));
   closer.join();
+  EXPECT_EQ(debug_privilege(), Privilege::disabled);  // only ever enabled inside the opens
+}
+
+// The privilege is enabled only inside the call that opens the caller or its token, and is as it
+// was before once that call has returned; the call's own last error survives. Wine's elevated
+// token holds the privilege, disabled, as an administrator's does on Windows.
+TEST(DebugPrivilege, EnabledOnlyDuringTheCallAndPutBackAsItWas) {
+  ASSERT_EQ(debug_privilege(), Privilege::disabled);
+  Privilege during = Privilege::absent;
+  const DWORD error = with_debug_privilege([&] {
+    during = debug_privilege();
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return GetLastError();
+  });
+  EXPECT_EQ(GetLastError(), error);
+  EXPECT_EQ(during, Privilege::enabled);
+  EXPECT_EQ(debug_privilege(), Privilege::disabled);
+
+  // Enabled already: it stays enabled after the scope.
+  ASSERT_TRUE(set_debug_privilege(SE_PRIVILEGE_ENABLED));
+  with_debug_privilege([&] { during = debug_privilege(); });
+  EXPECT_EQ(during, Privilege::enabled);
+  EXPECT_EQ(debug_privilege(), Privilege::enabled);
+  ASSERT_TRUE(set_debug_privilege(0));
+}
+
+// A token without the privilege (a worker that is not an administrator's cannot get here, but a
+// restricted token could): the caller of the worker's own account is checked and waited for as
+// before. Run in a child process, since the privilege cannot be given back once removed.
+TEST_F(CallingApplication, WithoutTheDebugPrivilegeTheOwnersApplicationIsStillTrusted) {
+  write_policy(owner_, application_digest());
+  EXPECT_EXIT(
+      {
+        if (!set_debug_privilege(SE_PRIVILEGE_REMOVED) || debug_privilege() != Privilege::absent) {
+          std::exit(2);
+        }
+        Suspended staying(application_);
+        const std::string found =
+            outcome(check_calling_application(staying.pid(), owner_, folder_, 100ms));
+        TerminateProcess(staying.process(), 0);
+        std::fputs(found.c_str(), stderr);
+        std::exit(found == "Borelu is still open. Close it and try the update again." ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "still open");
 }
 
 TEST(InstallLock, ASecondHolderFailsAtOnce) {

@@ -3,6 +3,7 @@
 // worker with its wait, exit code and id, and the first launch of the application.
 
 #include <windows.h>
+#include <objbase.h>
 
 #include <gtest/gtest.h>
 
@@ -43,6 +44,9 @@ TEST(MachineEffects, ElevatedWorkerIsWaitedForAndAFailedStartCarriesTheSystemErr
   EXPECT_FALSE((*worker)->wait(0));  // still running
   EXPECT_TRUE((*worker)->wait(20000));
   EXPECT_EQ((*worker)->exit_code(), 0u);
+  APTTYPE type{};
+  APTTYPEQUALIFIER qualifier{};
+  EXPECT_EQ(CoGetApartmentType(&type, &qualifier), CO_E_NOTINITIALIZED);  // the call's COM is left
 
   // Reported as the start failed, with the system's own code, and without a message box of the
   // shell's that would wait for a user (and stop this test).

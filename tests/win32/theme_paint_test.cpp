@@ -203,9 +203,9 @@ TEST(PaintBuffer, NoGdiObjectOutlivesAPaint) {
   EXPECT_EQ(testing::free_gdi_slots(), before);
 }
 
-TEST(WindowPlacement, ClientAreaIsTheLogicalSizeAtTheSystemScaleAndCentred) {
+TEST(WindowPlacement, ClientAreaIsTheLogicalSizeAtTheOpeningScaleAndCentred) {
   constexpr DWORD kStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-  const std::uint32_t dpi = system_dpi();
+  const std::uint32_t dpi = opening_dpi();
   const WindowPlacement placement = centred_placement(WIZARD_WIDTH, WIZARD_HEIGHT, kStyle, dpi);
   EXPECT_EQ(placement.scale, scale_for_dpi(dpi));
   const win::Window window(CreateWindowExW(0, L"STATIC", L"", kStyle, placement.x, placement.y,

@@ -43,17 +43,29 @@ bool is_elevated() {
 }
 
 Result<std::string> process_user_sid(HANDLE process) {
+  const auto token = open_process_token(process);
+  if (!token) {
+    return std::unexpected(token.error());
+  }
+  return token_user_sid(token->get());
+}
+
+Result<win::Handle> open_process_token(HANDLE process) {
   win::Handle token;
   if (!OpenProcessToken(process, TOKEN_QUERY, token.put())) {
     return std::unexpected(win::last_os_failure("Open process token"));
   }
+  return token;
+}
+
+Result<std::string> token_user_sid(HANDLE token) {
   DWORD size = 0;
-  GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
+  GetTokenInformation(token, TokenUser, nullptr, 0, &size);
   if (size < 1 || size > kMaxTokenInformation) {
     return fail("Invalid process token size.");
   }
   std::vector<unsigned char> buffer(size);
-  if (!GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size)) {
+  if (!GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) {
     return std::unexpected(win::last_os_failure("Read process identity"));
   }
   const auto* user = reinterpret_cast<const TOKEN_USER*>(buffer.data());

@@ -70,6 +70,20 @@ struct ProgressState {
   }
 };
 
+// The window reached a monitor of another DPI: it takes the size and place the system suggests,
+// its fonts and the Cancel button are made again at the new scale, and it is drawn anew.
+void on_dpi_changed(HWND window, ProgressState& state, WPARAM wparam, const RECT& suggested) {
+  SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  state.fonts = theme::ProgressFonts();  // the old three go before the new three are made
+  state.scale = static_cast<float>(HIWORD(wparam)) / 96.0f;
+  state.fonts = theme::create_progress_fonts(state.scale);
+  const DeviceRect r = state.place(kCancelButton);
+  SetWindowPos(state.cancelButton, nullptr, r.left, r.top, r.width(), r.height(),
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
 void create_cancel_button(HWND window, ProgressState& state) {
   const DeviceRect r = state.place(CANCEL_BUTTON);
   const std::wstring text = win::widen(pick(text::kCancel, state.language));
@@ -207,6 +221,9 @@ LRESULT CALLBACK progress_procedure(HWND window, UINT message, WPARAM wparam, LP
       return DefWindowProcW(window, message, wparam, lparam);
     case WM_ERASEBKGND:
       return 1;
+    case WM_DPICHANGED:
+      on_dpi_changed(window, *state, wparam, *reinterpret_cast<const RECT*>(lparam));
+      return 0;
     case WM_DRAWITEM: {
       const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
       theme::draw_push_button(item, pick(text::kCancel, state->language),

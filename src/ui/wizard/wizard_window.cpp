@@ -301,7 +301,7 @@ LRESULT CALLBACK wizard_procedure(HWND window, UINT message, WPARAM wparam, LPAR
 }  // namespace
 
 Result<std::optional<options::SetupOptions>> run_wizard() {
-  const std::uint32_t dpi = theme::system_dpi();
+  const std::uint32_t dpi = theme::opening_dpi();
   WizardState state;
   state.scale = theme::scale_for_dpi(dpi);
   state.fonts = theme::create_wizard_fonts(state.scale);
