@@ -29,7 +29,7 @@ python3 tools/fixture_host/update_host.py --root "$work/site" --log "$work/tsa-r
   --port 0 --timestamp-authority "$authority" >"$work/tsa.out" 2>&1 &
 tsa_pid=$!
 port=""
-for _ in $(seq 100); do
+for _ in $(seq 300); do
   port=$(sed -n 's/^update host serving .* on port \([0-9]*\)$/\1/p' "$work/tsa.out")
   [ -n "$port" ] && break
   sleep 0.1
