@@ -31,7 +31,7 @@ step() {  # step NAME COMMAND...
 }
 release_build() {
   cmake --preset windows-release -DBORELU_WEBVIEW2_BOOTSTRAPPER="$stand_in" >/dev/null
-  cmake --build --preset windows-release
+  cmake --build --preset windows-release -j2
 }
 
 step "libgcrypt for the release" bash tools/build_release_gcrypt.sh

@@ -15,6 +15,6 @@ echo "WebView2 bootstrapper sha256 $(digest "$bootstrapper") $(stat -c %s "$boot
 echo "libgcrypt.a sha256 $(digest build/release-gcrypt/lib/libgcrypt.a) from libgcrypt20 source $(cat build/release-gcrypt/version)"
 echo "system $(. /etc/os-release && echo "$PRETTY_NAME") $(dpkg --print-architecture)"
 dpkg-query -W -f='package ${Package} ${Version}\n' binutils-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix \
-  gcc-mingw-w64-x86-64-posix-runtime mingw-w64-x86-64-dev mingw-w64-common libgcrypt-mingw-w64-dev \
+  gcc-mingw-w64-x86-64-win32 gcc-mingw-w64-x86-64-posix-runtime mingw-w64-x86-64-dev mingw-w64-common libgcrypt-mingw-w64-dev \
   libgpg-error-mingw-w64-dev nlohmann-json3-dev cmake ninja-build dpkg-dev 2>/dev/null
 echo "python3 (draws the icon) $(python3 --version 2>&1 | cut -d" " -f2)"
