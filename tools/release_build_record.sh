@@ -17,4 +17,4 @@ echo "system $(. /etc/os-release && echo "$PRETTY_NAME") $(dpkg --print-architec
 dpkg-query -W -f='package ${Package} ${Version}\n' binutils-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix \
   gcc-mingw-w64-x86-64-win32 gcc-mingw-w64-x86-64-posix-runtime mingw-w64-x86-64-dev mingw-w64-common libgcrypt-mingw-w64-dev \
   libgpg-error-mingw-w64-dev nlohmann-json3-dev cmake ninja-build dpkg-dev 2>/dev/null
-echo "python3 (draws the icon) $(python3 --version 2>&1 | cut -d" " -f2)"
+echo "python3 (draws the icon) $(python3 -c 'import platform, zlib; print(platform.python_version(), "with zlib", zlib.ZLIB_RUNTIME_VERSION)')"
