@@ -22,6 +22,12 @@ if(WIN32)
     # contributes: tools/benchmark_size.sh.
     add_compile_options(-Os -ffunction-sections -fdata-sections)
     add_link_options(-Wl,--gc-sections -s -Wl,-Map,$<TARGET_PROPERTY:NAME>.map)
+    # Reproducible: the same source gives the same executable, byte for byte, in any folder and
+    # at any time (tools/check_release.sh). No link time stamp in the image, and no source or
+    # build folder in anything the compiler writes (the later map wins for the build folder).
+    add_compile_options($<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_SOURCE_DIR}=.>
+                        $<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_BINARY_DIR}=build>)
+    add_link_options(-Wl,--no-insert-timestamp)
   endif()
 endif()
 

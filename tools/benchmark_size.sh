@@ -1,10 +1,7 @@
 #!/usr/bin/env bash
 # The release BoreluSetup.exe: its size without the embedded WebView2 bootstrapper and what each
-# part contributes (from the linker's map), then the checks that the shipped file must pass:
-# stripped, Windows system DLLs only, the notices beside it, and libgcrypt as linked into the
-# release build still doing its work under Wine (the release build's borelu-release.exe signs a
-# folder and verifies documents: SHA-256, SHA-512, Ed25519), and the program itself running its
-# worker against a stage signed with another key.
+# part contributes (from the linker's map), then the checks that the shipped file must pass
+# (tests/release/check_executable.sh, which CI runs too).
 # Run after a release build (see the README): bash tools/benchmark_size.sh [BUILD_FOLDER]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -13,56 +10,4 @@ exe=$build/BoreluSetup.exe
 
 python3 tools/size_breakdown.py "$build/BoreluSetup.map" "$exe"
 
-echo "checks of the release executable:"
-if x86_64-w64-mingw32-objdump -h "$exe" | grep -q '\.debug'; then
-  echo "  NOT stripped: debug sections present"
-  exit 1
-fi
-if [ -n "$(x86_64-w64-mingw32-nm "$exe" 2>/dev/null | head -1)" ]; then
-  echo "  NOT stripped: symbols present"
-  exit 1
-fi
-echo "  stripped"
-tests/check_imports.sh "$exe" | sed 's/^/  /'
-tests/check_notices.sh "$exe" >/dev/null && echo "  THIRD-PARTY-NOTICES.txt beside it names every library"
-
-export BORELU_WINE_DIR=$PWD/$build/wine-check
-tests/wine/session.sh start "$BORELU_WINE_DIR" >/dev/null
-trap 'tests/wine/session.sh stop "$BORELU_WINE_DIR" >/dev/null' EXIT
-tool=$build/tools/borelu-release.exe
-winpath() { printf 'Z:%s' "$(realpath "$1" | tr / '\\')"; }
-folder=$BORELU_WINE_DIR/release
-mkdir -p "$folder"
-for name in Borelu BoreluService BoreluUpdater; do head -c 3000000 /dev/urandom >"$folder/$name.exe"; done
-document="$(winpath "$BORELU_WINE_DIR")\\latest.json"
-tests/wine/run.sh "$tool" sign --key "$(winpath tests/fixtures/test-release-key.seed)" \
-  --version 1.4.2 --out "$document" "$(winpath "$folder")"
-for name in Borelu BoreluService BoreluUpdater; do
-  if ! grep -q "$(sha256sum "$folder/$name.exe" | cut -d' ' -f1)" "$BORELU_WINE_DIR/latest.json"; then
-    echo "  the signed document lacks the SHA-256 of $name.exe"
-    exit 1
-  fi
-done
-public=$(tests/wine/run.sh "$tool" public-key "$(winpath tests/fixtures/test-release-key.seed)")
-verdict=$(tests/wine/run.sh "$tool" verify --public-key "$public" "$document" || true)
-[ "$verdict" = "OK 1.4.2" ] || { echo "  the signed document does not verify: $verdict"; exit 1; }
-# Another signer's key (RFC 8032's first test key) must be refused.
-other=d75a980182b10ab7d54bfed3c964073a0ee172f3daa62325af021a68f707511a
-verdict=$(tests/wine/run.sh "$tool" verify --public-key "$other" "$document" || true)
-[ "$verdict" = "The release signature could not be verified." ] ||
-  { echo "  another key was not refused: $verdict"; exit 1; }
-echo "  borelu-release.exe signs a folder (digests as sha256sum gives them), verifies it, refuses another key"
-# The shipped program itself: its worker reads a stage signed with the test key and refuses it
-# against the pinned release key, through the same verification as every download.
-stage=$BORELU_WINE_DIR/prefix/drive_c/check-stage
-mkdir -p "$stage"
-cp tests/fixtures/release-localhost-1.4.2.json "$stage/release.json"
-status=0
-tests/wine/run.sh "$exe" --worker --stage 'C:\check-stage' --owner-sid S-1-5-21-0-0-0-1000 \
-  --parent-pid 0 --setup --options en:101:2026-10-19 2>"$BORELU_WINE_DIR/worker.err" || status=$?
-if [ "$status" -ne 1 ] || ! grep -qx 'The release signature could not be verified.' "$BORELU_WINE_DIR/worker.err"; then
-  echo "  BoreluSetup.exe --worker: status $status, standard error:"
-  cat "$BORELU_WINE_DIR/worker.err"
-  exit 1
-fi
-echo "  BoreluSetup.exe runs, and its worker refuses a stage signed with another key"
+bash tests/release/check_executable.sh "$build"

@@ -13,6 +13,8 @@ packages=(
   python3 openssl osslsigncode clang-format
   # the release build's own libgcrypt, built from Debian's source (tools/build_release_gcrypt.sh)
   dpkg-dev make bzip2 xz-utils
+  # signing with a key on a PKCS#11 token, tried with SoftHSM (tests/release/authenticode_test.sh)
+  softhsm2 libengine-pkcs11-openssl
 )
 
 missing=()

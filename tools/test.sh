@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every test: the formatting check, native unit tests, the same under AddressSanitizer and
-# UndefinedBehaviorSanitizer, the fuzz targets for a bounded time, and the Windows build with its
-# Wine tests.
+# UndefinedBehaviorSanitizer, the fuzz targets for a bounded time, the Windows build with its
+# Wine tests, and the release build with its checks, its signing and its reproduction
+# (tools/check_release.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/setup.sh
@@ -15,3 +16,6 @@ for preset in native native-sanitize fuzz windows-test; do
   cmake --build --preset "$preset"
   ctest --preset "$preset"
 done
+
+echo "==> windows-release"
+bash tools/check_release.sh build/windows-test

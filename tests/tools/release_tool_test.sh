@@ -97,6 +97,75 @@ openssl pkeyutl -sign -inkey "$work/key.pem" -rawin -in "$work/payload.canonical
 } >"$work/openssl.json"
 check "a document signed by OpenSSL" $'OK 2.0.1\n' 0 "$tool" verify --public-key "$public" "$work/openssl.json"
 
+# A static update site: publish lays it out, check-site checks it as Setup would.
+mkdir "$work/input" "$work/changed"
+for name in Borelu BoreluService BoreluUpdater; do
+  head -c 3000 /dev/urandom >"$work/input/$name.exe"
+  cp "$work/input/$name.exe" "$work/changed/$name.exe"
+done
+printf 'other bytes' >>"$work/changed/BoreluService.exe"
+site=$work/site
+tree_digest() { (cd "$1" && find . -type f -exec sha256sum {} + | sort); }
+publish() {  # publish VERSION FOLDER [OPTIONS...]
+  local version=$1 folder=$2
+  shift 2
+  "$tool" publish --key "$seed" --public-key "$public" --version "$version" \
+    --published-at 2026-12-01T00:00:00Z --site "$site" "$@" "$folder"
+}
+order() {  # the upload order publish prints for VERSION
+  printf 'Published %s. Upload in this order, each file complete before the next:\n' "$1"
+  printf 'releases/%s/Borelu.exe\nreleases/%s/BoreluService.exe\nreleases/%s/BoreluUpdater.exe\n' "$1" "$1" "$1"
+  printf 'updates/latest.json\n'
+}
+check "publish 1.4.2" "$(order 1.4.2)"$'\n' 0 publish 1.4.2 "$work/input"
+for name in Borelu BoreluService BoreluUpdater; do
+  cmp -s "$work/input/$name.exe" "$site/releases/1.4.2/$name.exe" ||
+    { echo "FAIL $name.exe not published as given"; failures=$((failures + 1)); }
+done
+check "the published metadata verifies" $'OK 1.4.2\n' 0 "$tool" verify --public-key "$public" "$site/updates/latest.json"
+check "check-site" $'OK 1.4.2\n' 0 "$tool" check-site --public-key "$public" "$site"
+check "publish the same bytes again" "$(order 1.4.2)"$'\n' 0 publish 1.4.2 "$work/input"
+before=$(tree_digest "$site")
+# Refusals leave the site exactly as it was.
+check "publish other bytes under a published version" "" 1 publish 1.4.2 "$work/changed"
+grep -qx 'releases/1.4.2/BoreluService.exe is already published with other bytes; a published file is never replaced. Publish the changed release under a new version.' "$work/stderr" ||
+  { echo "FAIL overwrite message: $(cat "$work/stderr")"; failures=$((failures + 1)); }
+check "publish an older version" "" 1 publish 1.4.1 "$work/input"
+grep -qx 'The site already publishes 1.4.2, which is newer than 1.4.1.' "$work/stderr" ||
+  { echo "FAIL older message: $(cat "$work/stderr")"; failures=$((failures + 1)); }
+check "publish with a key the site is not checked against" "" 1 \
+  "$tool" publish --key "$seed" --version 1.5.0 --site "$site" "$work/changed"
+grep -qx 'The release signature could not be verified. The signing key is not the key the site is checked against.' "$work/stderr" ||
+  { echo "FAIL key message: $(cat "$work/stderr")"; failures=$((failures + 1)); }
+[ "$(tree_digest "$site")" = "$before" ] || { echo "FAIL a refused publish changed the site"; failures=$((failures + 1)); }
+# The release files are written before the metadata: with no place for the metadata, they are
+# there and the metadata still names the previous release.
+mv "$site/updates" "$work/updates.saved" && printf 'not a folder' >"$site/updates"
+check "publish with the metadata's folder blocked" "" 1 publish 1.5.0 "$work/changed"
+[ -f "$site/releases/1.5.0/BoreluUpdater.exe" ] ||
+  { echo "FAIL the release files were not written before the metadata"; failures=$((failures + 1)); }
+rm "$site/updates" && mv "$work/updates.saved" "$site/updates"
+check "the site still serves 1.4.2" $'OK 1.4.2\n' 0 "$tool" check-site --public-key "$public" "$site"
+check "publish 1.5.0 over its own files" "$(order 1.5.0)"$'\n' 0 publish 1.5.0 "$work/changed"
+[ -f "$site/releases/1.4.2/Borelu.exe" ] || { echo "FAIL an older release was removed"; failures=$((failures + 1)); }
+
+# check-site refuses what Setup would refuse, with Setup's texts.
+cp -r "$site" "$work/pristine"
+while IFS='|' read -r name change expected; do
+  rm -rf "$site" && cp -r "$work/pristine" "$site"
+  eval "$change"
+  check "check-site: $name" "$expected"$'\n' 1 "$tool" check-site --public-key "$public" "$site"
+done <<'TABLE'
+a file one byte longer|printf x >>"$site/releases/1.5.0/Borelu.exe"|Downloaded file exceeds its signed size.
+a file one byte shorter|truncate -s -1 "$site/releases/1.5.0/BoreluUpdater.exe"|BoreluUpdater.exe failed SHA-256/size verification.
+a byte changed|python3 -c 'import sys; b = bytearray(open(sys.argv[1], "rb").read()); b[100] ^= 1; open(sys.argv[1], "wb").write(b)' "$site/releases/1.5.0/BoreluService.exe"|BoreluService.exe failed SHA-256/size verification.
+a file missing|rm "$site/releases/1.5.0/BoreluService.exe"|releases/1.5.0/BoreluService.exe is missing from the site.
+no metadata|rm "$site/updates/latest.json"|Cannot open updates/latest.json.
+metadata signed for another host|"$tool" sign --key "$seed" --version 1.5.0 --host localhost --out "$site/updates/latest.json" "$work/changed"|Release download URL is not an approved Borelu URL.
+TABLE
+check "check-site against another key" $'The release signature could not be verified.\n' 1 \
+  "$tool" check-site --public-key d75a980182b10ab7d54bfed3c964073a0ee172f3daa62325af021a68f707511a "$work/pristine"
+
 if [ "$failures" -ne 0 ]; then
   echo "$failures check(s) failed"
   exit 1

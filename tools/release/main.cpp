@@ -5,8 +5,14 @@
 //   borelu-release sign --key SEED_FILE --version X.Y.Z [--published-at TEXT]
 //                       [--min-bootstrapper N] [--host HOST] --out FILE FOLDER
 //   borelu-release verify [--public-key HEX] FILE
+//   borelu-release publish --key SEED_FILE --version X.Y.Z --site SITE [--public-key HEX]
+//                          [--published-at TEXT] [--min-bootstrapper N] [--host HOST] FOLDER
+//   borelu-release check-site [--public-key HEX] [--host HOST] SITE
 //   borelu-release explain TEXT
 //
+// "publish" lays a release out in a static update site (tools/release/site.h) and prints the
+// order in which its files must be uploaded: a first line, then one path relative to the site
+// per line. "check-site" prints "OK <version>" like "verify".
 // "verify" is relied on by release automation: on success it prints exactly "OK <version>" and
 // a line feed and exits 0; on failure it prints exactly the failure text and a line feed and
 // exits 1. "explain" tells support staff which explanation the failure dialog showed for a
@@ -19,6 +25,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +39,7 @@
 #include "manifest/release.h"
 #include "manifest/update_host.h"
 #include "release_tool.h"
+#include "site.h"
 #include "ui/failure_explanation.h"
 
 namespace {
@@ -57,6 +65,11 @@ int usage() {
         "       borelu-release sign --key SEED_FILE --version X.Y.Z [--published-at TEXT]\n"
         "                           [--min-bootstrapper N] [--host HOST] --out FILE FOLDER\n"
         "       borelu-release verify [--public-key HEX] FILE\n"
+        "       borelu-release publish --key SEED_FILE --version X.Y.Z --site SITE [--public-key "
+        "HEX]\n"
+        "                              [--published-at TEXT] [--min-bootstrapper N] [--host HOST] "
+        "FOLDER\n"
+        "       borelu-release check-site [--public-key HEX] [--host HOST] SITE\n"
         "       borelu-release explain TEXT");
   return kUsage;
 }
@@ -84,6 +97,19 @@ Parsed parse(const std::vector<std::string>& args, const std::vector<std::string
     }
   }
   return parsed;
+}
+
+// The key a document is checked against: the one this build pins, or --public-key.
+std::string key_document_of(const Parsed& parsed) {
+  if (parsed.options.contains("--public-key")) {
+    return manifest::make_key_document(parsed.options.at("--public-key"));
+  }
+  return std::string(manifest::PINNED_KEY_DOCUMENT);
+}
+
+std::string host_of(const Parsed& parsed) {
+  return parsed.options.contains("--host") ? parsed.options.at("--host")
+                                           : std::string(manifest::UPDATE_HOST);
 }
 
 std::string utc_now() {
@@ -146,34 +172,42 @@ int public_key(const std::vector<std::string>& args) {
   return 0;
 }
 
-int sign(const std::vector<std::string>& args) {
-  const auto parsed = parse(
-      args, {"--key", "--version", "--published-at", "--min-bootstrapper", "--host", "--out"});
+// The release to sign, from the options "sign" and "publish" share; nothing when they are unusable.
+std::optional<release_tool::SignRequest> sign_request_of(const Parsed& parsed) {
   if (!parsed.ok || parsed.positional.size() != 1 || !parsed.options.contains("--key") ||
-      !parsed.options.contains("--version") || !parsed.options.contains("--out")) {
-    return usage();
+      !parsed.options.contains("--version")) {
+    return std::nullopt;
   }
   release_tool::SignRequest request;
   request.folder = path_of(parsed.positional[0]);
   request.version = parsed.options.at("--version");
   request.publishedAt =
       parsed.options.contains("--published-at") ? parsed.options.at("--published-at") : utc_now();
-  request.host = parsed.options.contains("--host") ? parsed.options.at("--host")
-                                                   : std::string(manifest::UPDATE_HOST);
+  request.host = host_of(parsed);
   if (parsed.options.contains("--min-bootstrapper")) {
     const std::string& text = parsed.options.at("--min-bootstrapper");
     if (text.empty() || text.size() > 9 ||
         text.find_first_not_of("0123456789") != std::string::npos) {
-      return usage();
+      return std::nullopt;
     }
     request.minBootstrapper = static_cast<std::uint32_t>(std::stoul(text));
+  }
+  return request;
+}
+
+int sign(const std::vector<std::string>& args) {
+  const auto parsed = parse(
+      args, {"--key", "--version", "--published-at", "--min-bootstrapper", "--host", "--out"});
+  const auto request = sign_request_of(parsed);
+  if (!request || !parsed.options.contains("--out")) {
+    return usage();
   }
   const auto seed = release_tool::read_seed(path_of(parsed.options.at("--key")));
   if (!seed) {
     print(stderr, seed.error().text());
     return 1;
   }
-  const auto document = release_tool::sign_release(request, *seed);
+  const auto document = release_tool::sign_release(*request, *seed);
   if (!document) {
     print(stderr, document.error().text());
     return 1;
@@ -208,12 +242,54 @@ int verify(const std::vector<std::string>& args) {
     print(stderr, content.error().text());
     return kUsage;
   }
-  std::string key_document(manifest::PINNED_KEY_DOCUMENT);
-  if (parsed.options.contains("--public-key")) {
-    key_document = manifest::make_key_document(parsed.options.at("--public-key"));
-  }
+  const std::string key_document = key_document_of(parsed);
   const auto release = manifest::verify_release_metadata(
       *content, manifest::TrustAnchor{key_document, manifest::UPDATE_HOST});
+  if (!release) {
+    print(stdout, release.error().text());
+    return 1;
+  }
+  print(stdout, "OK " + release->version);
+  return 0;
+}
+
+int publish(const std::vector<std::string>& args) {
+  const auto parsed = parse(args, {"--key", "--version", "--published-at", "--min-bootstrapper",
+                                   "--host", "--site", "--public-key"});
+  const auto release = sign_request_of(parsed);
+  if (!release || !parsed.options.contains("--site")) {
+    return usage();
+  }
+  const auto seed = release_tool::read_seed(path_of(parsed.options.at("--key")));
+  if (!seed) {
+    print(stderr, seed.error().text());
+    return 1;
+  }
+  const release_tool::PublishRequest request{*release, path_of(parsed.options.at("--site")),
+                                             key_document_of(parsed)};
+  const auto publication = release_tool::publish_release(request, *seed);
+  if (!publication) {
+    print(stderr, publication.error().text());
+    return 1;
+  }
+  std::string order = "Published " + publication->version +
+                      ". Upload in this order, each file complete before the next:";
+  for (const auto& path : publication->uploadOrder) {
+    order += "\n" + path;
+  }
+  print(stdout, order);
+  return 0;
+}
+
+int check_site(const std::vector<std::string>& args) {
+  const auto parsed = parse(args, {"--public-key", "--host"});
+  if (!parsed.ok || parsed.positional.size() != 1) {
+    return usage();
+  }
+  const std::string key_document = key_document_of(parsed);
+  const std::string host = host_of(parsed);
+  const auto release = release_tool::check_site(path_of(parsed.positional[0]),
+                                                manifest::TrustAnchor{key_document, host});
   if (!release) {
     print(stdout, release.error().text());
     return 1;
@@ -244,6 +320,10 @@ int run(const std::vector<std::string>& args) {
     return sign(rest);
   if (args[0] == "verify")
     return verify(rest);
+  if (args[0] == "publish")
+    return publish(rest);
+  if (args[0] == "check-site")
+    return check_site(rest);
   if (args[0] == "explain")
     return explain(rest);
   return usage();
