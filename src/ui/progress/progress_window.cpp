@@ -78,7 +78,7 @@ void on_dpi_changed(HWND window, ProgressState& state, WPARAM wparam, const RECT
   state.fonts = theme::ProgressFonts();  // the old three go before the new three are made
   state.scale = static_cast<float>(HIWORD(wparam)) / 96.0f;
   state.fonts = theme::create_progress_fonts(state.scale);
-  const DeviceRect r = state.place(kCancelButton);
+  const DeviceRect r = state.place(CANCEL_BUTTON);
   SetWindowPos(state.cancelButton, nullptr, r.left, r.top, r.width(), r.height(),
                SWP_NOZORDER | SWP_NOACTIVATE);
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
