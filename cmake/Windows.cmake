@@ -19,6 +19,7 @@ add_library(borelu_win STATIC
   shared/win/security.cpp
   shared/win/system_error.cpp
   shared/win/text.cpp
+  shared/win/timeline.cpp
 )
 target_link_libraries(borelu_win PUBLIC borelu_portable advapi32 ntdll shell32 ole32
   borelu::delay::bcrypt borelu::delay::winhttp)

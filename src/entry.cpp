@@ -3,6 +3,7 @@
 #include "apply/worker.h"
 #include "controller/failure_record.h"
 #include "standard_error.h"
+#include "win/timeline.h"
 #include "windows/process_identity.h"
 #include "wizard_mode.h"
 #include "worker_request.h"
@@ -14,6 +15,7 @@ constexpr int kSuccess = 0;
 constexpr int kFailure = 1;
 
 int run_worker_mode(std::span<const std::string> arguments) {
+  const win::timeline::Span span("worker: run");
   const auto request = parse_worker_arguments(arguments);
   if (!request) {
     // A malformed worker command line is refused silently: no output, no record, no dialog.

@@ -8,6 +8,7 @@
 #include "ui/language.h"
 #include "ui/task_dialog.h"
 #include "ui/wizard/wizard_window.h"
+#include "win/timeline.h"
 
 namespace borelu {
 
@@ -22,12 +23,14 @@ Status run_wizard_mode() {
   if (!*wizard) {
     return fail(std::string(kCancelledMessage));
   }
+  win::timeline::at("wizard closed");
   const options::SetupOptions& confirmed = **wizard;
   // From here on every text the client shows follows the language chosen in the wizard.
   ui::set_interface_language(confirmed.language);
 
   // Installing over a running Borelu would replace files in use.
-  const auto running = controller::find_running_instance();
+  const auto running =
+      win::timeline::timed("running-instance check", controller::find_running_instance);
   if (!running) {
     return std::unexpected(running.error());
   }

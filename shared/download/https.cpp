@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "download/urls.h"
@@ -14,6 +15,7 @@
 #include "win/handles.h"
 #include "win/system_error.h"
 #include "win/text.h"
+#include "win/timeline.h"
 
 namespace borelu::download {
 namespace {
@@ -116,6 +118,7 @@ Status https_get(std::string_view object_path, std::uint64_t limit, const BodySi
     return std::unexpected(win::last_os_failure("Start HTTPS connection"));
   }
   // Closed in reverse order of opening on every path: the members are destroyed that way.
+  std::optional<win::timeline::Span> opening(std::in_place, "session opened");
   const win::InternetHandle session(
       WinHttpOpen(win::widen(USER_AGENT).c_str(), WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY,
                   WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, WINHTTP_FLAG_ASYNC));
@@ -139,6 +142,7 @@ Status https_get(std::string_view object_path, std::uint64_t limit, const BodySi
   if (!request) {
     return std::unexpected(win::last_os_failure("Open download"));
   }
+  opening.reset();
   auto context = reinterpret_cast<DWORD_PTR>(&exchange);
   exchange.holders.fetch_add(1);  // the request handle's hold, until it has closed
   if (!WinHttpSetOption(request.get(), WINHTTP_OPTION_CONTEXT_VALUE, &context, sizeof context)) {
@@ -155,6 +159,7 @@ Status https_get(std::string_view object_path, std::uint64_t limit, const BodySi
     return std::unexpected(win::last_os_failure("Protect download connection"));
   }
   const std::wstring headers = win::widen(EXTRA_HEADERS);
+  std::optional<win::timeline::Span> asking(std::in_place, "request answered");
   Step step = run_step(exchange, cancel.signal, WINHTTP_CALLBACK_STATUS_SENDREQUEST_COMPLETE, [&] {
     return WinHttpSendRequest(request.get(), headers.c_str(), static_cast<DWORD>(-1L),
                               WINHTTP_NO_REQUEST_DATA, 0, 0, context);
@@ -163,6 +168,7 @@ Status https_get(std::string_view object_path, std::uint64_t limit, const BodySi
     step = run_step(exchange, cancel.signal, WINHTTP_CALLBACK_STATUS_HEADERS_AVAILABLE,
                     [&] { return WinHttpReceiveResponse(request.get(), nullptr); });
   }
+  asking.reset();
   if (step == Step::cancelled) {
     return fail(std::string(kCancelledMessage));
   }
@@ -194,6 +200,7 @@ Status https_get(std::string_view object_path, std::uint64_t limit, const BodySi
     return static_cast<std::size_t>(exchange.bytes);
   };
   const Clock clock = [] { return std::chrono::steady_clock::now().time_since_epoch(); };
+  const win::timeline::Span body("body");
   return read_body(reader, limit, sink, clock, cancel.requested);
 }
 

@@ -17,6 +17,7 @@
 #include "manifest/installation.h"
 #include "webview2/webview2.h"
 #include "win/text.h"
+#include "win/timeline.h"
 #include "windows/owner_sid.h"
 #include "windows/process_identity.h"
 
@@ -31,7 +32,9 @@ constexpr std::string_view kStageNotLocal =
 // restore will need, the updater's runner and the rollback copy. A failure here leaves the
 // installation folder, the service and the registration as they were.
 Status prepare_apply(const WorkerRequest& request, ApplyRun& run) {
-  auto staged = copy_stage_to_work(request.stageDir, run.work.path);
+  namespace timeline = win::timeline;
+  auto staged = timeline::timed(
+      "worker: stage copied", [&] { return copy_stage_to_work(request.stageDir, run.work.path); });
   if (!staged) {
     return std::unexpected(staged.error());
   }
@@ -43,34 +46,49 @@ Status prepare_apply(const WorkerRequest& request, ApplyRun& run) {
   }
   run.installationFolder = *installation;
 
-  auto installed = check_owner_and_version(request.operation, run.ownerSid, run.release);
+  auto installed = timeline::timed("worker: owner and version checked", [&] {
+    return check_owner_and_version(request.operation, run.ownerSid, run.release);
+  });
   if (!installed) {
     return std::unexpected(installed.error());
   }
   run.installedReleaseBytes = std::move(*installed);
 
-  if (auto caller =
-          check_calling_application(request.parentPid, run.ownerSid, run.installationFolder);
+  if (auto caller = timeline::timed("worker: caller checked",
+                                    [&] {
+                                      return check_calling_application(
+                                          request.parentPid, run.ownerSid, run.installationFolder);
+                                    });
       !caller) {
     return caller;
   }
 
-  if (auto runtime = webview2::ensure_webview2(run.ownerSid, run.work.path); !runtime) {
+  if (auto runtime =
+          timeline::timed("worker: WebView2",
+                          [&] { return webview2::ensure_webview2(run.ownerSid, run.work.path); });
+      !runtime) {
     return runtime;
   }
 
-  auto service = probe_blocking_service(system_service_control());
+  auto service = timeline::timed("worker: service probed",
+                                 [] { return probe_blocking_service(system_service_control()); });
   if (!service) {
     return std::unexpected(service.error());
   }
   run.serviceExisted = *service;
-  run.snapshot = take_restore_snapshot(run.ownerSid, run.installedReleaseBytes);
+  run.snapshot = timeline::timed("worker: restore snapshot", [&] {
+    return take_restore_snapshot(run.ownerSid, run.installedReleaseBytes);
+  });
 
-  if (auto runner = provide_updater_runner(run.release, run.work); !runner) {
+  if (auto runner = timeline::timed("worker: updater runner",
+                                    [&] { return provide_updater_runner(run.release, run.work); });
+      !runner) {
     return runner;
   }
 
-  auto saved = make_rollback_copy(run.installationFolder, run.work.rollback());
+  auto saved = timeline::timed("worker: rollback copy", [&] {
+    return make_rollback_copy(run.installationFolder, run.work.rollback());
+  });
   if (!saved) {
     return std::unexpected(saved.error());
   }
@@ -83,18 +101,23 @@ Status prepare_apply(const WorkerRequest& request, ApplyRun& run) {
 // The point of no return: the service installer puts the release in place and the records are
 // committed. Any failure from here on restores the previous installation from the rollback copy.
 Status apply_under_rollback(const WorkerRequest& request, ApplyRun& run) {
-  Status applied = run_service_installer(run.work.path, run.ownerSid);
+  namespace timeline = win::timeline;
+  Status applied = timeline::timed("worker: service installer", [&] {
+    return run_service_installer(run.work.path, run.ownerSid);
+  });
   if (applied) {
+    const timeline::Span span("worker: records committed");
     applied = commit_records(run.installationFolder, run.releaseBytes, run.release,
                              request.preferences, run.ownerSid);
   }
   if (applied) {
-    applied = end_apply(run.work.path);
+    applied = timeline::timed("worker: apply ended", [&] { return end_apply(run.work.path); });
   }
   if (!applied) {
     return std::unexpected(
         restore_installation(run, std::move(applied.error()), system_service_control()));
   }
+  const timeline::Span span("worker: finished");
   finish_successful_apply(run.release, run.maintenanceFolder, run.work);
   return {};
 }
@@ -103,12 +126,16 @@ Status apply_under_rollback(const WorkerRequest& request, ApplyRun& run) {
 Status apply_locked(const WorkerRequest& request) {
   ApplyRun run;
   run.ownerSid = request.ownerSid;
-  auto maintenance = prepare_maintenance_folder();
+  auto maintenance = win::timeline::timed("worker: maintenance folder", prepare_maintenance_folder);
   if (!maintenance) {
     return std::unexpected(maintenance.error());
   }
   run.maintenanceFolder = *maintenance;
-  if (auto recovered = recover_interrupted_applies(run.maintenanceFolder, system_service_control());
+  if (auto recovered = win::timeline::timed("worker: interrupted applies recovered",
+                                            [&] {
+                                              return recover_interrupted_applies(
+                                                  run.maintenanceFolder, system_service_control());
+                                            });
       !recovered) {
     return recovered;
   }
@@ -117,7 +144,10 @@ Status apply_locked(const WorkerRequest& request) {
     return std::unexpected(work.error());
   }
   run.work = *work;
-  const ScopeExit tidy([&] { tidy_work_folder(run.work); });
+  const ScopeExit tidy([&] {
+    const win::timeline::Span tidied("worker: work folder tidied");
+    tidy_work_folder(run.work);
+  });
 
   if (auto prepared = prepare_apply(request, run); !prepared) {
     return prepared;

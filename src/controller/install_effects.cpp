@@ -16,6 +16,7 @@
 #include "win/handles.h"
 #include "win/system_error.h"
 #include "win/text.h"
+#include "win/timeline.h"
 #include "windows/process_identity.h"
 
 namespace borelu::controller {
@@ -26,6 +27,7 @@ class ElevatedWorker final : public WorkerProcess {
   explicit ElevatedWorker(HANDLE process) : process_(process) {}
 
   bool wait(std::uint32_t millis) override {
+    const win::timeline::Span span("worker awaited");
     return WaitForSingleObject(process_.get(), millis) == WAIT_OBJECT_0;
   }
   std::optional<std::uint32_t> exit_code() override {
@@ -44,11 +46,12 @@ class ElevatedWorker final : public WorkerProcess {
 class MachineEffects final : public InstallEffects {
  public:
   Result<std::string> fetch_metadata(const CancelState& cancel) override {
+    const win::timeline::Span span("metadata fetched");
     const RequestCancel request_cancel(cancel);
     return download::fetch_metadata(request_cancel.get());
   }
   Result<std::string> create_stage() override {
-    auto made = controller::create_stage();
+    auto made = win::timeline::timed("stage created", controller::create_stage);
     if (!made) {
       return std::unexpected(made.error());
     }
@@ -105,6 +108,7 @@ class MachineEffects final : public InstallEffects {
       // is already in another) leaves the call as it was.
       const ComApartment apartment(
           static_cast<COINIT>(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+      const win::timeline::Span span("elevation asked");
       started = ShellExecuteExW(&info);
       code = GetLastError();
     }
@@ -142,6 +146,7 @@ class MachineEffects final : public InstallEffects {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
+    const win::timeline::Span span("first launch");
     if (!CreateProcessW(path.c_str(), command_line.data(), nullptr, nullptr, FALSE,
                         CREATE_NO_WINDOW, nullptr, directory.c_str(), &startup, &info)) {
       return std::unexpected(win::last_os_failure());
@@ -152,13 +157,16 @@ class MachineEffects final : public InstallEffects {
     return {};
   }
   Status configure_shortcuts(bool desktop, bool start_menu) override {
+    const win::timeline::Span span("shortcuts");
     return controller::configure_shortcuts(desktop, start_menu);
   }
   void remove_stage_after_success(std::string_view) override {
+    const win::timeline::Span span("stage removed");
     controller::remove_stage_after_success(stage_);
   }
   std::optional<std::string> read_failure_record(std::uint32_t worker_pid,
                                                  std::uint64_t start_millis) override {
+    const win::timeline::Span span("failure record read");
     return controller::read_failure_record(worker_pid, start_millis);
   }
 

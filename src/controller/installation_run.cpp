@@ -8,6 +8,7 @@
 #include "ui/language.h"
 #include "ui/progress/progress_window.h"
 #include "ui/task_dialog.h"
+#include "win/timeline.h"
 
 namespace borelu::controller {
 
@@ -40,6 +41,7 @@ Status run_installation(const options::SetupOptions& confirmed, std::uint32_t dp
   if (!**window) {
     return **window;
   }
+  win::timeline::at("success dialog asked for");
   ui::show_success_dialog();
   return {};
 }

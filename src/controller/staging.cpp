@@ -18,6 +18,7 @@
 #include "win/random.h"
 #include "win/system_error.h"
 #include "win/text.h"
+#include "win/timeline.h"
 
 namespace borelu::controller {
 namespace {
@@ -168,6 +169,8 @@ Status download_all(std::string_view stage, const manifest::Release& release,
     if (!object_path) {
       return fail("Unapproved download host.");
     }
+    const std::string phase = "file " + artifact.name;
+    const win::timeline::Span file_span(phase);
     const auto fetched = download::https_get(
         *object_path, artifact.bytes,
         [&](std::span<const unsigned char> chunk) -> Status {
@@ -186,11 +189,15 @@ Status download_all(std::string_view stage, const manifest::Release& release,
     if (!fetched) {
       return fetched;
     }
-    if (auto flushed = win::flush_to_disk(part.get()); !flushed) {
+    if (auto flushed =
+            win::timeline::timed("flush", [&] { return win::flush_to_disk(part.get()); });
+        !flushed) {
       return flushed;
     }
     part.reset();
-    if (auto checked = apply::check_file_against_artifact(part_path, artifact); !checked) {
+    if (auto checked = win::timeline::timed(
+            "read back", [&] { return apply::check_file_against_artifact(part_path, artifact); });
+        !checked) {
       return checked;
     }
     if (auto renamed = rename_replacing(part_path, final_path); !renamed) {

@@ -11,6 +11,7 @@
 #include "ui/failure_explanation.h"
 #include "ui/language.h"
 #include "win/text.h"
+#include "win/timeline.h"
 
 namespace borelu::ui {
 namespace {
@@ -23,6 +24,13 @@ struct DialogTexts {
   std::string_view content;
   std::optional<std::string_view> details;  // nothing: no expandable section
 };
+
+HRESULT CALLBACK on_dialog_notification(HWND, UINT notification, WPARAM, LPARAM, LONG_PTR) {
+  if (notification == TDN_CREATED) {
+    win::timeline::at("dialog shown");
+  }
+  return S_OK;
+}
 
 // One owner-less task dialog with an OK button, in the interface language and direction.
 void show(const DialogTexts& texts) {
@@ -44,6 +52,9 @@ void show(const DialogTexts& texts) {
   if (texts.details) {
     config.pszExpandedInformation = details.c_str();
     config.pszCollapsedControlText = expander.c_str();
+  }
+  if (win::timeline::enabled()) {
+    config.pfCallback = on_dialog_notification;  // only to mark when the dialog is up
   }
   (void)TaskDialogIndirect(&config, nullptr, nullptr, nullptr);
 }

@@ -33,6 +33,7 @@
 #include "ui_driver.h"
 #include "win/handles.h"
 #include "win/text.h"
+#include "win/timeline.h"
 
 namespace {
 
@@ -146,6 +147,7 @@ int drive(const std::wstring& setup, const WizardChoices& choices, Shots& shots,
     std::fprintf(stderr, "The wizard walk stopped: %s\n", walked.c_str());
     return 1;
   }
+  borelu::win::timeline::at("Install clicked");
   std::puts("wizard: Install chosen");
   const auto installing = Clock::now();
   Clock::time_point verified{};
@@ -181,6 +183,8 @@ int drive(const std::wstring& setup, const WizardChoices& choices, Shots& shots,
       },
       900s);
   const auto finished = Clock::now();
+  if (dialog != nullptr)
+    borelu::win::timeline::at("dialog seen");
   if (timings && launched != Clock::time_point{}) {
     std::printf(
         "timings: download %.2f s, worker %.2f s, finish %.2f s, Install to dialog %.2f s\n",

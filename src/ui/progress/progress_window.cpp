@@ -22,6 +22,7 @@
 #include "ui/progress/progress_layout.h"
 #include "ui/top_level_window.h"
 #include "win/text.h"
+#include "win/timeline.h"
 
 namespace borelu::ui::progress {
 namespace {
@@ -202,13 +203,16 @@ LRESULT CALLBACK progress_procedure(HWND window, UINT message, WPARAM wparam, LP
       return 0;
     case WM_TIMER:
       if (wparam == kTimerId) {
+        const win::timeline::Span span("progress window: timer");
         on_timer(window, *state);
       }
       return 0;
-    case WM_PAINT:
+    case WM_PAINT: {
+      const win::timeline::Span span("progress window: paint");
       theme::paint_window(window, state->palette.background,
                           [&](HDC dc, const DeviceRect&) { paint(dc, *state); });
       return 0;
+    }
     case WM_GETOBJECT:
       if (const LRESULT object = answer_get_object(state->access, 0, wparam, lparam)) {
         return object;
