@@ -33,6 +33,12 @@ testing::DialogSnapshot shown_by(Show show) {
 class ArabicDialogs : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
+    // Wine sets up a process's window classes once, on the first thread that asks. A dialog
+    // thread that asks first from inside comctl32's start-up (under the loader lock) while this
+    // thread, reading the windows, asks too leaves each waiting on the other for good. Both are
+    // done here, before any dialog thread starts.
+    LoadLibraryW(L"comctl32.dll");
+    GetDesktopWindow();
     set_interface_language("ar");
     set_interface_language("en");  // the first choice holds
   }
