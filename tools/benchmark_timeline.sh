@@ -7,7 +7,8 @@
 #   download     Wine's WinHTTP fetching the metadata and the three 24 MiB files, each written,
 #                flushed and read back through SHA-256 (tests/benchmarks/winhttp_floor.cpp)
 #   raw passes   the worker's file steps done by plain reads, hashes and writes over the same bytes
-#                (tests/benchmarks/apply_steps_benchmark.cpp, a repair)
+#                (tests/benchmarks/apply_steps_benchmark.cpp, a repair), and the release's own
+#                service installer (a test double here) run alone by the same benchmark
 #   process      the smallest program created and waited for
 #   elevated     the same through ShellExecuteExW's "runas" verb, as Setup starts its worker
 #   task-dialog  one task dialog, from the call until it is created
@@ -53,7 +54,7 @@ for run in $(seq "$runs"); do
     tr -d '\r' | sed -nE 's/.* in ([0-9.]+) s,.*/floor download \1/p' >>"$floors"
   sync
   tests/wine/run.sh "$build/tests/borelu_apply_steps_benchmark.exe" 'C:\bench-stage' \
-    'C:\bench-scratch' S-1-5-21-0-0-0-1000 | tr -d '\r' | grep '^raw ' >>"$floors"
+    'C:\bench-scratch' S-1-5-21-0-0-0-1000 | tr -d '\r' | grep -E '^(raw |step service installer )' >>"$floors"
   floor process "$(windows_path "$build/tests/borelu_empty_program.exe")"
   floor elevated "$(windows_path "$build/tests/borelu_empty_program.exe")"
   floor task-dialog

@@ -153,6 +153,9 @@ Status download_all(std::string_view stage, const manifest::Release& release,
     total += artifact.bytes;
   }
   std::uint64_t done = 0;
+  // One line per whole percent, not one per piece read: the window shows nothing finer, and each
+  // line is a string made and handed across threads.
+  std::optional<std::uint32_t> reported;
   for (const auto& artifact : release.files) {
     if (cancel.cancel_requested()) {
       return fail(std::string(kCancelledMessage));  // the next file is not even asked for
@@ -181,8 +184,10 @@ Status download_all(std::string_view stage, const manifest::Release& release,
             return written;
           }
           done += chunk.size();
-          const auto percent = download::percent_of(done, total);
-          progress(percent, download::downloading_line(release.version, percent));
+          if (const auto percent = download::percent_of(done, total); percent != reported) {
+            reported = percent;
+            progress(percent, download::downloading_line(release.version, percent));
+          }
           return {};
         },
         request_cancel.get());

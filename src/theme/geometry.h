@@ -4,6 +4,7 @@
 // fixed logical width) to device pixels with right-to-left mirroring, the DPI rule, window size
 // and centring, and the arcs of a rounded rectangle.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -25,6 +26,11 @@ struct DeviceRect {
 
   [[nodiscard]] constexpr std::int32_t width() const { return right - left; }
   [[nodiscard]] constexpr std::int32_t height() const { return bottom - top; }
+  // Whether the two share at least one pixel.
+  [[nodiscard]] constexpr bool overlaps(const DeviceRect& other) const {
+    return std::max(left, other.left) < std::min(right, other.right) &&
+           std::max(top, other.top) < std::min(bottom, other.bottom);
+  }
   friend constexpr bool operator==(const DeviceRect&, const DeviceRect&) = default;
 };
 

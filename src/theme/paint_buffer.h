@@ -40,15 +40,17 @@ class PaintBuffer {
   return {r.left, r.top, r.right, r.bottom};
 }
 
-// WM_PAINT of a window: the whole client area through a PaintBuffer; draw(HDC, DeviceRect).
+// WM_PAINT of a window: the part of the client area the system asks for, through a PaintBuffer;
+// draw(HDC, DeviceRect area) may leave out what lies wholly outside that area.
 template <class Draw>
 void paint_window(HWND window, Colour background, Draw&& draw) {
   PAINTSTRUCT ps{};
   const HDC target = BeginPaint(window, &ps);
-  if (target != nullptr) {
-    RECT client{};
-    GetClientRect(window, &client);
-    PaintBuffer buffer(target, device_rect(client), background);
+  RECT client{};
+  RECT dirty{};
+  if (target != nullptr && GetClientRect(window, &client) &&
+      IntersectRect(&dirty, &client, &ps.rcPaint)) {
+    PaintBuffer buffer(target, device_rect(dirty), background);
     if (buffer.dc() != nullptr) {
       draw(buffer.dc(), buffer.area());
       buffer.present();

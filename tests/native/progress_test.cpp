@@ -124,5 +124,41 @@ TEST(ProgressBar, FillGrowsFromTheStartEdgeAndTheSegmentSlides) {
   }
 }
 
+// The window paints a tick only when its frame differs from the last one painted: a change that
+// shows must change the frame (or the screen freezes short of the truth), and one that does not
+// must not (or every tick paints again).
+TEST(ProgressBar, AFrameChangesExactlyWhenThePixelsOrThePercentageDo) {
+  const struct {
+    const char* what;
+    ui::ProgressBar a, b;
+    int track_right;
+    bool same;
+  } cases[] = {
+      {"less than a pixel, same percentage", {45, 45.01F, 0}, {45, 45.02F, 0}, 492, true},
+      {"arrived, ticks on", {100, 100, 0}, {100, 100, 0.5F}, 492, true},
+      {"same pixels, the percentage turns", {46, 45.4F, 0}, {46, 45.6F, 0}, 60, false},
+      {"one pixel more", {50, 40, 0}, {50, 40.3F, 0}, 492, false},
+      {"the first percentage arrives", {0, 0, 0}, {1, 0, 0}, 492, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ui::bar_frame(c.a, 28, c.track_right, false) ==
+                  ui::bar_frame(c.b, 28, c.track_right, false),
+              c.same)
+        << c.what;
+  }
+  // No percentage yet: the segment slides, and each tick but those where it is out of sight
+  // shows a new frame.
+  ui::ProgressBar sliding;
+  int unchanged = 0;
+  auto frame = ui::bar_frame(sliding, 28, 492, true);
+  for (int i = 0; i < 200; ++i) {
+    ui::tick(sliding);
+    auto next = ui::bar_frame(sliding, 28, 492, true);
+    unchanged += next == frame && next.fill.has_value() ? 1 : 0;
+    frame = std::move(next);
+  }
+  EXPECT_EQ(unchanged, 0);
+}
+
 }  // namespace
 }  // namespace borelu

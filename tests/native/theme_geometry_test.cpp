@@ -112,5 +112,26 @@ TEST(Typography, AlignmentTableAndFontHeights) {
   EXPECT_EQ(font_height(27, 2.0f), -54);
 }
 
+// A paint leaves out what lies outside the area it was asked for: rectangles that only touch
+// share no pixel, one that reaches a single pixel in does.
+TEST(DeviceRect, OverlapsOnlyWhenAPixelIsShared) {
+  const DeviceRect band{0, 80, 520, 190};
+  const struct {
+    DeviceRect other;
+    bool overlaps;
+  } cases[] = {
+      {{28, 24, 444, 50}, false},     // the title, above
+      {{0, 60, 520, 80}, false},      // touching the band's top edge
+      {{0, 190, 520, 200}, false},    // touching its bottom edge
+      {{0, 79, 520, 81}, true},       // one row in
+      {{519, 100, 600, 120}, true},   // one column in
+      {{100, 100, 100, 120}, false},  // empty
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(band.overlaps(c.other), c.overlaps) << c.other.left << "," << c.other.top;
+    EXPECT_EQ(c.other.overlaps(band), c.overlaps);
+  }
+}
+
 }  // namespace
 }  // namespace borelu::theme

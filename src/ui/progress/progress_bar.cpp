@@ -62,4 +62,8 @@ std::optional<std::string> percentage_label(const ProgressBar& bar) {
   return percentage(static_cast<std::uint32_t>(std::lround(bar.shown)));
 }
 
+BarFrame bar_frame(const ProgressBar& bar, int track_left, int track_right, bool right_to_left) {
+  return {bar_fill(bar, track_left, track_right, right_to_left), percentage_label(bar)};
+}
+
 }  // namespace borelu::ui

@@ -26,6 +26,7 @@ void tick(ProgressBar& bar);
 struct FillSpan {
   int left = 0;
   int right = 0;
+  bool operator==(const FillSpan&) const = default;
 };
 
 // Where the fill lies on a track from `track_left` to `track_right`: the eased share of a known
@@ -36,5 +37,15 @@ struct FillSpan {
 
 // "NN%" beside the bar, only once a percentage is known.
 [[nodiscard]] std::optional<std::string> percentage_label(const ProgressBar& bar);
+
+// Everything of the bar that reaches the screen: two ticks with equal frames draw the same
+// pixels, so the second needs no paint.
+struct BarFrame {
+  std::optional<FillSpan> fill;
+  std::optional<std::string> label;
+  bool operator==(const BarFrame&) const = default;
+};
+[[nodiscard]] BarFrame bar_frame(const ProgressBar& bar, int track_left, int track_right,
+                                 bool right_to_left);
 
 }  // namespace borelu::ui
