@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "theme/dark_frame.h"
+
 namespace borelu::theme {
 
 namespace {
@@ -30,6 +32,16 @@ Palette system_palette() {
                                              .button_text = system_colour(COLOR_BTNTEXT),
                                              .grey_text = system_colour(COLOR_GRAYTEXT),
                                              .hot_light = system_colour(COLOR_HOTLIGHT)});
+}
+
+bool follow_system_palette(HWND window, Palette& palette) {
+  const Palette now = system_palette();
+  if (now == palette) {
+    return false;
+  }
+  palette = now;
+  apply_dark_frame(window, palette);
+  return true;
 }
 
 }  // namespace borelu::theme

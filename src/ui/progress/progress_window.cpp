@@ -186,13 +186,9 @@ void paint(HDC dc, const ProgressState& state, const DeviceRect& area) {
 
 // High contrast turned on or off, or its colours changed.
 void on_system_colours(HWND window, ProgressState& state) {
-  const theme::Palette palette = theme::system_palette();
-  if (palette == state.palette) {
-    return;
+  if (theme::follow_system_palette(window, state.palette)) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
   }
-  state.palette = palette;
-  theme::apply_dark_frame(window, palette);
-  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
 // Cancel, Escape or the close box. With a result the window just closes; before it, closing asks

@@ -168,13 +168,10 @@ void on_command(HWND window, WizardState& state, int id, std::optional<int> focu
 // High contrast turned on or off, or its colours changed: everything is drawn again in the
 // palette that now holds.
 void on_system_colours(HWND window, WizardState& state) {
-  const theme::Palette palette = theme::system_palette();
-  if (palette == state.palette) {
+  if (!theme::follow_system_palette(window, state.palette)) {
     return;
   }
-  state.palette = palette;
-  state.edit_brush.reset(CreateSolidBrush(palette.surface.colorref()));
-  theme::apply_dark_frame(window, palette);
+  state.edit_brush.reset(CreateSolidBrush(state.palette.surface.colorref()));
   if (const HWND terms = GetDlgItem(window, control::TERMS_TEXT)) {
     style_terms_text(terms, state);
   }
