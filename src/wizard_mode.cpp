@@ -4,7 +4,6 @@
 #include "controller/installation_run.h"
 #include "controller/running_instance.h"
 #include "options.h"
-#include "theme/window_placement.h"
 #include "ui/language.h"
 #include "ui/task_dialog.h"
 #include "ui/wizard/wizard_window.h"
@@ -37,7 +36,7 @@ Status run_wizard_mode() {
   if (*running == controller::RunningInstance::running) {
     return fail(std::string(controller::kQuitBoreluFirst));
   }
-  return controller::run_installation(confirmed, theme::opening_dpi());
+  return controller::run_installation(confirmed);
 }
 
 void report_client_failure(std::string_view message) {

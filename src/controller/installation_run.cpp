@@ -12,7 +12,7 @@
 
 namespace borelu::controller {
 
-Status run_installation(const options::SetupOptions& confirmed, std::uint32_t dpi) {
+Status run_installation(const options::SetupOptions& confirmed) {
   auto [sender, receiver] = make_channel<ControllerMessage>();
   CancelState cancel;
   const InstallInput input{confirmed, ui::interface_language()};
@@ -25,7 +25,7 @@ Status run_installation(const options::SetupOptions& confirmed, std::uint32_t dp
   });
 
   const auto window =
-      ui::progress::run_progress_window(std::move(receiver), cancel, input.language, dpi);
+      ui::progress::run_progress_window(std::move(receiver), cancel, input.language);
   // Without a result the window was closed or never opened: the controller is asked to stop
   // (it no longer can once it has asked for elevation) and is always waited for.
   if (!window || !*window) {

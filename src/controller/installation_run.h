@@ -1,7 +1,5 @@
 #pragma once
 
-#include <cstdint>
-
 #include "core/failure.h"
 #include "options.h"
 
@@ -11,6 +9,6 @@ namespace borelu::controller {
 // does the work while the progress window shows it; the success dialog ends a successful run.
 // Returns success after that dialog, or the failure text ("Cancelled." when the window was
 // closed before a result).
-[[nodiscard]] Status run_installation(const options::SetupOptions& confirmed, std::uint32_t dpi);
+[[nodiscard]] Status run_installation(const options::SetupOptions& confirmed);
 
 }  // namespace borelu::controller

@@ -1,17 +1,17 @@
 #pragma once
 
-// Where a window opens: centred on the primary monitor, at that monitor's DPI, which differs from
-// the system DPI when the monitors have different scales (or the scale changed since sign-in).
+// Where a window opens and at what scale (`fit_window`): in the work area of the monitor it opens
+// on (the primary one), at that monitor's DPI, which differs from the system DPI when the monitors
+// have different scales (or the scale changed since sign-in), or less when the window would not
+// fit there. After WM_DPICHANGED the same rule holds on the monitor the window reached.
 
 #include <windows.h>
 
 #include <cstdint>
 
-namespace borelu::theme {
+#include "theme/screen_fit.h"
 
-// The DPI of the monitor the program's windows open on (the primary one), at least 96; the system
-// DPI if the monitor cannot say.
-[[nodiscard]] std::uint32_t opening_dpi();
+namespace borelu::theme {
 
 struct WindowPlacement {
   float scale = 1.0f;
@@ -19,8 +19,13 @@ struct WindowPlacement {
 };
 
 // The client area is the logical size times the scale, rounded; the frame is added for `style`
-// (no menu, no extended style) at `dpi`.
-[[nodiscard]] WindowPlacement centred_placement(float logical_width, float logical_height,
-                                                DWORD style, std::uint32_t dpi);
+// (no menu, no extended style) at the monitor's DPI.
+[[nodiscard]] WindowPlacement opening_placement(float logical_width, float logical_height,
+                                                DWORD style);
+
+// For WM_DPICHANGED: `dpi` and `suggested` as the message gives them.
+[[nodiscard]] WindowPlacement placement_after_dpi_change(HWND window, float logical_width,
+                                                         float logical_height, std::uint32_t dpi,
+                                                         const RECT& suggested);
 
 }  // namespace borelu::theme

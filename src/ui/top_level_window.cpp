@@ -32,8 +32,8 @@ void run_message_loop(HWND window) {
 
 }  // namespace
 
-Status run_top_level_window(const TopLevelWindow& window, std::uint32_t dpi, void* state,
-                            std::string_view failure_label) {
+Status run_top_level_window(const TopLevelWindow& window, const theme::WindowPlacement& placement,
+                            void* state, std::string_view failure_label) {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   WNDCLASSEXW window_class{};
   window_class.cbSize = sizeof window_class;
@@ -47,8 +47,6 @@ Status run_top_level_window(const TopLevelWindow& window, std::uint32_t dpi, voi
   }
   const ClassRegistration registration(window.class_name, instance);
 
-  const theme::WindowPlacement placement =
-      theme::centred_placement(window.logical_width, window.logical_height, window.style, dpi);
   const HWND created = CreateWindowExW(0, window.class_name, window.title.c_str(), window.style,
                                        placement.x, placement.y, placement.width, placement.height,
                                        nullptr, nullptr, instance, state);

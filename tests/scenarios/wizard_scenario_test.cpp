@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <iostream>
 #include <optional>
 #include <string>
 #include <thread>
@@ -15,6 +16,7 @@
 #include "manifest/installation.h"
 #include "process_runner.h"
 #include "theme/choice_layout.h"
+#include "theme/screen_fit.h"
 #include "theme/window_placement.h"
 #include "ui/wizard/wizard_model.h"
 #include "ui_driver.h"
@@ -193,7 +195,7 @@ TEST(WizardScenario, WalksEveryPageForwardAndBackAndConfirmsWithInstall) {
   const WindowView v = wizard.view();
   EXPECT_EQ(v.client.cx, 720);
   EXPECT_EQ(v.client.cy, 580);
-  const auto centred = theme::centred_placement(720, 580, kWizardStyle, USER_DEFAULT_SCREEN_DPI);
+  const auto centred = theme::opening_placement(720, 580, kWizardStyle);
   const RECT outer{centred.x, centred.y, centred.x + centred.width, centred.y + centred.height};
   EXPECT_TRUE(EqualRect(&v.outer, &outer));
   // The system adds WS_CLIPSIBLINGS to every top-level window.
@@ -438,6 +440,103 @@ TEST(WizardScenario, SystemDpiSetsTheScaleAndDpiChangeRebuildsAtTheNewOne) {
 
   press_key(wizard.window, VK_ESCAPE);
   wizard.expect_ends_silently("Escape at 144 DPI");
+}
+
+// On a small screen (ctest runs these in a session of their own, on a 1366 x 768 display): the
+// wizard opens in the work area at the largest scale that fits, lays every page out at that
+// scale and keeps every control on the screen, also after a DPI change.
+theme::MonitorArea primary_work_area(std::uint32_t dpi) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  GetMonitorInfoW(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &info);
+  return {dpi, {info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom}};
+}
+
+theme::PixelSize wizard_frame(std::uint32_t dpi) {
+  RECT frame{0, 0, 0, 0};
+  AdjustWindowRectExForDpi(&frame, kWizardStyle, FALSE, 0, dpi);
+  return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
+bool inside(const RECT& inner, const theme::DeviceRect& outer) {
+  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+         inner.bottom <= outer.bottom;
+}
+
+// Every control of the page, in screen coordinates, lies in the work area.
+void expect_controls_on_screen(const Wizard& wizard, const theme::DeviceRect& work) {
+  POINT origin{0, 0};
+  ClientToScreen(wizard.window, &origin);
+  for (const ControlView& c : wizard.view().controls) {
+    RECT on_screen = c.rect;
+    OffsetRect(&on_screen, origin.x, origin.y);
+    EXPECT_TRUE(inside(on_screen, work)) << "control " << c.id << " page " << wizard.model.page + 1;
+  }
+}
+
+TEST(SmallScreen, TheWizardOpensAtTheLargestScaleThatFitsTheWorkArea) {
+  const theme::DeviceRect screen{0, 0, GetSystemMetrics(SM_CXSCREEN),
+                                 GetSystemMetrics(SM_CYSCREEN)};
+  ASSERT_EQ(screen, (theme::DeviceRect{0, 0, 1366, 768})) << "run on a 1366 x 768 display";
+  // 100 % and 125 % fit a screen without a taskbar; 150 % (1080 x 870) does not.
+  for (const auto& [dpi, shrinks] : {std::pair{96u, false}, {120u, false}, {144u, true}}) {
+    SCOPED_TRACE(dpi);
+    const SystemDpi system(dpi);
+    const theme::MonitorArea monitor = primary_work_area(dpi);
+    const theme::ScreenFit fit =
+        theme::fit_window(theme::WIZARD_WIDTH, theme::WIZARD_HEIGHT, wizard_frame(dpi), monitor);
+    EXPECT_EQ(fit.dpi < dpi, shrinks);
+    EXPECT_GE(fit.dpi, 96u);
+    Wizard wizard(fit.scale);
+    ASSERT_NE(wizard.window, nullptr);
+    const WindowView v = wizard.view();
+    std::cout << "screen 1366 x 768 at " << dpi << " DPI: the wizard opens at " << fit.dpi
+              << " DPI, client " << v.client.cx << " x " << v.client.cy << ", window at ("
+              << v.outer.left << ", " << v.outer.top << ") to (" << v.outer.right << ", "
+              << v.outer.bottom << ")\n";
+    EXPECT_EQ(v.client.cx, theme::scaled(theme::WIZARD_WIDTH, fit.scale));
+    EXPECT_EQ(v.client.cy, theme::scaled(theme::WIZARD_HEIGHT, fit.scale));
+    const RECT expected{fit.outer.left, fit.outer.top, fit.outer.right, fit.outer.bottom};
+    EXPECT_TRUE(EqualRect(&v.outer, &expected));
+    EXPECT_TRUE(inside(v.outer, monitor.work));
+    // Every page at that scale, every control reachable: Next and Install included.
+    for (int page = 0; page < wizard_model::PAGE_COUNT; ++page) {
+      wizard.walk_to(page);
+      wizard.expect_page();
+      expect_controls_on_screen(wizard, monitor.work);
+    }
+    press_key(wizard.window, VK_ESCAPE);
+    wizard.expect_ends_silently("Escape");
+  }
+}
+
+TEST(SmallScreen, ADpiChangeThatWouldNotFitRefitsTheWizard) {
+  Wizard wizard;
+  ASSERT_NE(wizard.window, nullptr);
+  wizard.walk_to(3);
+  // The system suggests the wizard at 150 %, as it would on a larger monitor.
+  RECT suggested{0, 0, 1080, 870};
+  AdjustWindowRectExForDpi(&suggested, kWizardStyle, FALSE, 0, 144);
+  OffsetRect(&suggested, 200 - suggested.left, 100 - suggested.top);
+  ASSERT_TRUE(send_dpi_changed(wizard.window, 144, suggested));
+  const theme::MonitorArea monitor = primary_work_area(144);
+  const theme::ScreenFit fit =
+      theme::refit_window(theme::WIZARD_WIDTH, theme::WIZARD_HEIGHT, wizard_frame(144), monitor,
+                          {suggested.left, suggested.top, suggested.right, suggested.bottom});
+  ASSERT_LT(fit.dpi, 144u);
+  wizard.scale = fit.scale;
+  const WindowView v = wizard.view();
+  std::cout << "told of 144 DPI on 1366 x 768: rebuilt at " << fit.dpi << " DPI, client "
+            << v.client.cx << " x " << v.client.cy << ", window at (" << v.outer.left << ", "
+            << v.outer.top << ")\n";
+  // Wine keeps the frame at the DPI the window has, so the outer rectangle is what can be compared.
+  const RECT expected{fit.outer.left, fit.outer.top, fit.outer.right, fit.outer.bottom};
+  EXPECT_TRUE(EqualRect(&v.outer, &expected));
+  EXPECT_TRUE(inside(v.outer, monitor.work));
+  wizard.expect_page();  // the same page, rebuilt at the fitted scale
+  expect_controls_on_screen(wizard, monitor.work);
+  press_key(wizard.window, VK_ESCAPE);
+  wizard.expect_ends_silently("Escape after the DPI change");
 }
 
 }  // namespace

@@ -93,7 +93,7 @@ TEST(InstallationRun, AProgressWindowThatCannotOpenEndsTheRunOnceTheControllerHa
   options::SetupOptions confirmed;
   confirmed.acceptedPolicy = std::string(options::TERMS_VERSION);
   const auto before = staging_folders();
-  EXPECT_EQ(outcome(controller::run_installation(confirmed, 96)),
+  EXPECT_EQ(outcome(controller::run_installation(confirmed)),
             "Unable to open the installation window.");
   EXPECT_EQ(staging_folders(), before);  // asked to stop before it staged anything
   UnregisterClassW(L"Borelu.Progress", GetModuleHandleW(nullptr));

@@ -203,11 +203,9 @@ TEST(PaintBuffer, NoGdiObjectOutlivesAPaint) {
   EXPECT_EQ(testing::free_gdi_slots(), before);
 }
 
-TEST(WindowPlacement, ClientAreaIsTheLogicalSizeAtTheOpeningScaleAndCentred) {
+TEST(WindowPlacement, ClientAreaIsTheLogicalSizeAtTheOpeningScaleAndCentredInTheWorkArea) {
   constexpr DWORD kStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-  const std::uint32_t dpi = opening_dpi();
-  const WindowPlacement placement = centred_placement(WIZARD_WIDTH, WIZARD_HEIGHT, kStyle, dpi);
-  EXPECT_EQ(placement.scale, scale_for_dpi(dpi));
+  const WindowPlacement placement = opening_placement(WIZARD_WIDTH, WIZARD_HEIGHT, kStyle);
   const win::Window window(CreateWindowExW(0, L"STATIC", L"", kStyle, placement.x, placement.y,
                                            placement.width, placement.height, nullptr, nullptr,
                                            GetModuleHandleW(nullptr), nullptr));
@@ -216,8 +214,12 @@ TEST(WindowPlacement, ClientAreaIsTheLogicalSizeAtTheOpeningScaleAndCentred) {
   GetClientRect(window.get(), &client);
   EXPECT_EQ(client.right, scaled(WIZARD_WIDTH, placement.scale));
   EXPECT_EQ(client.bottom, scaled(WIZARD_HEIGHT, placement.scale));
-  EXPECT_EQ(placement.x, (GetSystemMetrics(SM_CXSCREEN) - placement.width) / 2);
-  EXPECT_EQ(placement.y, (GetSystemMetrics(SM_CYSCREEN) - placement.height) / 2);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  ASSERT_TRUE(GetMonitorInfoW(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor));
+  const RECT& work = monitor.rcWork;
+  EXPECT_EQ(placement.x, work.left + (work.right - work.left - placement.width) / 2);
+  EXPECT_EQ(placement.y, work.top + (work.bottom - work.top - placement.height) / 2);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #   session.sh stop DIR    ends every Wine process of that prefix and the display
 # With BORELU_SESSION_DISPLAY set (for example ":0"), the session uses that display instead of a
 # headless one, so a person can use the windows.
+# BORELU_SESSION_SCREEN (for example 1366x768x24) sets the headless display's size and depth.
 set -euo pipefail
 
 action=${1:?usage: session.sh start|stop DIR}
@@ -32,7 +33,7 @@ case "$action" in
     else
       # Xvfb picks a free display number itself and writes it to the given descriptor.
       exec 3>"$dir/display"
-      Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
+      Xvfb -displayfd 3 -screen 0 "${BORELU_SESSION_SCREEN:-1280x1024x24}" -nolisten tcp >"$dir/xvfb.log" 2>&1 &
       echo $! >"$dir/xvfb.pid"
       exec 3>&-
       for _ in $(seq 100); do

@@ -76,10 +76,12 @@ struct ProgressState {
 // The window reached a monitor of another DPI: it takes the size and place the system suggests,
 // its fonts and the Cancel button are made again at the new scale, and it is drawn anew.
 void on_dpi_changed(HWND window, ProgressState& state, WPARAM wparam, const RECT& suggested) {
-  SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  const theme::WindowPlacement placed = theme::placement_after_dpi_change(
+      window, theme::PROGRESS_WIDTH, theme::PROGRESS_HEIGHT, HIWORD(wparam), suggested);
+  SetWindowPos(window, nullptr, placed.x, placed.y, placed.width, placed.height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
   state.fonts = theme::ProgressFonts();  // the old three go before the new three are made
-  state.scale = static_cast<float>(HIWORD(wparam)) / 96.0f;
+  state.scale = placed.scale;
   state.fonts = theme::create_progress_fonts(state.scale);
   const DeviceRect r = state.place(CANCEL_BUTTON);
   SetWindowPos(state.cancelButton, nullptr, r.left, r.top, r.width(), r.height(),
@@ -270,8 +272,10 @@ LRESULT CALLBACK progress_procedure(HWND window, UINT message, WPARAM wparam, LP
 
 Result<std::optional<Status>> run_progress_window(controller::MessageReceiver receiver,
                                                   controller::CancelState& cancel,
-                                                  Language language, std::uint32_t dpi) {
-  const float scale = theme::scale_for_dpi(dpi);
+                                                  Language language) {
+  const theme::WindowPlacement placement =
+      theme::opening_placement(theme::PROGRESS_WIDTH, theme::PROGRESS_HEIGHT, kProgressStyle);
+  const float scale = placement.scale;
   ProgressState state{.receiver = std::move(receiver),
                       .cancel = cancel,
                       .language = language,
@@ -281,10 +285,9 @@ Result<std::optional<Status>> run_progress_window(controller::MessageReceiver re
                       .fonts = theme::create_progress_fonts(scale),
                       .bar = {},
                       .scale = scale};
-  const auto ran =
-      run_top_level_window({kProgressClass, progress_procedure, win::widen(state.title),
-                            kProgressStyle, theme::PROGRESS_WIDTH, theme::PROGRESS_HEIGHT},
-                           dpi, &state, "Open installation window");
+  const auto ran = run_top_level_window(
+      {kProgressClass, progress_procedure, win::widen(state.title), kProgressStyle}, placement,
+      &state, "Open installation window");
   if (!ran) {
     return std::unexpected(ran.error());
   }

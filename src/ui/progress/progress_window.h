@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdint>
 #include <optional>
 
 #include "controller/cancel_state.h"
@@ -14,7 +13,6 @@ namespace borelu::ui::progress {
 // result arrives or the user closes it. Returns that result, nothing when the window was closed
 // without one, or a failure when the window could not be opened.
 [[nodiscard]] Result<std::optional<Status>> run_progress_window(
-    controller::MessageReceiver receiver, controller::CancelState& cancel, Language language,
-    std::uint32_t dpi);
+    controller::MessageReceiver receiver, controller::CancelState& cancel, Language language);
 
 }  // namespace borelu::ui::progress

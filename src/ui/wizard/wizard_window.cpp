@@ -222,10 +222,12 @@ void draw_item(const WizardState& state, const DRAWITEMSTRUCT& item) {
 }
 
 void on_dpi_changed(HWND window, WizardState& state, WPARAM wparam, const RECT& suggested) {
-  SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  const theme::WindowPlacement placed = theme::placement_after_dpi_change(
+      window, theme::WIZARD_WIDTH, theme::WIZARD_HEIGHT, HIWORD(wparam), suggested);
+  SetWindowPos(window, nullptr, placed.x, placed.y, placed.width, placed.height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
   state.fonts = theme::WizardFonts();  // the old six go before the new six are made
-  state.scale = static_cast<float>(HIWORD(wparam)) / 96.0f;
+  state.scale = placed.scale;
   state.fonts = theme::create_wizard_fonts(state.scale);
   rebuild(window, state);
 }
@@ -298,16 +300,16 @@ LRESULT CALLBACK wizard_procedure(HWND window, UINT message, WPARAM wparam, LPAR
 }  // namespace
 
 Result<std::optional<options::SetupOptions>> run_wizard() {
-  const std::uint32_t dpi = theme::opening_dpi();
+  const theme::WindowPlacement placement =
+      theme::opening_placement(theme::WIZARD_WIDTH, theme::WIZARD_HEIGHT, kWizardStyle);
   WizardState state;
-  state.scale = theme::scale_for_dpi(dpi);
+  state.scale = placement.scale;
   state.fonts = theme::create_wizard_fonts(state.scale);
   state.edit_brush.reset(CreateSolidBrush(state.palette.surface.colorref()));
 
-  const TopLevelWindow window{
-      kWizardClass, wizard_procedure,    win::widen(text::kWizardCaption.english),
-      kWizardStyle, theme::WIZARD_WIDTH, theme::WIZARD_HEIGHT};
-  const Status shown = run_top_level_window(window, dpi, &state, "Open setup wizard");
+  const TopLevelWindow window{kWizardClass, wizard_procedure,
+                              win::widen(text::kWizardCaption.english), kWizardStyle};
+  const Status shown = run_top_level_window(window, placement, &state, "Open setup wizard");
   state.fonts = theme::WizardFonts();
   state.edit_brush.reset();
   if (!shown) {
