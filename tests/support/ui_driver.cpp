@@ -238,17 +238,30 @@ bool send_dpi_changed(HWND window, UINT dpi, const RECT& suggested) {
   return written;
 }
 
+namespace {
+
+std::unique_ptr<Dib> capture_area(POINT origin, SIZE size) {
+  auto image = std::make_unique<Dib>(size.cx, size.cy, theme::Colour{0});
+  const HDC screen = GetDC(nullptr);
+  BitBlt(image->dc(), 0, 0, size.cx, size.cy, screen, origin.x, origin.y, SRCCOPY);
+  ReleaseDC(nullptr, screen);
+  return image;
+}
+
+}  // namespace
+
 std::unique_ptr<Dib> capture_client(HWND window) {
   const DpiAware aware;
   RECT client{};
   GetClientRect(window, &client);
   POINT origin{0, 0};
   ClientToScreen(window, &origin);
-  auto image = std::make_unique<Dib>(client.right, client.bottom, theme::Colour{0});
-  const HDC screen = GetDC(nullptr);
-  BitBlt(image->dc(), 0, 0, client.right, client.bottom, screen, origin.x, origin.y, SRCCOPY);
-  ReleaseDC(nullptr, screen);
-  return image;
+  return capture_area(origin, {client.right, client.bottom});
+}
+
+std::unique_ptr<Dib> capture_screen() {
+  const DpiAware aware;
+  return capture_area({0, 0}, {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
 }
 
 }  // namespace borelu::testing

@@ -81,5 +81,7 @@ bool send_dpi_changed(HWND window, UINT dpi, const RECT& suggested);
 
 // What the screen shows of the window's client area right now.
 std::unique_ptr<Dib> capture_client(HWND window);
+// What the whole primary screen shows right now.
+std::unique_ptr<Dib> capture_screen();
 
 }  // namespace borelu::testing

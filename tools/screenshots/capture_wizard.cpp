@@ -1,6 +1,7 @@
 // Walks the real wizard of BoreluSetup.exe and saves what the screen shows of each page:
-//   capture_wizard SETUP.exe OUT_PREFIX en|ar PAGES
-// writes OUT_PREFIX-page1.bmp ... for the first PAGES pages, then closes the wizard with Escape.
+//   capture_wizard SETUP.exe OUT_PREFIX en|ar PAGES [screen]
+// writes OUT_PREFIX-page1.bmp ... for the first PAGES pages (the wizard's client area, or with
+// "screen" the whole screen around it), then closes the wizard with Escape.
 // tools/screenshots.sh runs it under Xvfb and turns the images into docs/screenshots/*.png.
 
 #include <windows.h>
@@ -30,10 +31,12 @@ bool shows(HWND window, int id, bool enabled = true) {
   return c != nullptr && c->enabled == enabled;
 }
 
+bool whole_screen = false;
+
 bool save(HWND window, const std::wstring& prefix, int page) {
   park_pointer();
   std::this_thread::sleep_for(std::chrono::milliseconds(500));  // hover looks fade, paints land
-  const auto image = capture_client(window);
+  const auto image = whole_screen ? capture_screen() : capture_client(window);
   const std::wstring path = prefix + L"-page" + std::to_wstring(page) + L".bmp";
   return image->write_bmp(path);
 }
@@ -80,9 +83,10 @@ int run(const std::wstring& setup, const std::wstring& prefix, bool arabic, int 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 5) {
-    std::fputs("usage: capture_wizard SETUP.exe OUT_PREFIX en|ar PAGES\n", stderr);
+  if (argc != 5 && !(argc == 6 && std::wstring(argv[5]) == L"screen")) {
+    std::fputs("usage: capture_wizard SETUP.exe OUT_PREFIX en|ar PAGES [screen]\n", stderr);
     return 2;
   }
+  whole_screen = argc == 6;
   return run(argv[1], argv[2], std::wstring(argv[3]) == L"ar", std::stoi(argv[4]));
 }
