@@ -132,7 +132,9 @@ add_executable(BoreluSetup WIN32
   ${BORELU_ICON_FILE}
 )
 target_link_libraries(BoreluSetup PRIVATE borelu_setup)
-target_link_options(BoreluSetup PRIVATE -municode)
+# Terminal-Server aware: a Remote Desktop Session Host then runs Setup as it is, without the
+# install-mode shims it applies to programs that do not say so.
+target_link_options(BoreluSetup PRIVATE -municode -Wl,--tsaware)
 borelu_target_defaults(BoreluSetup)
 
 # The third-party notices travel beside the program, in the build folder and in an installation.

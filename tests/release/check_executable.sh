@@ -21,6 +21,16 @@ if [ -n "$(x86_64-w64-mingw32-nm "$exe" 2>/dev/null | head -1)" ]; then
 fi
 echo "  stripped"
 tests/check_imports.sh "$exe" | sed 's/^/  /'
+# The PE flags Windows reads before it runs the program: ASLR (DYNAMIC_BASE 0x0040) with 64-bit
+# entropy (HIGH_ENTROPY_VA 0x0020), DEP (NX_COMPAT 0x0100), Terminal-Server aware (0x8000).
+flags=$(x86_64-w64-mingw32-objdump -p "$exe" | awk '$1 == "DllCharacteristics" {print $2}')
+for bit in 0x0020:HIGH_ENTROPY_VA 0x0040:DYNAMIC_BASE 0x0100:NX_COMPAT 0x8000:TERMINAL_SERVER_AWARE; do
+  if (((0x${flags:-0} & ${bit%%:*}) == 0)); then
+    echo "  DllCharacteristics 0x${flags:-?} lacks ${bit#*:} (${bit%%:*})"
+    exit 1
+  fi
+done
+echo "  DllCharacteristics 0x$flags: ASLR with high entropy, DEP, Terminal-Server aware"
 tests/check_notices.sh "$exe" >/dev/null && echo "  THIRD-PARTY-NOTICES.txt beside it names every library"
 
 export BORELU_WINE_DIR=$PWD/$build/wine-check
