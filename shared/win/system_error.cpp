@@ -6,14 +6,20 @@
 namespace borelu::win {
 namespace {
 
-std::string system_message(DWORD code) {
+// WinHTTP's own codes (WINHTTP_ERROR_BASE + 1 onwards): their texts are in winhttp.dll's message
+// table, not the system's.
+constexpr DWORD kWinHttpFirst = 12001;
+constexpr DWORD kWinHttpLast = 12200;
+
+// The message for `code` from one table, trailing white space removed; empty when it has none.
+std::string table_message(DWORD code, DWORD source_flag, HMODULE module) {
   wchar_t* buffer = nullptr;
-  const DWORD length = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  const DWORD length =
+      FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | source_flag | FORMAT_MESSAGE_IGNORE_INSERTS,
+                     module, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
   const LocalMemory owner(buffer);
   if (length == 0 || buffer == nullptr) {
-    return "Unknown error";
+    return {};
   }
   std::wstring_view text(buffer, length);
   while (!text.empty() && (text.back() == L' ' || text.back() == L'\t' || text.back() == L'\r' ||
@@ -25,8 +31,28 @@ std::string system_message(DWORD code) {
 
 }  // namespace
 
+std::string error_text(DWORD code, HMODULE messages) {
+  std::string message;
+  if (messages != nullptr) {
+    message = table_message(code, FORMAT_MESSAGE_FROM_HMODULE, messages);
+  }
+  if (message.empty()) {
+    message = table_message(code, FORMAT_MESSAGE_FROM_SYSTEM, nullptr);
+  }
+  if (message.empty()) {
+    message = "Unknown error";
+  }
+  return message + " (os error " + std::to_string(code) + ")";
+}
+
+HMODULE message_table_for(DWORD code) {
+  // Only a winhttp.dll already loaded is asked: the code came from it, and nothing is loaded for
+  // the sake of a message.
+  return code >= kWinHttpFirst && code <= kWinHttpLast ? GetModuleHandleW(L"winhttp.dll") : nullptr;
+}
+
 std::string system_error_text(DWORD code) {
-  return system_message(code) + " (os error " + std::to_string(code) + ")";
+  return error_text(code, message_table_for(code));
 }
 
 Failure os_failure(std::string_view label, DWORD code) {

@@ -9,8 +9,16 @@
 
 namespace borelu::win {
 
-// "<system message> (os error N)": the message as FormatMessageW gives it for the code, with
-// trailing white space removed.
+// "<message> (os error N)": the message as FormatMessageW gives it for the code, with trailing
+// white space removed, from the first table that has one: `messages`'s own message table (when
+// given), then the system's; "Unknown error" when neither has it.
+[[nodiscard]] std::string error_text(DWORD code, HMODULE messages);
+
+// The module whose table holds the code's text: the loaded winhttp.dll for WinHTTP's codes (12001
+// to 12200), none (the system's table) for every other code or when winhttp.dll is not loaded.
+[[nodiscard]] HMODULE message_table_for(DWORD code);
+
+// error_text with the table message_table_for names.
 [[nodiscard]] std::string system_error_text(DWORD code);
 
 // "<label>: <system message> (os error N)".

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <iostream>
 #include <memory>
 #include <regex>
 #include <set>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "core/read_chunk.h"
+#include "process_runner.h"
 #include "test_prefix.h"
 #include "win/files.h"
 #include "win/handles.h"
@@ -53,6 +55,48 @@ TEST(SystemError, TrailingWhiteSpaceOfTheSystemTextIsRemoved) {
     ASSERT_FALSE(message.empty());
     EXPECT_FALSE(isspace(static_cast<unsigned char>(message.back()))) << code;
     EXPECT_EQ(text.find('\n'), std::string::npos) << code;
+  }
+}
+
+// The texts come from the first table that has the code: the module's own, the system's, then
+// "Unknown error". Wine's winhttp.dll has no message table, so the module here is one of ours.
+TEST(SystemError, AModulesTableComesFirstThenTheSystemsThenUnknownError) {
+  const Module table(LoadLibraryExW(testing::program_path("BORELU_MESSAGE_TABLE_LIBRARY").c_str(),
+                                    nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  ASSERT_TRUE(table);
+  const struct {
+    DWORD code;
+    HMODULE module;
+    std::string text;
+  } cases[] = {
+      {12030, table.get(),
+       "The connection with the server was terminated abnormally (os error 12030)"},
+      {2, table.get(), "The module's own text for code 2 (os error 2)"},
+      {2, nullptr, expected_message(2) + " (os error 2)"},
+      {5, table.get(), expected_message(5) + " (os error 5)"},  // not in the module: the system's
+      {12200, table.get(), "Unknown error (os error 12200)"},   // in neither
+      {12200, nullptr, "Unknown error (os error 12200)"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(error_text(c.code, c.module), c.text) << c.code;
+  }
+}
+
+// WinHTTP's codes are looked up in the loaded winhttp.dll, and no other code is. Wine's has no
+// table, so here their texts come from the system's table or are "Unknown error".
+TEST(SystemError, WinHttpCodesAreLookedUpInTheLoadedWinHttp) {
+  const Module winhttp(LoadLibraryW(L"winhttp.dll"));
+  ASSERT_TRUE(winhttp);
+  const struct {
+    DWORD code;
+    HMODULE table;
+  } cases[] = {{12001, winhttp.get()}, {12030, winhttp.get()}, {12200, winhttp.get()},
+               {12000, nullptr},       {12201, nullptr},       {5, nullptr}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(message_table_for(c.code), c.table) << c.code;
+  }
+  for (const DWORD code : {12002u, 12029u, 12030u, 12175u}) {
+    std::cout << "WinHTTP error " << code << ": " << system_error_text(code) << "\n";
   }
 }
 
