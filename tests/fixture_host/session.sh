@@ -5,6 +5,7 @@
 #     $BORELU_WINE_DIR/host/root, and the HTTPS server on port 443 (log in host/requests.log);
 #     besides, ready stages of other signed versions in host/stages/VERSION, each with its own
 #     updater build (the double, its last bytes changed), for the version and runner rules
+#   session.sh serve   the server alone again, over the site already made (after nginx.sh)
 #   session.sh stop
 set -euo pipefail
 : "${BORELU_WINE_DIR:?}"
@@ -17,6 +18,24 @@ stop() {
     kill "$(cat "$dir/server.pid")" 2>/dev/null || true
     rm -f "$dir/server.pid"
   fi
+}
+
+# The HTTPS server on port 443 over the site already in $dir, until it answers.
+serve() {
+  setsid python3 "$here/tools/fixture_host/update_host.py" --root "$dir/root" \
+    --cert "$dir/certs/server.pem" --key "$dir/certs/server.key" --log "$dir/requests.log" \
+    </dev/null >"$dir/server.out" 2>&1 &
+  echo $! >"$dir/server.pid"
+  for _ in $(seq 100); do
+    if python3 -c 'import socket; socket.create_connection(("127.0.0.1", 443), 0.2).close()' 2>/dev/null; then
+      echo "update host ready"
+      return 0
+    fi
+    sleep 0.1
+  done
+  echo "update host did not start"
+  cat "$dir/server.out"
+  exit 1
 }
 
 case "$action" in
@@ -43,20 +62,11 @@ case "$action" in
       rm -rf "$work"
     done
     : >"$dir/requests.log"
-    setsid python3 "$here/tools/fixture_host/update_host.py" --root "$dir/root" \
-      --cert "$dir/certs/server.pem" --key "$dir/certs/server.key" --log "$dir/requests.log" \
-      </dev/null >"$dir/server.out" 2>&1 &
-    echo $! >"$dir/server.pid"
-    for _ in $(seq 100); do
-      if python3 -c 'import socket; socket.create_connection(("127.0.0.1", 443), 0.2).close()' 2>/dev/null; then
-        echo "update host ready"
-        exit 0
-      fi
-      sleep 0.1
-    done
-    echo "update host did not start"
-    cat "$dir/server.out"
-    exit 1
+    serve
+    ;;
+  serve)
+    stop
+    serve
     ;;
   stop)
     stop

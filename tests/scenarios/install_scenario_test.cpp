@@ -186,6 +186,38 @@ TEST_F(InstallScenario, FirstInstallationInEnglishThenARepairInArabic) {
   EXPECT_TRUE(staging_folders().empty());
 }
 
+// The same site served by nginx (tests/fixture_host/nginx-site.conf: TLS, HTTP/2 offered, gzip
+// on, cache headers): ctest runs this alone, with nginx in place of the fixture host. Setup
+// installs from it with four plain GETs, each answered 200 with the published bytes.
+TEST_F(InstallScenario, FromARealWebServer) {
+  const SetupRun run = run_setup({});
+  ASSERT_EQ(run.walk, "");
+  EXPECT_EQ(run.exitCode, 0u);
+  ASSERT_EQ(run.dialogs.size(), 1u);
+  EXPECT_TRUE(run.dialogs[0].shows("Borelu is installed"));
+  for (const char* name : RELEASE_NAMES)
+    EXPECT_EQ(file_sha256(installed(name)), file_sha256(host_file("releases\\1.4.2\\") + name));
+  EXPECT_EQ(service_state(), "running");
+
+  const std::string log = read_text(win::narrow(program_path("BORELU_NGINX_LOG")));
+  std::cout << "nginx's access log:\n" << log;
+  std::vector<std::string> lines;
+  for (std::size_t start = 0, end; (end = log.find('\n', start)) != std::string::npos;
+       start = end + 1)
+    lines.push_back(log.substr(start, end - start));
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_TRUE(lines[0].starts_with("GET /updates/latest.json 200 ")) << lines[0];
+  for (const std::string& line : lines) {
+    EXPECT_TRUE(line.starts_with("GET /")) << line;
+    EXPECT_NE(line.find(" 200 "), std::string::npos) << line;
+    // Setup's agent, and no Accept-Encoding: the bodies are the published bytes.
+    EXPECT_NE(line.find("\"Borelu/1 WebInstaller\" \"-\""), std::string::npos) << line;
+  }
+  for (const char* name : RELEASE_NAMES)
+    EXPECT_NE(log.find(std::string("GET /releases/1.4.2/") + name + " 200 "), std::string::npos)
+        << name;
+}
+
 TEST_F(InstallScenario, CancelDuringTheDownloadEndsSilentlyAndLeavesNoStage) {
   // The first release file stalls for a while after its first bytes.
   set_rules("{\"/releases/1.4.2/Borelu.exe\": {\"stall_after\": 4096, \"stall_seconds\": 4}}");
