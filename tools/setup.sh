@@ -15,6 +15,8 @@ packages=(
   dpkg-dev make bzip2 xz-utils
   # signing with a key on a PKCS#11 token, tried with SoftHSM (tests/release/authenticode_test.sh)
   softhsm2 libengine-pkcs11-openssl
+  # a real web server for the site (tests/fixture_host/nginx.sh): nginx-light has http_v2 and gzip
+  nginx-light curl
 )
 
 missing=()
