@@ -4,13 +4,21 @@
 # namespace (run as root, as CI does):
 #   nginx.sh start   stops the fixture host's server and starts nginx (log in host/nginx/access.log)
 #   nginx.sh stop    stops nginx and starts the fixture host's server again
+#   nginx.sh run COMMAND...   start, COMMAND, stop: one test, so that no test of the fixture host
+#                             runs while nginx holds its port
 set -euo pipefail
 : "${BORELU_WINE_DIR:?}"
 here=$(cd "$(dirname "$0")/../.." && pwd)
 host="$BORELU_WINE_DIR/host"
 dir="$host/nginx"
 
-case "${1:?usage: nginx.sh start|stop}" in
+case "${1:?usage: nginx.sh start|stop|run COMMAND...}" in
+  run)
+    shift
+    "$0" start
+    trap '"$0" stop' EXIT
+    "$@"
+    ;;
   start)
     "$here/tests/fixture_host/session.sh" stop >/dev/null
     rm -rf "$dir"
