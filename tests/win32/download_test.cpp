@@ -264,8 +264,8 @@ TEST(StageFolders, ANewRunRemovesEarlierRunsLeftoversAndNothingElse) {
       EXPECT_TRUE(exists(join_path(held, name))) << name;
     for (const char* name : {"Borelu.exe", "release.json"})
       EXPECT_TRUE(exists(join_path(foreign, name))) << name;
-    EXPECT_TRUE(exists(join_path(shared, "notes.txt")));
-    EXPECT_FALSE(exists(join_path(shared, "Borelu.exe")));
+    for (const char* name : {"setup-run.lock", "Borelu.exe", "notes.txt"})
+      EXPECT_TRUE(exists(join_path(shared, name))) << name;
 
     // This run's own stage is held in turn: a second run leaves it alone, and it goes with its
     // marker once the run is done with it.
@@ -311,6 +311,36 @@ TEST(StageFolders, TheCleanUpFollowsNoLink) {
     remove_test_folder(stage->path);
   }
   SetEnvironmentVariableW(L"LOCALAPPDATA", saved);
+}
+
+// A staging folder to be swapped for a link after the clean-up checked it and took its marker:
+// the folder renamed away and a Unix symbolic link to another folder moved into its place (Wine
+// shows it as a reparse point only through the path). The clean-up holds the folder sharing no
+// deletion, so the swap is refused; what is deleted is what was checked, never the link's target.
+TEST(StageFolders, AFolderSwappedForALinkAfterItsCheckKeepsTheLinksTargetWhole) {
+  const std::string links = "C:\\borelu-links";
+  const std::string updates = links + "\\swap-local\\BoreluTauri\\updates";
+  const std::string stage = updates + "\\BoreluUpdate-" + std::string(32, '4');
+  const std::string moved = updates + "\\moved-away";
+  const std::string victim = links + "\\swap-victim";
+  leave_stage(stage, {"setup-run.lock", "Borelu.exe", "release.json"});
+  bool swapped = false;
+  remove_unused_stages(updates, [&](std::string_view name) {
+    EXPECT_EQ(name, file_name(stage));
+    swapped = MoveFileW(win::widen(stage).c_str(), win::widen(moved).c_str()) &&
+              MoveFileW(win::widen(links + "\\swap-link").c_str(), win::widen(stage).c_str());
+  });
+  EXPECT_FALSE(swapped);
+  for (const char* name : {"setup-run.lock", "Borelu.exe", "release.json"}) {
+    EXPECT_EQ(win::read_whole_file(join_path(victim, name)).value_or("<gone>"), "not yours")
+        << name;
+  }
+  EXPECT_FALSE(exists(moved));
+  EXPECT_FALSE(exists(stage));  // the checked folder, emptied and removed
+  if (swapped) {
+    MoveFileW(win::widen(stage).c_str(), win::widen(links + "\\swap-link").c_str());
+  }
+  remove_test_folder(moved);
 }
 
 }  // namespace
