@@ -63,7 +63,8 @@ Result<FileHandle> open_child(HANDLE folder, std::wstring_view name, ChildKind k
   attributes.SecurityQualityOfService = &quality;
   IO_STATUS_BLOCK io{};
   HANDLE opened = nullptr;
-  const ULONG options = FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT |
+  const ULONG options = (how.throughFilter ? 0 : FILE_OPEN_REPARSE_POINT) |
+                        FILE_SYNCHRONOUS_IO_NONALERT |
                         (kind == ChildKind::folder ? FILE_DIRECTORY_FILE : FILE_NON_DIRECTORY_FILE);
   const NTSTATUS status = NtCreateFile(&opened, how.access | SYNCHRONIZE, &attributes, &io, nullptr,
                                        0, how.share, FILE_OPEN, options, nullptr, 0);
@@ -138,6 +139,14 @@ bool is_plain_child_file(HANDLE folder, HANDLE file, std::wstring_view name) {
   return GetFileInformationByHandle(file, &info) && info.nNumberOfLinks == 1 &&
          (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0 &&
          !is_reparse_point(file) && is_named_child(folder, file, name);
+}
+
+bool same_file(HANDLE first, HANDLE second) {
+  BY_HANDLE_FILE_INFORMATION one{};
+  BY_HANDLE_FILE_INFORMATION other{};
+  return GetFileInformationByHandle(first, &one) && GetFileInformationByHandle(second, &other) &&
+         one.dwVolumeSerialNumber == other.dwVolumeSerialNumber &&
+         one.nFileIndexHigh == other.nFileIndexHigh && one.nFileIndexLow == other.nFileIndexLow;
 }
 
 bool is_reparse_point(HANDLE handle) {

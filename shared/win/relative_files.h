@@ -3,8 +3,9 @@
 // Files and folders reached through a folder that is already open, never by a path read again:
 // once a folder's handle has been checked, whatever its name comes to mean afterwards (a junction
 // put in its place, a link to another volume or to the object manager), every child opened
-// relative to the handle is a child of the folder that was checked. Nothing here follows a
-// reparse point: a link among the children is opened as the link itself.
+// relative to the handle is a child of the folder that was checked. A child is opened as itself
+// (a link among the children is the link, not where it leads) unless asked for through its
+// filter.
 
 #include <windows.h>
 
@@ -21,10 +22,14 @@ namespace borelu::win {
 // What a child must be to be opened.
 enum class ChildKind { file, folder };
 
-// How a child is opened: the access asked for and the sharing granted to others.
+// How a child is opened: the access asked for and the sharing granted to others, and whether as
+// itself or, for a file already held open as itself sharing no deletion (so that its name cannot
+// be moved or replaced meanwhile) and checked, through its filter as programs read it: a file
+// compressed by Windows or a cloud file shows its content only so.
 struct ChildAccess {
   DWORD access = FILE_READ_ATTRIBUTES;
   DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  bool throughFilter = false;
 };
 
 // Opens the folder at `path` as itself (a reparse point at its last component is not followed;
@@ -35,8 +40,8 @@ struct ChildAccess {
 // system is told that whoever serves the open may identify this process but not act as it.
 [[nodiscard]] Result<FileHandle> open_folder_unfollowed(std::string_view path, DWORD extra = 0);
 
-// Opens the child `name` (one name, no separator, not "." or "..") of the open `folder`, as
-// itself, for synchronous reading and writing through the returned handle. The child must exist
+// Opens the child `name` (one name, no separator, not "." or "..") of the open `folder`, for
+// synchronous reading and writing through the returned handle. The child must exist
 // and be of `kind`. A failure is the system's text for the status.
 [[nodiscard]] Result<FileHandle> open_child(HANDLE folder, std::wstring_view name, ChildKind kind,
                                             const ChildAccess& how);
@@ -64,6 +69,9 @@ struct ChildEntry {
 // Whether the open `file` (opened as itself) is an ordinary file with exactly one name, no
 // reparse point of any kind, and the entry `name` of `folder` itself (`is_named_child`).
 [[nodiscard]] bool is_plain_child_file(HANDLE folder, HANDLE file, std::wstring_view name);
+
+// Whether two open handles are one file: same volume, same file index.
+[[nodiscard]] bool same_file(HANDLE first, HANDLE second);
 
 // Whether the open file or folder is a reparse point, as its handle reports it (true when that
 // cannot be read).
