@@ -87,11 +87,7 @@ Result<std::vector<ChildEntry>> child_entries(HANDLE folder) {
       const auto* entry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(bytes + offset);
       const std::wstring_view name(entry->FileName, entry->FileNameLength / sizeof(wchar_t));
       if (name != L"." && name != L"..") {
-        const bool reparse = (entry->FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-        // A reparse point's listing entry carries its tag where other entries give their
-        // extended attributes' size.
-        entries.push_back({std::wstring(name), entry->FileAttributes,
-                           reparse ? static_cast<std::uint32_t>(entry->EaSize) : 0});
+        entries.push_back({std::wstring(name), entry->FileAttributes});
       }
       if (entry->NextEntryOffset == 0) {
         break;

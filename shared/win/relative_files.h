@@ -9,7 +9,6 @@
 
 #include <windows.h>
 
-#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,7 +49,6 @@ struct ChildAccess {
 struct ChildEntry {
   std::wstring name;
   DWORD attributes = 0;
-  std::uint32_t reparseTag = 0;  // when FILE_ATTRIBUTE_REPARSE_POINT is set
 };
 
 // Every entry of the open `folder` but "." and "..", read through its handle.

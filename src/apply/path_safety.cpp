@@ -20,8 +20,6 @@ namespace {
 // named pipe's server) may learn who asks, never act as this process.
 constexpr DWORD kIdentifyOnly = SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION;
 
-constexpr std::string_view kReadLabel = "Read verified update";
-
 // The second handle of a file to be trusted, opened through its filter, must be the very file the
 // first (opened as itself, sharing no deletion) was checked as.
 Result<win::FileHandle> same_content(HANDLE named, Result<win::FileHandle> content) {
@@ -131,7 +129,7 @@ Result<win::FileHandle> open_regular_file(std::string_view path) {
   // First the name itself, never followed: an ordinary file with one name, not a link.
   const win::FileHandle named = open(FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS);
   if (!named) {
-    return std::unexpected(win::last_os_failure(kReadLabel));
+    return std::unexpected(win::last_os_failure(READ_VERIFIED_UPDATE));
   }
   if (!is_plain_file(named.get(), path)) {
     return fail(std::string(kLinkedFile));
@@ -142,7 +140,7 @@ Result<win::FileHandle> open_regular_file(std::string_view path) {
   // no delete), and the second must open the very same file.
   win::FileHandle content = open(0);
   if (!content) {
-    return std::unexpected(win::last_os_failure(kReadLabel));
+    return std::unexpected(win::last_os_failure(READ_VERIFIED_UPDATE));
   }
   return same_content(named.get(), std::move(content));
 }
@@ -169,7 +167,7 @@ Result<win::FileHandle> open_regular_child(HANDLE folder, std::string_view name)
         folder, wide, win::ChildKind::file,
         {.access = GENERIC_READ, .share = FILE_SHARE_READ, .throughFilter = through_filter});
     if (!opened) {
-      return fail(std::string(kReadLabel) + ": " + opened.error().text());
+      return fail(std::string(READ_VERIFIED_UPDATE) + ": " + opened.error().text());
     }
     return opened;
   };

@@ -19,6 +19,8 @@ inline constexpr std::wstring_view PROTECTED_DESCRIPTOR =
 inline constexpr std::string_view kLinkedPath =
     "Linked installation/update paths are not permitted.";
 inline constexpr std::string_view kLinkedFile = "Linked/non-regular update files are not allowed.";
+// The label of a failure to open what the worker reads from the stage.
+inline constexpr std::string_view READ_VERIFIED_UPDATE = "Read verified update";
 
 // Whether the open file or folder that `path` names is a link (a reparse point that leads
 // elsewhere: symbolic link, junction, mount point, or one whose tag cannot be read; see

@@ -67,7 +67,8 @@ Result<StagedRelease> copy_stage_to_work(std::string_view stage_folder,
   }
   auto stage = win::open_folder_unfollowed(stage_folder);
   if (!stage) {
-    return std::unexpected(stage.error());
+    // As when its metadata cannot be opened: a stage that is missing is an update not readable.
+    return fail(std::string(READ_VERIFIED_UPDATE) + ": " + stage.error().text());
   }
   if (const auto linked = opened_link(stage->get(), stage_folder); !linked || *linked) {
     return linked ? fail(std::string(kLinkedPath)) : std::unexpected(linked.error());

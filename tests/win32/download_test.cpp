@@ -313,34 +313,50 @@ TEST(StageFolders, TheCleanUpFollowsNoLink) {
   SetEnvironmentVariableW(L"LOCALAPPDATA", saved);
 }
 
-// A staging folder to be swapped for a link after the clean-up checked it and took its marker:
-// the folder renamed away and a Unix symbolic link to another folder moved into its place (Wine
-// shows it as a reparse point only through the path). The clean-up holds the folder sharing no
-// deletion, so the swap is refused; what is deleted is what was checked, never the link's target.
+// A staging folder, or the updates folder above it, to be swapped for a link after the clean-up
+// checked it and took the stage's marker: the folder renamed away and a Unix symbolic link to a
+// look-alike moved into its place (Wine shows it as a reparse point only through the path). The
+// clean-up holds both folders sharing no deletion, so the swap is refused; what is deleted is
+// what was checked, never the link's target.
 TEST(StageFolders, AFolderSwappedForALinkAfterItsCheckKeepsTheLinksTargetWhole) {
   const std::string links = "C:\\borelu-links";
   const std::string updates = links + "\\swap-local\\BoreluTauri\\updates";
-  const std::string stage = updates + "\\BoreluUpdate-" + std::string(32, '4');
-  const std::string moved = updates + "\\moved-away";
-  const std::string victim = links + "\\swap-victim";
-  leave_stage(stage, {"setup-run.lock", "Borelu.exe", "release.json"});
-  bool swapped = false;
-  remove_unused_stages(updates, [&](std::string_view name) {
-    EXPECT_EQ(name, file_name(stage));
-    swapped = MoveFileW(win::widen(stage).c_str(), win::widen(moved).c_str()) &&
-              MoveFileW(win::widen(links + "\\swap-link").c_str(), win::widen(stage).c_str());
-  });
-  EXPECT_FALSE(swapped);
-  for (const char* name : {"setup-run.lock", "Borelu.exe", "release.json"}) {
-    EXPECT_EQ(win::read_whole_file(join_path(victim, name)).value_or("<gone>"), "not yours")
-        << name;
+  const std::string name = "BoreluUpdate-" + std::string(32, '4');
+  const std::string stage = updates + "\\" + name;
+  const struct {
+    std::string swapped;  // the folder renamed away
+    std::string link;     // the link moved into its place
+    std::string victim;   // the stage as the link would show it
+  } cases[] = {
+      {stage, links + "\\swap-link", links + "\\swap-victim"},
+      {updates, links + "\\swap-updates-link", links + "\\swap-victim-updates\\" + name},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.swapped);
+    const std::string moved = c.swapped + "-away";
+    leave_stage(stage, {"setup-run.lock", "Borelu.exe", "release.json"});
+    bool checked = false;
+    bool swapped = false;
+    remove_unused_stages(updates, [&](std::string_view checked_name) {
+      EXPECT_EQ(checked_name, name);
+      checked = true;
+      swapped = MoveFileW(win::widen(c.swapped).c_str(), win::widen(moved).c_str()) &&
+                MoveFileW(win::widen(c.link).c_str(), win::widen(c.swapped).c_str());
+    });
+    EXPECT_TRUE(checked);
+    EXPECT_FALSE(swapped);
+    for (const char* file : {"setup-run.lock", "Borelu.exe", "release.json"}) {
+      EXPECT_EQ(win::read_whole_file(join_path(c.victim, file)).value_or("<gone>"), "not yours")
+          << file;
+    }
+    EXPECT_FALSE(exists(moved));
+    EXPECT_FALSE(exists(stage));  // the checked folder, emptied and removed
+    if (swapped) {
+      MoveFileW(win::widen(c.swapped).c_str(), win::widen(c.link).c_str());
+      MoveFileW(win::widen(moved).c_str(), win::widen(c.swapped).c_str());
+    }
+    remove_test_folder(stage);
   }
-  EXPECT_FALSE(exists(moved));
-  EXPECT_FALSE(exists(stage));  // the checked folder, emptied and removed
-  if (swapped) {
-    MoveFileW(win::widen(stage).c_str(), win::widen(links + "\\swap-link").c_str());
-  }
-  remove_test_folder(moved);
 }
 
 }  // namespace
