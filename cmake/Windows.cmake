@@ -16,6 +16,8 @@ add_library(borelu_win STATIC
   shared/win/files.cpp
   shared/win/process.cpp
   shared/win/random.cpp
+  shared/win/redirection_trust.cpp
+  shared/win/relative_files.cpp
   shared/win/security.cpp
   shared/win/system_error.cpp
   shared/win/text.cpp

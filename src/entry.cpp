@@ -3,6 +3,7 @@
 #include "apply/worker.h"
 #include "controller/failure_record.h"
 #include "standard_error.h"
+#include "win/redirection_trust.h"
 #include "win/timeline.h"
 #include "windows/process_identity.h"
 #include "wizard_mode.h"
@@ -15,6 +16,8 @@ constexpr int kSuccess = 0;
 constexpr int kFailure = 1;
 
 int run_worker_mode(std::span<const std::string> arguments) {
+  // Before the worker touches any path: junctions a standard user made lead nowhere from here on.
+  win::enforce_redirection_trust();
   const win::timeline::Span span("worker: run");
   const auto request = parse_worker_arguments(arguments);
   if (!request) {

@@ -6,22 +6,44 @@
 #include <string>
 
 #include "win/handles.h"
+#include "win/relative_files.h"
 
 namespace borelu::win::timeline::detail {
 namespace {
 
+FileHandle open_timeline_file() {
+  wchar_t path[MAX_PATH + 1] = {};
+  const std::wstring name(VARIABLE);
+  const DWORD length = GetEnvironmentVariableW(name.c_str(), path, MAX_PATH + 1);
+  if (length == 0 || length > MAX_PATH) {
+    return FileHandle();
+  }
+  FileHandle opened(CreateFileW(path, FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT |
+                                    SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION,
+                                nullptr));
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!opened || is_reparse_point(opened.get()) ||
+      !GetFileInformationByHandle(opened.get(), &info) || info.nNumberOfLinks != 1 ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return FileHandle();
+  }
+  return opened;
+}
+
 // The file named by BORELU_TIMELINE, opened once for appending, shared with the other processes
-// of the run; none (and so no marks) without the variable or when it cannot be opened.
+// of the run; none (and so no marks) without the variable, when it cannot be opened, or when it
+// is not an ordinary file reached as itself: the worker of a test build runs elevated, and the
+// name comes from the user's environment. A release build never reads the variable.
 const FileHandle& timeline_file() {
   static const FileHandle file = [] {
-    wchar_t path[MAX_PATH + 1] = {};
-    const DWORD length = GetEnvironmentVariableW(L"BORELU_TIMELINE", path, MAX_PATH + 1);
-    if (length == 0 || length > MAX_PATH) {
+    if constexpr (!build::TEST_BUILD) {
       return FileHandle();
+    } else {
+      return open_timeline_file();
     }
-    return FileHandle(CreateFileW(path, FILE_APPEND_DATA,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   }();
   return file;
 }

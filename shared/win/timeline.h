@@ -14,6 +14,9 @@
 
 namespace borelu::win::timeline {
 
+// The environment variable that names the timeline file in a test build.
+inline constexpr std::wstring_view VARIABLE = L"BORELU_TIMELINE";
+
 namespace detail {
 void write_mark(std::string_view kind, std::string_view name);
 bool file_open();

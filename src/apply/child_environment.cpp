@@ -28,13 +28,16 @@ bool name_before(std::wstring_view first, std::wstring_view second) {
 }  // namespace
 
 std::wstring helper_environment(std::span<const std::wstring> current,
-                                std::span<const EnvironmentValue> fixed) {
+                                std::span<const EnvironmentValue> fixed,
+                                std::span<const std::wstring_view> removed) {
   std::vector<std::wstring> entries;
   for (const std::wstring& entry : current) {
     const bool replaced = std::ranges::any_of(fixed, [&](const EnvironmentValue& value) {
       return same_name(name_of(entry), value.first);
     });
-    if (!entry.empty() && !replaced) {
+    const bool dropped = std::ranges::any_of(
+        removed, [&](std::wstring_view name) { return same_name(name_of(entry), name); });
+    if (!entry.empty() && !replaced && !dropped) {
       entries.push_back(entry);
     }
   }

@@ -7,6 +7,7 @@
 #include "core/path_text.h"
 #include "win/system_error.h"
 #include "win/text.h"
+#include "win/timeline.h"
 
 namespace borelu::apply {
 namespace {
@@ -54,7 +55,11 @@ Result<std::wstring> environment_for(std::string_view work_folder) {
       {L"SystemRoot", *windows},
       {L"windir", *windows},
   }};
-  return helper_environment(own_environment(), fixed);
+  // A test build's timeline file is named to the worker alone: no helper is handed its name.
+  constexpr std::array<std::wstring_view, 1> kTimeline{win::timeline::VARIABLE};
+  return helper_environment(
+      own_environment(), fixed,
+      build::TEST_BUILD ? std::span(kTimeline) : std::span<const std::wstring_view>());
 }
 
 }  // namespace

@@ -9,7 +9,8 @@ bool redirects(const ReparseView& view) {
   if (!view.handleReparse || view.tag == 0) {
     return true;  // seen without its tag: nothing tells where it leads
   }
-  return (view.tag & NAME_SURROGATE_BIT) != 0;
+  const bool cloud = (view.tag & ~CLOUD_SUBTYPE_MASK) == CLOUD_TAG;
+  return !(cloud || view.tag == WOF_TAG || view.tag == DEDUP_TAG);
 }
 
 }  // namespace borelu::apply

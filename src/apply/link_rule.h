@@ -18,10 +18,21 @@ struct ReparseView {
   std::uint32_t tag = 0;
 };
 
-// Whether it must be refused as a link: a reparse point whose tag is a name surrogate, or one
-// whose tag cannot be read (Wine shows a Unix symbolic link only through the path's attributes).
-// A reparse point that keeps its own name and content is no link: a cloud file or folder (a
-// Desktop or Documents folder kept in OneDrive), a file compressed by Windows or deduplicated.
+// The tags Windows itself puts on ordinary files and folders, whose filters give the file's own
+// content under its own name: cloud files (IO_REPARSE_TAG_CLOUD to IO_REPARSE_TAG_CLOUD_F, the
+// subtype in bits 12 to 15), files compressed by Windows (IO_REPARSE_TAG_WOF) and deduplicated
+// files (IO_REPARSE_TAG_DEDUP).
+inline constexpr std::uint32_t CLOUD_TAG = 0x9000001A;
+inline constexpr std::uint32_t CLOUD_SUBTYPE_MASK = 0x0000F000;
+inline constexpr std::uint32_t WOF_TAG = 0x80000017;
+inline constexpr std::uint32_t DEDUP_TAG = 0x80000013;
+
+// Whether it must be refused as a link: every reparse point but one whose tag is among those
+// above. Refused are name surrogates (symbolic links, junctions, mount points), tags that cannot
+// be read (Wine shows a Unix symbolic link only through the path's attributes), and every other
+// tag, since nothing tells what its filter does: app execution aliases, projected file systems,
+// third parties' filters. A cloud file or folder (a Desktop or Documents folder kept in
+// OneDrive), a file compressed by Windows or a deduplicated one is no link.
 [[nodiscard]] bool redirects(const ReparseView& view);
 
 }  // namespace borelu::apply

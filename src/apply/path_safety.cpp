@@ -8,12 +8,29 @@
 #include "core/path_text.h"
 #include "manifest/installation.h"
 #include "win/files.h"
+#include "win/relative_files.h"
 #include "win/security.h"
 #include "win/system_error.h"
 #include "win/text.h"
 
 namespace borelu::apply {
 namespace {
+
+// For paths a standard user may control: whoever serves the open (a redirector a link led to, a
+// named pipe's server) may learn who asks, never act as this process.
+constexpr DWORD kIdentifyOnly = SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION;
+
+// The second handle of a file to be trusted, opened through its filter, must be the very file the
+// first (opened as itself, sharing no deletion) was checked as.
+Result<win::FileHandle> same_content(HANDLE named, Result<win::FileHandle> content) {
+  if (!content) {
+    return std::unexpected(content.error());
+  }
+  if (!win::same_file(named, content->get())) {
+    return fail(std::string(kLinkedFile));
+  }
+  return content;
+}
 
 // Whether the open file is the one named by `path` rather than a link's target. Wine follows a
 // Unix symbolic link to a file even when asked not to and reports an ordinary file; its final
@@ -25,8 +42,8 @@ bool opened_where_named(HANDLE file, std::string_view path) {
   }
   const win::FileHandle parent(CreateFileW(win::widen(*folder).c_str(), FILE_READ_ATTRIBUTES,
                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                                           nullptr));
+                                           nullptr, OPEN_EXISTING,
+                                           FILE_FLAG_BACKUP_SEMANTICS | kIdentifyOnly, nullptr));
   if (!parent) {
     return false;
   }
@@ -62,7 +79,8 @@ Result<std::optional<bool>> is_link(std::string_view path) {
   const std::wstring wide = win::widen(path);
   const win::FileHandle handle(CreateFileW(
       wide.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+      nullptr, OPEN_EXISTING,
+      FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS | kIdentifyOnly, nullptr));
   if (!handle) {
     const DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
@@ -111,10 +129,9 @@ Result<win::FileHandle> open_regular_file(std::string_view path) {
   // First the name itself, never followed: an ordinary file with one name, not a link.
   const win::FileHandle named = open(FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS);
   if (!named) {
-    return std::unexpected(win::last_os_failure("Read verified update"));
+    return std::unexpected(win::last_os_failure(READ_VERIFIED_UPDATE));
   }
-  BY_HANDLE_FILE_INFORMATION info{};
-  if (!is_plain_file(named.get(), path) || !GetFileInformationByHandle(named.get(), &info)) {
+  if (!is_plain_file(named.get(), path)) {
     return fail(std::string(kLinkedFile));
   }
   // Then its content as every program reads it: a file compressed by Windows or a cloud file
@@ -123,15 +140,45 @@ Result<win::FileHandle> open_regular_file(std::string_view path) {
   // no delete), and the second must open the very same file.
   win::FileHandle content = open(0);
   if (!content) {
-    return std::unexpected(win::last_os_failure("Read verified update"));
+    return std::unexpected(win::last_os_failure(READ_VERIFIED_UPDATE));
   }
-  BY_HANDLE_FILE_INFORMATION same{};
-  if (!GetFileInformationByHandle(content.get(), &same) ||
-      same.dwVolumeSerialNumber != info.dwVolumeSerialNumber ||
-      same.nFileIndexHigh != info.nFileIndexHigh || same.nFileIndexLow != info.nFileIndexLow) {
+  return same_content(named.get(), std::move(content));
+}
+
+bool is_plain_child(HANDLE folder, HANDLE file, std::wstring_view name) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  FILE_ATTRIBUTE_TAG_INFO tag{};
+  if (!GetFileInformationByHandle(file, &info) || info.nNumberOfLinks != 1 ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
+      !GetFileInformationByHandleEx(file, FileAttributeTagInfo, &tag, sizeof tag)) {
+    return false;
+  }
+  const bool reparse = (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  return !redirects({.handleReparse = reparse,
+                     .pathReparse = reparse,
+                     .tag = reparse ? static_cast<std::uint32_t>(tag.ReparseTag) : 0}) &&
+         win::is_named_child(folder, file, name);
+}
+
+Result<win::FileHandle> open_regular_child(HANDLE folder, std::string_view name) {
+  const std::wstring wide = win::widen(name);
+  const auto open = [&](bool through_filter) -> Result<win::FileHandle> {
+    auto opened = win::open_child(
+        folder, wide, win::ChildKind::file,
+        {.access = GENERIC_READ, .share = FILE_SHARE_READ, .throughFilter = through_filter});
+    if (!opened) {
+      return fail(std::string(READ_VERIFIED_UPDATE) + ": " + opened.error().text());
+    }
+    return opened;
+  };
+  const auto named = open(false);
+  if (!named) {
+    return std::unexpected(named.error());
+  }
+  if (!is_plain_child(folder, named->get(), wide)) {
     return fail(std::string(kLinkedFile));
   }
-  return content;
+  return same_content(named->get(), open(true));
 }
 
 Status protect_path(std::string_view path) {

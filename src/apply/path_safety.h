@@ -19,6 +19,8 @@ inline constexpr std::wstring_view PROTECTED_DESCRIPTOR =
 inline constexpr std::string_view kLinkedPath =
     "Linked installation/update paths are not permitted.";
 inline constexpr std::string_view kLinkedFile = "Linked/non-regular update files are not allowed.";
+// The label of a failure to open what the worker reads from the stage.
+inline constexpr std::string_view READ_VERIFIED_UPDATE = "Read verified update";
 
 // Whether the open file or folder that `path` names is a link (a reparse point that leads
 // elsewhere: symbolic link, junction, mount point, or one whose tag cannot be read; see
@@ -43,6 +45,15 @@ inline constexpr std::string_view kLinkedFile = "Linked/non-regular update files
 // compressed by Windows through its filter). Callers read through the returned handle, which
 // keeps writers out while it is held, so the file cannot change between its check and its use.
 [[nodiscard]] Result<win::FileHandle> open_regular_file(std::string_view path);
+
+// Whether the open `file` (opened as itself) is an ordinary file with exactly one name, no link
+// by the link rule, and the entry `name` of the open `folder` itself rather than where a link led.
+[[nodiscard]] bool is_plain_child(HANDLE folder, HANDLE file, std::wstring_view name);
+
+// `open_regular_file` for the child `name` of a folder held open and checked: the name is opened
+// relative to the folder's handle, as itself, so nothing done to the folder's path after its
+// check leads anywhere else.
+[[nodiscard]] Result<win::FileHandle> open_regular_child(HANDLE folder, std::string_view name);
 
 // Stamps the protected descriptor on a file or folder.
 [[nodiscard]] Status protect_path(std::string_view path);

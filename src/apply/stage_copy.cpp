@@ -8,15 +8,16 @@
 #include "manifest/file_names.h"
 #include "win/files.h"
 #include "win/handles.h"
+#include "win/relative_files.h"
 #include "win/system_error.h"
 #include "win/text.h"
 
 namespace borelu::apply {
 namespace {
 
-Status copy_checked(std::string_view stage_folder, std::string_view work_folder,
+Status copy_checked(HANDLE stage, std::string_view work_folder,
                     const manifest::Artifact& artifact) {
-  auto source = open_regular_file(join_path(stage_folder, artifact.name));
+  auto source = open_regular_child(stage, artifact.name);
   if (!source) {
     return std::unexpected(source.error());
   }
@@ -34,21 +35,49 @@ Status copy_checked(std::string_view stage_folder, std::string_view work_folder,
   return protect_path(target);
 }
 
+// While it is read, the stage is held as Setup's own run holds it (when Setup made it), so that
+// no Setup started meanwhile takes it for a leftover and removes it: read access, sharing no
+// deletion. The marker is first checked as an ordinary file of the stage through a handle that
+// holds nothing back from anyone, and only that very file is held; a stage without one (another
+// program's) is read all the same.
+win::FileHandle hold_marker(HANDLE stage) {
+  const std::wstring name = win::widen(manifest::STAGE_MARKER_FILE);
+  const auto probe = win::open_child(stage, name, win::ChildKind::file, {});
+  if (!probe || !is_plain_child(stage, probe->get(), name)) {
+    return {};
+  }
+  auto held =
+      win::open_child(stage, name, win::ChildKind::file,
+                      {.access = GENERIC_READ, .share = FILE_SHARE_READ | FILE_SHARE_WRITE});
+  if (!held || !win::same_file(probe->get(), held->get())) {
+    return {};
+  }
+  return std::move(*held);
+}
+
 }  // namespace
 
 Result<StagedRelease> copy_stage_to_work(std::string_view stage_folder,
-                                         std::string_view work_folder) {
+                                         std::string_view work_folder, const StageOpened& opened) {
+  // The stage is opened once, as itself, and checked, it and every folder above it; everything in
+  // it is opened relative to that handle, so a folder swapped for a link after the check leads
+  // nowhere. The handle shares no deletion: the folder cannot be renamed away meanwhile.
   if (auto checked = reject_linked_path(stage_folder); !checked) {
     return std::unexpected(checked.error());
   }
-  // While it is read, the stage is held as Setup's own run holds it (when Setup made it), so that
-  // no Setup started meanwhile takes it for a leftover and removes it. Opened as itself, read
-  // access only; a stage without one (another program's) is read all the same.
-  const win::FileHandle in_use(
-      CreateFileW(win::widen(join_path(stage_folder, manifest::STAGE_MARKER_FILE)).c_str(),
-                  GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                  FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  auto metadata_file = open_regular_file(join_path(stage_folder, manifest::STAGED_METADATA));
+  auto stage = win::open_folder_unfollowed(stage_folder);
+  if (!stage) {
+    // As when its metadata cannot be opened: a stage that is missing is an update not readable.
+    return fail(std::string(READ_VERIFIED_UPDATE) + ": " + stage.error().text());
+  }
+  if (const auto linked = opened_link(stage->get(), stage_folder); !linked || *linked) {
+    return linked ? fail(std::string(kLinkedPath)) : std::unexpected(linked.error());
+  }
+  const win::FileHandle in_use = hold_marker(stage->get());
+  if (opened) {
+    opened();
+  }
+  auto metadata_file = open_regular_child(stage->get(), manifest::STAGED_METADATA);
   if (!metadata_file) {
     return std::unexpected(metadata_file.error());
   }
@@ -62,7 +91,7 @@ Result<StagedRelease> copy_stage_to_work(std::string_view stage_folder,
     return std::unexpected(release.error());
   }
   for (const auto& artifact : release->files) {
-    if (auto copied = copy_checked(stage_folder, work_folder, artifact); !copied) {
+    if (auto copied = copy_checked(stage->get(), work_folder, artifact); !copied) {
       return std::unexpected(copied.error());
     }
   }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -13,10 +14,15 @@ struct StagedRelease {
   manifest::Release release;
 };
 
+// Called once the stage folder is open and checked, before anything in it is read.
+using StageOpened = std::function<void()>;
+
 // Copies the stage into the work folder, verifying "release.json" and checking every byte of each
-// file against the signed metadata while it is copied. Staged files are held open against
-// writers, so what is checked is what is copied.
+// file against the signed metadata while it is copied. The stage folder is opened once and
+// checked, and every file in it is reached relative to that handle; staged files are held open
+// against writers, so what is checked is what is copied.
 [[nodiscard]] Result<StagedRelease> copy_stage_to_work(std::string_view stage_folder,
-                                                       std::string_view work_folder);
+                                                       std::string_view work_folder,
+                                                       const StageOpened& opened = nullptr);
 
 }  // namespace borelu::apply

@@ -2,12 +2,14 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
 #include "apply/artifact_file.h"
 #include "apply/path_safety.h"
 #include "controller/request_cancel.h"
+#include "core/ascii_case.h"
 #include "core/path_text.h"
 #include "download/https.h"
 #include "download/urls.h"
@@ -16,6 +18,7 @@
 #include "win/files.h"
 #include "win/handles.h"
 #include "win/random.h"
+#include "win/relative_files.h"
 #include "win/system_error.h"
 #include "win/text.h"
 #include "win/timeline.h"
@@ -87,60 +90,94 @@ Status rename_replacing(std::string_view from, std::string_view to) {
   return {};
 }
 
-// Lets go of this run's hold on its stage and removes the marker, then the folder, which is left
-// when anything else is still in it.
-void release_stage(Stage& stage) {
-  stage.marker.reset();
-  DeleteFileW(win::widen(join_path(stage.path, manifest::STAGE_MARKER_FILE)).c_str());
-  RemoveDirectoryW(win::widen(stage.path).c_str());
-}
-
-void remove_staged(Stage& stage, const manifest::Release& release) {
-  for (const auto& artifact : release.files) {
-    const std::string final_path = join_path(stage.path, artifact.name);
-    DeleteFileW(win::widen(final_path).c_str());
-    DeleteFileW(win::widen(final_path + std::string(download::PART_SUFFIX)).c_str());
+// Whether Setup gives a file in a staging folder this name: a release file, one being downloaded
+// (".part"), the staged metadata or the marker.
+bool is_staged_name(std::wstring_view name) {
+  const std::string text = win::narrow(name);
+  for (const std::string_view file : manifest::APPROVED_EXECUTABLES) {
+    if (equal_ignoring_ascii_case(text, file) ||
+        equal_ignoring_ascii_case(text, std::string(file) + std::string(download::PART_SUFFIX))) {
+      return true;
+    }
   }
-  DeleteFileW(win::widen(join_path(stage.path, manifest::STAGED_METADATA)).c_str());
-  release_stage(stage);
+  return equal_ignoring_ascii_case(text, manifest::STAGED_METADATA) ||
+         equal_ignoring_ascii_case(text, manifest::STAGE_MARKER_FILE);
 }
 
-// Takes an earlier run's marker for deletion, sharing nothing: that fails while a run or a worker
-// holds it, and once it succeeds no run can take the folder up again. The marker must be an
-// ordinary file, reached as itself.
-win::FileHandle take_unused_marker(std::string_view stage) {
-  const std::string marker = join_path(stage, manifest::STAGE_MARKER_FILE);
-  win::FileHandle taken(CreateFileW(win::widen(marker).c_str(), DELETE | FILE_READ_ATTRIBUTES, 0,
-                                    nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  if (!taken || !apply::is_plain_file(taken.get(), marker)) {
-    return {};
-  }
-  return taken;
+bool is_plain_entry(const win::ChildEntry& entry, DWORD kind) {
+  return (entry.attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == kind;
 }
 
-void remove_unused_stages_in(std::string_view updates) {
-  if (!apply::reject_linked_path(updates)) {
+// Removes the staging folder `name` of the open updates folder when it is an ordinary folder
+// holding only files Setup stages, plain files all, and its marker can be taken for deletion,
+// sharing nothing: that fails while a run or a worker holds it, and once it succeeds no run can
+// take the folder up again. Everything is reached through handles held since its check, so a
+// folder or file swapped for a link meanwhile changes nothing that is deleted.
+void remove_unused_stage(HANDLE updates, std::wstring_view name, const StageChecked& checked) {
+  // Sharing no deletion, so that nobody renames or removes the folder while it is emptied.
+  constexpr win::ChildAccess kHeld{.access = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | DELETE,
+                                   .share = FILE_SHARE_READ | FILE_SHARE_WRITE};
+  const auto stage = win::open_child(updates, name, win::ChildKind::folder, kHeld);
+  if (!stage || win::is_reparse_point(stage->get()) ||
+      !win::is_named_child(updates, stage->get(), name)) {
     return;
   }
-  for (const std::string& name : win::subfolder_names(updates)) {
-    const std::string stage = join_path(updates, name);
-    if (!download::is_stage_name(name) || !apply::reject_linked_path(stage)) {
+  const auto files = win::child_entries(stage->get());
+  if (!files || !std::ranges::all_of(*files, [](const win::ChildEntry& file) {
+        return is_staged_name(file.name) && is_plain_entry(file, 0);
+      })) {
+    return;  // another program's, or something was added to it
+  }
+  const std::wstring marker_name = win::widen(manifest::STAGE_MARKER_FILE);
+  auto marker = win::open_child(stage->get(), marker_name, win::ChildKind::file,
+                                {.access = DELETE | FILE_READ_ATTRIBUTES, .share = 0});
+  if (!marker || !win::is_plain_child_file(stage->get(), marker->get(), marker_name)) {
+    return;  // in use, or not Setup's
+  }
+  if (checked) {
+    checked(win::narrow(name));
+  }
+  for (const win::ChildEntry& file : *files) {
+    if (equal_ignoring_ascii_case(std::wstring_view(file.name), marker_name)) {
       continue;
     }
-    win::FileHandle marker = take_unused_marker(stage);
-    if (!marker) {
-      continue;  // in use, or not Setup's
+    const auto staged = win::open_child(stage->get(), file.name, win::ChildKind::file,
+                                        {.access = DELETE | FILE_READ_ATTRIBUTES});
+    if (staged && win::is_plain_child_file(stage->get(), staged->get(), file.name)) {
+      (void)win::delete_through(staged->get());
     }
-    for (const std::string_view file : manifest::APPROVED_EXECUTABLES) {
-      const std::string path = join_path(stage, file);
-      DeleteFileW(win::widen(path).c_str());
-      DeleteFileW(win::widen(path + std::string(download::PART_SUFFIX)).c_str());
-    }
-    DeleteFileW(win::widen(join_path(stage, manifest::STAGED_METADATA)).c_str());
-    FILE_DISPOSITION_INFO disposition{TRUE};
-    SetFileInformationByHandle(marker.get(), FileDispositionInfo, &disposition, sizeof disposition);
-    marker.reset();
-    RemoveDirectoryW(win::widen(stage).c_str());
+  }
+  (void)win::delete_through(marker->get());
+  marker->reset();
+  (void)win::delete_through(stage->get());  // refused while anything is still in it
+}
+
+// The folder at `path`, opened as itself once it and every folder above it were found free of
+// links, and its handle checked in turn; nothing when any of that fails.
+std::optional<win::FileHandle> open_checked_folder(std::string_view path) {
+  if (!apply::reject_linked_path(path)) {
+    return std::nullopt;
+  }
+  auto folder = win::open_folder_unfollowed(path);
+  if (!folder) {
+    return std::nullopt;
+  }
+  const auto linked = apply::opened_link(folder->get(), path);
+  if (!linked || *linked) {
+    return std::nullopt;
+  }
+  return std::move(*folder);
+}
+
+// Lets go of this run's hold on its stage and removes it as an earlier run's stage is removed.
+void release_stage(Stage& stage) {
+  stage.marker.reset();
+  const auto parent = parent_path(stage.path);
+  if (!parent) {
+    return;
+  }
+  if (const auto updates = open_checked_folder(*parent)) {
+    remove_unused_stage(updates->get(), win::widen(file_name(stage.path)), nullptr);
   }
 }
 
@@ -222,7 +259,7 @@ Result<Stage> create_stage() {
   if (auto made = win::create_directories(*updates); !made) {
     return std::unexpected(made.error());
   }
-  remove_unused_stages_in(*updates);
+  remove_unused_stages(*updates);
   const auto digits = win::random_hex(16);
   if (!digits) {
     return std::unexpected(digits.error());
@@ -248,22 +285,35 @@ Status download_release(Stage& stage, const manifest::Release& release, std::str
                         const CancelState& cancel, const ProgressReporter& progress) {
   auto outcome = download_all(stage.path, release, metadata, cancel, progress);
   if (!outcome) {
-    remove_staged(stage, release);
+    release_stage(stage);
   }
   return outcome;
+}
+
+void remove_unused_stages(std::string_view updates, const StageChecked& checked) {
+  const auto folder = open_checked_folder(updates);
+  if (!folder) {
+    return;
+  }
+  const auto entries = win::child_entries(folder->get());
+  if (!entries) {
+    return;
+  }
+  for (const win::ChildEntry& entry : *entries) {
+    if (download::is_stage_name(win::narrow(entry.name)) &&
+        is_plain_entry(entry, FILE_ATTRIBUTE_DIRECTORY)) {
+      remove_unused_stage(folder->get(), entry.name, checked);
+    }
+  }
 }
 
 void remove_stage_after_success(Stage& stage) {
   const auto updates = updates_folder();
   const auto parent = parent_path(stage.path);
   if (!updates || !parent || !download::is_stage_name(file_name(stage.path)) ||
-      !same_components(*parent, *updates) || !apply::reject_linked_path(stage.path)) {
+      !same_components(*parent, *updates)) {
     return;
   }
-  for (const std::string_view name : manifest::APPROVED_EXECUTABLES) {
-    DeleteFileW(win::widen(join_path(stage.path, name)).c_str());
-  }
-  DeleteFileW(win::widen(join_path(stage.path, manifest::STAGED_METADATA)).c_str());
   release_stage(stage);
 }
 

@@ -38,5 +38,13 @@ TEST(HelperEnvironment, TheFixedValuesReplaceTheWorkersWhateverTheirCase) {
                 L"TMP=C:\\M\\work-1\\temp", L"USERNAME=u", L"windir=C:\\Windows"}));
 }
 
+TEST(HelperEnvironment, TheRemovedNamesAreGoneWhateverTheirCase) {
+  const std::vector<std::wstring> current{L"borelu_timeline=C:\\Users\\u\\linked.log",
+                                          L"BORELU_TIMELINE_NOT=kept", L"USERNAME=u"};
+  const std::vector<std::wstring_view> removed{L"BORELU_TIMELINE"};
+  EXPECT_EQ(entries_of(helper_environment(current, {}, removed)),
+            (std::vector<std::wstring>{L"BORELU_TIMELINE_NOT=kept", L"USERNAME=u"}));
+}
+
 }  // namespace
 }  // namespace borelu::apply

@@ -9,7 +9,7 @@
 namespace borelu::apply {
 namespace {
 
-TEST(LinkRule, NameSurrogatesAndUnreadableTagsAreLinksEveryOtherReparsePointIsNot) {
+TEST(LinkRule, OnlyCloudFilesCompressedAndDeduplicatedFilesAreNoLinks) {
   struct Case {
     const char* what;
     std::uint32_t tag;
@@ -26,10 +26,13 @@ TEST(LinkRule, NameSurrogatesAndUnreadableTagsAreLinksEveryOtherReparsePointIsNo
       {"cloud file, last subtype", 0x9000F01A, false},
       {"file compressed by Windows (WOF)", 0x80000017, false},
       {"deduplicated file", 0x80000013, false},
-      {"app execution alias", 0x8000001B, false},
-      {"projected file system", 0x9000001C, false},
-      {"OneDrive", 0x80000021, false},
-      {"a third party's tag", 0x00001234, false},
+      {"app execution alias", 0x8000001B, true},
+      {"projected file system", 0x9000001C, true},
+      {"OneDrive", 0x80000021, true},
+      {"a third party's tag", 0x00001234, true},
+      {"cloud tag with a bit outside the subtype", 0x9000011A, true},
+      {"cloud tag as a name surrogate", 0xB000001A, true},
+      {"WOF tag as a name surrogate", 0xA0000017, true},
   };
   for (const Case& c : tags) {
     SCOPED_TRACE(c.what);

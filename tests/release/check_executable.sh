@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# The checks the release BoreluSetup.exe must pass: stripped, Windows system DLLs only, the notices
-# beside it, and libgcrypt as linked into the release build still doing its work under Wine (the
-# release build's borelu-release.exe signs a folder and verifies documents: SHA-256, SHA-512,
-# Ed25519), and the program itself running its worker against a stage signed with another key.
+# The checks the release BoreluSetup.exe must pass: stripped, no trace of the timeline, Windows
+# system DLLs only, the notices beside it, and libgcrypt as linked into the release build still
+# doing its work under Wine (the release build's borelu-release.exe signs a folder and verifies
+# documents: SHA-256, SHA-512, Ed25519), and the program itself running its worker against a stage signed with another key.
 # Run by tools/check_release.sh (CI) and tools/benchmark_size.sh:
 #   check_executable.sh [BUILD_FOLDER]   (build/windows-release unless given)
 set -euo pipefail
@@ -20,6 +20,13 @@ if [ -n "$(x86_64-w64-mingw32-nm "$exe" 2>/dev/null | head -1)" ]; then
   exit 1
 fi
 echo "  stripped"
+# The timeline of a test build has no part in a release: not even the variable's name, in 8-bit
+# or UTF-16 strings.
+if { strings -a "$exe"; strings -a -el "$exe"; } | grep -q BORELU_TIMELINE; then
+  echo "  carries the test build's timeline (BORELU_TIMELINE among its strings)"
+  exit 1
+fi
+echo "  no trace of the test build's timeline"
 tests/check_imports.sh "$exe" | sed 's/^/  /'
 # The PE flags Windows reads before it runs the program: ASLR (DYNAMIC_BASE 0x0040) with 64-bit
 # entropy (HIGH_ENTROPY_VA 0x0020), DEP (NX_COMPAT 0x0100), Terminal-Server aware (0x8000).

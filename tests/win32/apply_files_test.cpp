@@ -118,6 +118,29 @@ TEST_F(ApplyFiles, AStageReachedThroughALinkIsRefused) {
   remove_folder(real);
 }
 
+// The stage folder to be swapped for a link once the worker has opened and checked it: renamed
+// away, and a Unix symbolic link to a look-alike (whose "release.json" is not a release) moved
+// into its place. The worker holds the folder sharing no deletion, so the swap is refused, and it
+// reads the stage it checked, every file relative to the folder's handle.
+TEST_F(ApplyFiles, AStageSwappedForALinkAfterItsCheckIsNotRead) {
+  const std::string links = "C:\\borelu-links";
+  const std::string real = make_stage(links + "\\swap-stage");
+  bool swapped = false;
+  const auto staged = copy_stage_to_work(real, work_.path, [&] {
+    swapped = MoveFileW(win::widen(real).c_str(), win::widen(links + "\\swap-away").c_str()) &&
+              MoveFileW(win::widen(links + "\\swap-link").c_str(), win::widen(real).c_str());
+  });
+  EXPECT_FALSE(swapped);
+  ASSERT_TRUE(staged) << outcome(staged);
+  EXPECT_EQ(staged->release.version, "1.4.2");
+  EXPECT_EQ(read(join_path(work_.path, "release.json")), read(join_path(real, "release.json")));
+  if (swapped) {
+    MoveFileW(win::widen(real).c_str(), win::widen(links + "\\swap-link").c_str());
+    MoveFileW(win::widen(links + "\\swap-away").c_str(), win::widen(real).c_str());
+  }
+  remove_folder(real);
+}
+
 TEST_F(ApplyFiles, RollbackCopyTakesWhatExistsInListOrder) {
   const std::string installed = temp_folder("borelu-installed");
   ASSERT_TRUE(win::create_directories(installed));

@@ -264,8 +264,8 @@ TEST(StageFolders, ANewRunRemovesEarlierRunsLeftoversAndNothingElse) {
       EXPECT_TRUE(exists(join_path(held, name))) << name;
     for (const char* name : {"Borelu.exe", "release.json"})
       EXPECT_TRUE(exists(join_path(foreign, name))) << name;
-    EXPECT_TRUE(exists(join_path(shared, "notes.txt")));
-    EXPECT_FALSE(exists(join_path(shared, "Borelu.exe")));
+    for (const char* name : {"setup-run.lock", "Borelu.exe", "notes.txt"})
+      EXPECT_TRUE(exists(join_path(shared, name))) << name;
 
     // This run's own stage is held in turn: a second run leaves it alone, and it goes with its
     // marker once the run is done with it.
@@ -311,6 +311,52 @@ TEST(StageFolders, TheCleanUpFollowsNoLink) {
     remove_test_folder(stage->path);
   }
   SetEnvironmentVariableW(L"LOCALAPPDATA", saved);
+}
+
+// A staging folder, or the updates folder above it, to be swapped for a link after the clean-up
+// checked it and took the stage's marker: the folder renamed away and a Unix symbolic link to a
+// look-alike moved into its place (Wine shows it as a reparse point only through the path). The
+// clean-up holds both folders sharing no deletion, so the swap is refused; what is deleted is
+// what was checked, never the link's target.
+TEST(StageFolders, AFolderSwappedForALinkAfterItsCheckKeepsTheLinksTargetWhole) {
+  const std::string links = "C:\\borelu-links";
+  const std::string updates = links + "\\swap-local\\BoreluTauri\\updates";
+  const std::string name = "BoreluUpdate-" + std::string(32, '4');
+  const std::string stage = updates + "\\" + name;
+  const struct {
+    std::string swapped;  // the folder renamed away
+    std::string link;     // the link moved into its place
+    std::string victim;   // the stage as the link would show it
+  } cases[] = {
+      {stage, links + "\\swap-link", links + "\\swap-victim"},
+      {updates, links + "\\swap-updates-link", links + "\\swap-victim-updates\\" + name},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.swapped);
+    const std::string moved = c.swapped + "-away";
+    leave_stage(stage, {"setup-run.lock", "Borelu.exe", "release.json"});
+    bool checked = false;
+    bool swapped = false;
+    remove_unused_stages(updates, [&](std::string_view checked_name) {
+      EXPECT_EQ(checked_name, name);
+      checked = true;
+      swapped = MoveFileW(win::widen(c.swapped).c_str(), win::widen(moved).c_str()) &&
+                MoveFileW(win::widen(c.link).c_str(), win::widen(c.swapped).c_str());
+    });
+    EXPECT_TRUE(checked);
+    EXPECT_FALSE(swapped);
+    for (const char* file : {"setup-run.lock", "Borelu.exe", "release.json"}) {
+      EXPECT_EQ(win::read_whole_file(join_path(c.victim, file)).value_or("<gone>"), "not yours")
+          << file;
+    }
+    EXPECT_FALSE(exists(moved));
+    EXPECT_FALSE(exists(stage));  // the checked folder, emptied and removed
+    if (swapped) {
+      MoveFileW(win::widen(c.swapped).c_str(), win::widen(c.link).c_str());
+      MoveFileW(win::widen(moved).c_str(), win::widen(c.swapped).c_str());
+    }
+    remove_test_folder(stage);
+  }
 }
 
 }  // namespace

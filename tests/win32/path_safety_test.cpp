@@ -59,42 +59,25 @@ TEST(IsLink, OrdinaryFoldersAndFilesAndWhatWineShowsOfALink) {
   }
 }
 
-// The rule over the Windows SDK's own tags, against its own name-surrogate test.
-TEST(IsLink, TheRuleAgreesWithTheSdkOnEveryTagItNames) {
-  for (const DWORD tag : {IO_REPARSE_TAG_MOUNT_POINT,
-                          IO_REPARSE_TAG_SYMLINK,
-                          IO_REPARSE_TAG_GLOBAL_REPARSE,
-                          IO_REPARSE_TAG_WCI_TOMBSTONE,
-                          IO_REPARSE_TAG_PROJFS_TOMBSTONE,
-                          IO_REPARSE_TAG_HSM,
-                          IO_REPARSE_TAG_SIS,
-                          IO_REPARSE_TAG_DFS,
-                          IO_REPARSE_TAG_DEDUP,
-                          IO_REPARSE_TAG_WOF,
-                          IO_REPARSE_TAG_WCI,
-                          IO_REPARSE_TAG_CLOUD,
-                          IO_REPARSE_TAG_CLOUD_1,
-                          IO_REPARSE_TAG_CLOUD_2,
-                          IO_REPARSE_TAG_CLOUD_3,
-                          IO_REPARSE_TAG_CLOUD_4,
-                          IO_REPARSE_TAG_CLOUD_5,
-                          IO_REPARSE_TAG_CLOUD_6,
-                          IO_REPARSE_TAG_CLOUD_7,
-                          IO_REPARSE_TAG_CLOUD_8,
-                          IO_REPARSE_TAG_CLOUD_9,
-                          IO_REPARSE_TAG_CLOUD_A,
-                          IO_REPARSE_TAG_CLOUD_B,
-                          IO_REPARSE_TAG_CLOUD_C,
-                          IO_REPARSE_TAG_CLOUD_D,
-                          IO_REPARSE_TAG_CLOUD_E,
-                          IO_REPARSE_TAG_CLOUD_F,
-                          IO_REPARSE_TAG_APPEXECLINK,
-                          IO_REPARSE_TAG_PROJFS,
-                          IO_REPARSE_TAG_STORAGE_SYNC,
-                          IO_REPARSE_TAG_ONEDRIVE,
-                          IO_REPARSE_TAG_AF_UNIX}) {
-    EXPECT_EQ(redirects({.handleReparse = true, .pathReparse = true, .tag = tag}),
-              IsReparseTagNameSurrogate(tag) != 0)
+// The rule over the Windows SDK's own tags: only the cloud files', Windows' compression's and
+// deduplication's are no links; every other tag is refused, each name surrogate among them.
+TEST(IsLink, TheRuleOverEveryTagTheSdkNames) {
+  for (const DWORD tag : {IO_REPARSE_TAG_DEDUP, IO_REPARSE_TAG_WOF, IO_REPARSE_TAG_CLOUD,
+                          IO_REPARSE_TAG_CLOUD_1, IO_REPARSE_TAG_CLOUD_2, IO_REPARSE_TAG_CLOUD_3,
+                          IO_REPARSE_TAG_CLOUD_4, IO_REPARSE_TAG_CLOUD_5, IO_REPARSE_TAG_CLOUD_6,
+                          IO_REPARSE_TAG_CLOUD_7, IO_REPARSE_TAG_CLOUD_8, IO_REPARSE_TAG_CLOUD_9,
+                          IO_REPARSE_TAG_CLOUD_A, IO_REPARSE_TAG_CLOUD_B, IO_REPARSE_TAG_CLOUD_C,
+                          IO_REPARSE_TAG_CLOUD_D, IO_REPARSE_TAG_CLOUD_E, IO_REPARSE_TAG_CLOUD_F}) {
+    EXPECT_FALSE(redirects({.handleReparse = true, .pathReparse = true, .tag = tag}))
+        << std::hex << tag;
+  }
+  for (const DWORD tag :
+       {IO_REPARSE_TAG_MOUNT_POINT, IO_REPARSE_TAG_SYMLINK, IO_REPARSE_TAG_GLOBAL_REPARSE,
+        IO_REPARSE_TAG_WCI_TOMBSTONE, IO_REPARSE_TAG_PROJFS_TOMBSTONE, IO_REPARSE_TAG_HSM,
+        IO_REPARSE_TAG_SIS, IO_REPARSE_TAG_DFS, IO_REPARSE_TAG_WCI, IO_REPARSE_TAG_APPEXECLINK,
+        IO_REPARSE_TAG_PROJFS, IO_REPARSE_TAG_STORAGE_SYNC, IO_REPARSE_TAG_ONEDRIVE,
+        IO_REPARSE_TAG_AF_UNIX}) {
+    EXPECT_TRUE(redirects({.handleReparse = true, .pathReparse = true, .tag = tag}))
         << std::hex << tag;
   }
 }

@@ -10,6 +10,10 @@
 #     staging folder's look-alike in an updates folder reached through a link
 #   ...\stage-local\BoreluTauri\updates\BoreluUpdate-3…3, an ordinary folder with Borelu.exe whose
 #     marker is a link -> stage-victim/setup-run.lock
+#   C:\borelu-links\swap-link -> swap-victim, a staging folder's look-alike, which a test moves into
+#     the place of a staging folder after the clean-up checked that folder
+#   C:\borelu-links\swap-updates-link -> swap-victim-updates, an updates folder's look-alike
+#     holding one, which a test moves into the place of the updates folder in the same way
 set -euo pipefail
 : "${BORELU_WINE_DIR:?}"
 root="$BORELU_WINE_DIR/prefix/drive_c/borelu-links"
@@ -36,4 +40,11 @@ mkdir -p "$linked" "$root/linked-local"
 printf 'x' >"$linked/setup-run.lock"
 printf 'not yours' >"$linked/Borelu.exe"
 ln -s ../stage-tauri "$root/linked-local/BoreluTauri"
+mkdir -p "$root/swap-victim"
+for name in setup-run.lock Borelu.exe release.json; do printf 'not yours' >"$root/swap-victim/$name"; done
+ln -s swap-victim "$root/swap-link"
+victim_stage=$root/swap-victim-updates/BoreluUpdate-44444444444444444444444444444444
+mkdir -p "$victim_stage"
+for name in setup-run.lock Borelu.exe release.json; do printf 'not yours' >"$victim_stage/$name"; done
+ln -s swap-victim-updates "$root/swap-updates-link"
 echo "links made in $root"
