@@ -8,6 +8,7 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include "core/scope_exit.h"
 #include "win/handles.h"
 #include "win/system_error.h"
 #include "windows/process_identity.h"
@@ -96,12 +97,33 @@ DesktopShell read_desktop_shell() {
   return read_shell_of(window);
 }
 
-Status start_through_shell(std::wstring_view program) {
-  win::ComPtr<IShellWindows> windows;
-  HRESULT result = CoCreateInstance(kShellWindows, nullptr, CLSCTX_LOCAL_SERVER,
-                                    __uuidof(IShellWindows), windows.put_void());
-  if (auto step = checked("Open the shell's windows", result, bool(windows)); !step) {
-    return step;
+namespace {
+
+// The object a call gives through its last parameter, or the call's failure as `step`.
+template <class Interface, class Call>
+Result<win::ComPtr<Interface>> obtain(std::string_view step, Call call) {
+  win::ComPtr<Interface> object;
+  const HRESULT result = call(object.put_void());  // before the object is looked at
+  if (auto given = checked(step, result, bool(object)); !given) {
+    return std::unexpected(given.error());
+  }
+  return object;
+}
+
+template <class Interface, class Source>
+Result<win::ComPtr<Interface>> query(std::string_view step, const win::ComPtr<Source>& source) {
+  return obtain<Interface>(
+      step, [&](void** out) { return source->QueryInterface(__uuidof(Interface), out); });
+}
+
+// The shell's IShellDispatch2, reached from the desktop's window as Microsoft documents it.
+Result<win::ComPtr<IShellDispatch2>> desktop_shell_dispatch() {
+  const auto windows = obtain<IShellWindows>("Open the shell's windows", [](void** out) {
+    return CoCreateInstance(kShellWindows, nullptr, CLSCTX_LOCAL_SERVER, __uuidof(IShellWindows),
+                            out);
+  });
+  if (!windows) {
+    return std::unexpected(windows.error());
   }
   VARIANT desktop;
   VariantInit(&desktop);
@@ -109,63 +131,73 @@ Status start_through_shell(std::wstring_view program) {
   desktop.lVal = CSIDL_DESKTOP;
   VARIANT no_root;
   VariantInit(&no_root);
-  LONG desktop_window = 0;
-  win::ComPtr<IDispatch> found;
-  result = windows->FindWindowSW(&desktop, &no_root, SWC_DESKTOP, &desktop_window,
-                                 SWFO_NEEDDISPATCH, found.put());
-  if (auto step = checked("Find the desktop's window", result, bool(found)); !step) {
-    return step;
+  const auto found = obtain<IDispatch>("Find the desktop's window", [&](void** out) {
+    LONG window = 0;
+    return (*windows)->FindWindowSW(&desktop, &no_root, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH,
+                                    reinterpret_cast<IDispatch**>(out));
+  });
+  const auto services = found ? query<IServiceProvider>("Reach the desktop's services", *found)
+                              : std::unexpected(found.error());
+  const auto browser =
+      services ? obtain<IShellBrowser>("Reach the desktop's browser",
+                                       [&](void** out) {
+                                         return (*services)->QueryService(
+                                             kTopLevelBrowser, __uuidof(IShellBrowser), out);
+                                       })
+               : std::unexpected(services.error());
+  const auto view = browser ? obtain<IShellView>("Reach the desktop's view",
+                                                 [&](void** out) {
+                                                   return (*browser)->QueryActiveShellView(
+                                                       reinterpret_cast<IShellView**>(out));
+                                                 })
+                            : std::unexpected(browser.error());
+  const auto background = view
+                              ? obtain<IDispatch>("Reach the desktop view's background",
+                                                  [&](void** out) {
+                                                    return (*view)->GetItemObject(
+                                                        SVGIO_BACKGROUND, __uuidof(IDispatch), out);
+                                                  })
+                              : std::unexpected(view.error());
+  const auto folder_view =
+      background ? query<IShellFolderViewDual>("Reach the desktop's folder view", *background)
+                 : std::unexpected(background.error());
+  const auto application =
+      folder_view
+          ? obtain<IDispatch>(
+                "Reach the shell's application",
+                [&](void** out) {
+                  return (*folder_view)->get_Application(reinterpret_cast<IDispatch**>(out));
+                })
+          : std::unexpected(folder_view.error());
+  if (!application) {
+    return std::unexpected(application.error());
   }
-  win::ComPtr<IServiceProvider> services;
-  result = found->QueryInterface(__uuidof(IServiceProvider), services.put_void());
-  if (auto step = checked("Reach the desktop's services", result, bool(services)); !step) {
-    return step;
+  return query<IShellDispatch2>("Reach the shell's dispatch", *application);
+}
+
+}  // namespace
+
+Status start_through_shell(std::wstring_view program) {
+  const auto found = desktop_shell_dispatch();
+  if (!found) {
+    return std::unexpected(found.error());
   }
-  win::ComPtr<IShellBrowser> browser;
-  result = services->QueryService(kTopLevelBrowser, __uuidof(IShellBrowser), browser.put_void());
-  if (auto step = checked("Reach the desktop's browser", result, bool(browser)); !step) {
-    return step;
-  }
-  win::ComPtr<IShellView> view;
-  result = browser->QueryActiveShellView(view.put());
-  if (auto step = checked("Reach the desktop's view", result, bool(view)); !step) {
-    return step;
-  }
-  win::ComPtr<IDispatch> background;
-  result = view->GetItemObject(SVGIO_BACKGROUND, __uuidof(IDispatch), background.put_void());
-  if (auto step = checked("Reach the desktop view's background", result, bool(background)); !step) {
-    return step;
-  }
-  win::ComPtr<IShellFolderViewDual> folder_view;
-  result = background->QueryInterface(__uuidof(IShellFolderViewDual), folder_view.put_void());
-  if (auto step = checked("Reach the desktop's folder view", result, bool(folder_view)); !step) {
-    return step;
-  }
-  win::ComPtr<IDispatch> application;
-  result = folder_view->get_Application(application.put());
-  if (auto step = checked("Reach the shell's application", result, bool(application)); !step) {
-    return step;
-  }
-  win::ComPtr<IShellDispatch2> shell;
-  result = application->QueryInterface(__uuidof(IShellDispatch2), shell.put_void());
-  if (auto step = checked("Reach the shell's dispatch", result, bool(shell)); !step) {
-    return step;
-  }
+  const win::ComPtr<IShellDispatch2>& shell = *found;
   // The shell may bring the new wizard to the front; it is the user's own next window.
   (void)CoAllowSetForegroundWindow(shell.get(), nullptr);
   BSTR file = SysAllocStringLen(program.data(), static_cast<UINT>(program.size()));
   if (file == nullptr) {
     return std::unexpected(com_failure("Start Setup through the shell", E_OUTOFMEMORY));
   }
+  const ScopeExit free_file([&] { SysFreeString(file); });
   VARIANT nothing;
   VariantInit(&nothing);
   VARIANT show;
   VariantInit(&show);
   show.vt = VT_I4;
   show.lVal = SW_SHOWNORMAL;
-  result = shell->ShellExecute(file, nothing, nothing, nothing, show);
-  SysFreeString(file);
-  return checked("Start Setup through the shell", result, true);
+  return checked("Start Setup through the shell",
+                 shell->ShellExecute(file, nothing, nothing, nothing, show), true);
 }
 
 Result<bool> return_to_desktop_user() {
