@@ -99,6 +99,7 @@ add_library(borelu_setup STATIC
   src/theme/window_placement.cpp
   src/webview2/signature.cpp
   src/webview2/webview2.cpp
+  src/unelevated_start.cpp
   src/wizard_mode.cpp
 )
 target_link_libraries(borelu_setup PUBLIC borelu_win gdiplus oleaut32 shcore borelu::delay::comctl32

@@ -7,6 +7,7 @@
 #include "ui/language.h"
 #include "ui/task_dialog.h"
 #include "ui/wizard/wizard_window.h"
+#include "unelevated_start.h"
 #include "win/timeline.h"
 
 namespace borelu {
@@ -15,6 +16,15 @@ Status run_wizard_mode() {
   // The windows of this thread hand their accessible objects to screen readers through COM, which
   // needs the thread in an apartment whose calls its message loops serve.
   const controller::ComApartment apartment(COINIT_APARTMENTTHREADED);
+  // Elevated, the wizard would run with rights its user's own files must never meet, possibly as
+  // another account; the wizard that runs is the one started as the desktop's user.
+  const auto relaunched = return_to_desktop_user();
+  if (!relaunched) {
+    return std::unexpected(relaunched.error());
+  }
+  if (*relaunched) {
+    return {};
+  }
   const auto wizard = ui::wizard::run_wizard();
   if (!wizard) {
     return std::unexpected(wizard.error());

@@ -57,7 +57,18 @@ Result<bool> probe_blocking_service(ServiceControl& control) {
   return *service != nullptr;
 }
 
-Status run_service_installer(std::string_view work_folder, std::string_view owner_sid) {
+namespace {
+
+// How an installer run ended: its exit code and the start of what it wrote on standard error.
+struct InstallerExit {
+  DWORD code = 0;
+  std::string standardError;
+};
+
+// Runs "BoreluService.exe --install --owner-sid SID" of `folder`, whose helpers' temporary
+// folder is `work_folder`'s.
+Result<InstallerExit> run_installer(std::string_view folder, std::string_view work_folder,
+                                    std::string_view owner_sid) {
   auto input = win::child_pipe(win::ChildEnd::reads);
   auto output = win::child_pipe(win::ChildEnd::writes);
   auto error = win::child_pipe(win::ChildEnd::writes);
@@ -73,9 +84,9 @@ Status run_service_installer(std::string_view work_folder, std::string_view owne
     return std::unexpected(job.error());
   }
   const win::StandardHandles standard{input->read.get(), output->write.get(), error->write.get()};
-  const auto child = start_helper(join_path(work_folder, manifest::SERVICE_FILE),
+  const auto child = start_helper(join_path(folder, manifest::SERVICE_FILE),
                                   L"--install --owner-sid " + win::widen(owner_sid),
-                                  CREATE_NO_WINDOW, &standard, job->get());
+                                  CREATE_NO_WINDOW, &standard, job->get(), work_folder);
   if (!child) {
     return std::unexpected(child.error());
   }
@@ -93,15 +104,39 @@ Status run_service_installer(std::string_view work_folder, std::string_view owne
     standard_error = win::drain_pipe(error->read.get(), INSTALLER_ERROR_BYTES);
   }
 
-  DWORD exit_code = 0;
+  InstallerExit ended{0, std::move(standard_error)};
   if (WaitForSingleObject(child->process.get(), INFINITE) != WAIT_OBJECT_0 ||
-      !GetExitCodeProcess(child->process.get(), &exit_code)) {
+      !GetExitCodeProcess(child->process.get(), &ended.code)) {
     return std::unexpected(win::last_os_failure());
   }
-  if (exit_code == 0) {
+  return ended;
+}
+
+}  // namespace
+
+Status run_service_installer(std::string_view work_folder, std::string_view owner_sid) {
+  const auto ended = run_installer(work_folder, work_folder, owner_sid);
+  if (!ended) {
+    return std::unexpected(ended.error());
+  }
+  if (ended->code == 0) {
     return {};
   }
-  return fail(installer_failure_message(static_cast<std::int32_t>(exit_code), standard_error));
+  return fail(
+      installer_failure_message(static_cast<std::int32_t>(ended->code), ended->standardError));
+}
+
+Status run_previous_service_installer(const PreviousInstaller& installer) {
+  const auto ended = run_installer(installer.folder, installer.workFolder, installer.ownerSid);
+  if (!ended) {
+    return fail("The previous Borelu service could not be installed again: " +
+                ended.error().text());
+  }
+  if (ended->code == 0) {
+    return {};
+  }
+  return fail(previous_service_failure_message(static_cast<std::int32_t>(ended->code),
+                                               ended->standardError));
 }
 
 namespace {
@@ -179,14 +214,17 @@ Status stop_blocking_service(ServiceControl& control) {
   });
 }
 
-Status restore_blocking_service(ServiceControl& control, bool service_existed) {
+Status restore_blocking_service(ServiceControl& control, bool service_existed,
+                                const PreviousInstaller& previous) {
   auto opened = control.open();
   if (!opened) {
     return std::unexpected(opened.error());
   }
   std::unique_ptr<ControlledService> service = std::move(*opened);
   if (!service) {
-    return {};
+    // Gone (1060): a failed installer deleted it. The files are the previous release's again,
+    // and so must the service be, or a failed update would be a way to be rid of the blocker.
+    return service_existed ? control.reinstall(previous) : Status{};
   }
   if (!service_existed) {
     // The failed apply created it. It goes only once every handle to it is closed, and until
@@ -199,9 +237,11 @@ Status restore_blocking_service(ServiceControl& control, bool service_existed) {
   }
   const std::uint32_t started = service->start();
   if (started == ERROR_SERVICE_MARKED_FOR_DELETE) {
-    // The service installer deleted it: once gone there is nothing to restart, as for a
-    // service that no longer exists.
-    return wait_until_deleted(control, std::move(service));
+    // The service installer deleted it (1072): it can be created again only once it has gone.
+    if (auto deleted = wait_until_deleted(control, std::move(service)); !deleted) {
+      return deleted;
+    }
+    return control.reinstall(previous);
   }
   if (started != ERROR_SUCCESS && started != ERROR_SERVICE_ALREADY_RUNNING) {
     return std::unexpected(win::os_failure("Restore Borelu service", started));

@@ -66,9 +66,9 @@ Result<std::wstring> environment_for(std::string_view work_folder) {
 
 Result<win::StartedProcess> start_helper(std::string_view program, std::wstring_view arguments,
                                          DWORD flags, const win::StandardHandles* standard,
-                                         HANDLE job) {
+                                         HANDLE job, std::string_view work_folder) {
   const std::string folder = parent_path(program).value_or(std::string(program));
-  const auto environment = environment_for(folder);
+  const auto environment = environment_for(work_folder.empty() ? folder : work_folder);
   if (!environment) {
     return std::unexpected(environment.error());
   }

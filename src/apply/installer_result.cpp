@@ -34,4 +34,10 @@ std::string installer_failure_message(std::int32_t exit_code, std::string_view s
          installer_error_details(standard_error) + " The previous version will be restored.";
 }
 
+std::string previous_service_failure_message(std::int32_t exit_code,
+                                             std::string_view standard_error) {
+  return "The previous Borelu service could not be installed again (exit " +
+         std::to_string(exit_code) + "). " + installer_error_details(standard_error);
+}
+
 }  // namespace borelu::apply

@@ -18,4 +18,9 @@ inline constexpr std::size_t INSTALLER_ERROR_CHARS = 600;
 [[nodiscard]] std::string installer_failure_message(std::int32_t exit_code,
                                                     std::string_view standard_error);
 
+// "The previous Borelu service could not be installed again (exit N). <details>": the previous
+// release's installer, run to put back the service that a failed apply removed, failed too.
+[[nodiscard]] std::string previous_service_failure_message(std::int32_t exit_code,
+                                                           std::string_view standard_error);
+
 }  // namespace borelu::apply

@@ -26,6 +26,7 @@ namespace {
 // Everything a restore puts back.
 struct RestorePlan {
   std::string installationFolder;
+  std::string workFolder;
   std::string rollbackFolder;
   std::vector<std::string> savedNames;
   std::string ownerSid;
@@ -84,7 +85,8 @@ std::optional<Failure> restore(const RestorePlan& plan, ServiceControl& services
   }
   failures.note(plan.previousRelease ? registration::register_uninstall_entry(*plan.previousRelease)
                                      : registration::remove_uninstall_entry());
-  failures.note(restore_blocking_service(services, plan.serviceExisted));
+  failures.note(restore_blocking_service(services, plan.serviceExisted,
+                                         {plan.rollbackFolder, plan.workFolder, plan.ownerSid}));
   return failures.first();
 }
 
@@ -102,6 +104,7 @@ Failure recovery_failed(std::string before, const Failure& first) {
 RestorePlan interrupted_plan(const ApplyJournal& journal, std::string_view installation_folder,
                              std::string_view work_folder) {
   RestorePlan plan{std::string(installation_folder),
+                   std::string(work_folder),
                    join_path(work_folder, ROLLBACK_FOLDER),
                    {},
                    journal.ownerSid,
@@ -129,13 +132,10 @@ RestorePlan interrupted_plan(const ApplyJournal& journal, std::string_view insta
 
 Failure restore_installation(ApplyRun& run, Failure failure, ServiceControl& services) {
   run.work.keepRollback = true;
-  const RestorePlan plan{run.installationFolder,
-                         run.work.rollback(),
-                         run.savedNames,
-                         run.ownerSid,
-                         run.snapshot.hadStartup,
-                         run.changesStartup,
-                         run.snapshot.previousRelease,
+  const RestorePlan plan{run.installationFolder, run.work.path,
+                         run.work.rollback(),    run.savedNames,
+                         run.ownerSid,           run.snapshot.hadStartup,
+                         run.changesStartup,     run.snapshot.previousRelease,
                          run.serviceExisted};
   auto first = restore(plan, services);
   if (!first) {

@@ -69,6 +69,9 @@ class SystemServiceControl final : public ServiceControl {
   }
   std::chrono::steady_clock::time_point now() override { return std::chrono::steady_clock::now(); }
   void pause(std::chrono::milliseconds length) override { std::this_thread::sleep_for(length); }
+  Status reinstall(const PreviousInstaller& installer) override {
+    return run_previous_service_installer(installer);
+  }
 };
 
 }  // namespace

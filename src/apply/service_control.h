@@ -3,11 +3,13 @@
 // The service control manager's calls that the worker makes on the blocking service, behind a
 // small interface: the restore and the start of every run go through it, and a test can play the
 // answers of a service that is starting, stopping or being deleted, which a service of its own
-// cannot be made to give on demand.
+// cannot be made to give on demand. The interface also runs the previous release's own service
+// installer, the one way to put back a service that a failed apply removed.
 
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <string_view>
 
 #include "core/failure.h"
 
@@ -28,6 +30,14 @@ class ControlledService {
   virtual std::uint32_t mark_for_deletion() = 0;           // DeleteService
 };
 
+// The previous release's service installer: its folder (the rollback copy, which holds every
+// file it installs beside it), the work folder whose "temp" it gets, and the owner it installs for.
+struct PreviousInstaller {
+  std::string_view folder;
+  std::string_view workFolder;
+  std::string_view ownerSid;
+};
+
 class ServiceControl {
  public:
   virtual ~ServiceControl() = default;
@@ -37,6 +47,9 @@ class ServiceControl {
   // The clock that the waits for a service are measured with, and the pause between two looks.
   virtual std::chrono::steady_clock::time_point now() = 0;
   virtual void pause(std::chrono::milliseconds length) = 0;
+  // Runs the installer with "--install --owner-sid SID", which installs and starts the service;
+  // its failure is "The previous Borelu service could not be installed again (exit N). ...".
+  virtual Status reinstall(const PreviousInstaller& installer) = 0;
 };
 
 // The machine's own service control manager and clock.

@@ -14,6 +14,10 @@ TEST(InstallerResult, NothingOnStandardErrorGivesTheFixedDetails) {
             "Borelu service installation failed (exit -1073741819). No additional Windows error "
             "was reported. The "
             "previous version will be restored.");
+  // Said after the apply's own failure, which already told that the previous version comes back.
+  EXPECT_EQ(previous_service_failure_message(8, "\r\n"),
+            "The previous Borelu service could not be installed again (exit 8). No additional "
+            "Windows error was reported.");
 }
 
 TEST(InstallerResult, DetailsAreCutCleanedAndTrimmed) {

@@ -159,6 +159,10 @@ TEST_F(WorkerScenario, FaultsDuringTheApplyRestoreThePreviousInstallation) {
       {L"create-then-fail",
        failed + "4). The blocking service was created but could not be configured." + restored,
        true},
+      // Put back, running, by the previous release's own installer from the rollback copy.
+      {L"delete-then-fail",
+       failed + "8). The blocking service was removed and could not be installed again." + restored,
+       true},
       // Borelu.exe is held, but the rollback copy's is the same: nothing to replace.
       {L"locked-restore", failed + "5). Installation interrupted." + restored, true},
       {L"locked-updater",
@@ -197,6 +201,35 @@ TEST_F(WorkerScenario, FaultsDuringTheApplyRestoreThePreviousInstallation) {
   }
   SetEnvironmentVariableW(L"BORELU_TEST_INSTALLER", nullptr);
   remove_installation();
+  remove_folder(next);
+}
+
+// When the previous release's installer cannot put the deleted service back either, the run says
+// so and keeps its rollback copy; the next run's recovery puts the service back before anything.
+TEST_F(WorkerScenario, AServiceThatCannotBePutBackIsPutBackByTheNextRun) {
+  ASSERT_EQ(run_worker_process(stage_, "--setup --options en:101:2026-10-19").exitCode, 0u);
+  const InstalledState before = InstalledState::read();
+  ASSERT_EQ(before.service, "running");
+  const std::string next = make_stage(temp_folder("borelu-worker-deleted"), "1.4.3");
+
+  SetEnvironmentVariableW(L"BORELU_TEST_INSTALLER", L"delete-then-fail-always");
+  const std::string removed = "The blocking service was removed and could not be installed again";
+  const std::uint64_t started = controller::current_unix_millis();
+  expect_reported(run_worker_process(next, "--update"), started,
+                  "Borelu service installation failed (exit 8). " + removed +
+                      ". The previous version will be restored. Recovery failed: The previous "
+                      "Borelu service could not be installed again (exit 8). " +
+                      removed + ". Run BoreluSetup again.");
+  EXPECT_EQ(InstalledState::read().service, "absent");
+  EXPECT_TRUE(rollback_holds(before));
+
+  // A run that the version rule stops still recovers first.
+  SetEnvironmentVariableW(L"BORELU_TEST_INSTALLER", nullptr);
+  const std::string older = make_stage(temp_folder("borelu-worker-older"), "1.4.1");
+  EXPECT_EQ(run_worker_process(older, "--setup --options en:101:2026-10-19").standardError,
+            "An older release cannot replace the installed version.\n");
+  EXPECT_EQ(InstalledState::read(), before);
+  remove_folder(older);
   remove_folder(next);
 }
 

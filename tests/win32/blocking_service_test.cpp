@@ -55,6 +55,12 @@ TEST_F(ServiceInstaller, FailuresCarryTheExitCodeAndTheCleanedDetails) {
                               std::string(" The previous version will be restored.").size();
   EXPECT_LE(details, 600u);
   EXPECT_EQ(noisy.find_first_of("\r\n\t"), std::string::npos);
+
+  // The previous release's installer, putting the service back, says so in a sentence of its own.
+  SetEnvironmentVariableW(L"BORELU_TEST_INSTALLER", L"silent-failure");
+  EXPECT_EQ(outcome(run_previous_service_installer({work_, work_, testing::OWNER_SID})),
+            "The previous Borelu service could not be installed again (exit 1). No additional "
+            "Windows error was reported.");
 }
 
 TEST_F(ServiceInstaller, AMissingInstallerIsTheSystemErrorText) {
@@ -62,13 +68,23 @@ TEST_F(ServiceInstaller, AMissingInstallerIsTheSystemErrorText) {
   EXPECT_TRUE(outcome(run_with(L"chatty-success")).ends_with("(os error 2)"));
 }
 
-TEST(AbsentService, NothingToStopOrRestore) {
+TEST(AbsentService, NothingToStopOrRestoreUnlessItExistedBefore) {
   ServiceControl& control = system_service_control();
-  ASSERT_TRUE(restore_blocking_service(control, false));
+  const std::string empty = testing::temp_folder("borelu-no-installer");
+  ASSERT_TRUE(win::create_directories(empty));
+  const PreviousInstaller missing{empty, empty, testing::OWNER_SID};
+  ASSERT_TRUE(restore_blocking_service(control, false, missing));
   EXPECT_EQ(probe_blocking_service(control).value_or(true), false);
   EXPECT_TRUE(stop_blocking_service(control));
-  EXPECT_TRUE(restore_blocking_service(control, true));
-  EXPECT_TRUE(restore_blocking_service(control, false));
+  EXPECT_TRUE(restore_blocking_service(control, false, missing));
+  // A service that existed before the apply is put back, here by an installer that is not there.
+  const std::string put_back = outcome(restore_blocking_service(control, true, missing));
+  EXPECT_TRUE(put_back.starts_with("The previous Borelu service could not be installed again: "))
+      << put_back;
+  EXPECT_TRUE(put_back.ends_with("(os error 2)")) << put_back;
+  EXPECT_EQ(probe_blocking_service(control).value_or(true), false);
+  testing::remove_folder(join_path(empty, "temp"));
+  testing::remove_folder(empty);
 }
 
 }  // namespace

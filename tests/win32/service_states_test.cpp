@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -59,11 +60,25 @@ class PlayedService final : public ServiceControl {
     return std::chrono::steady_clock::time_point(elapsed);
   }
   void pause(std::chrono::milliseconds length) override { elapsed += length; }
+  // The previous release's installer: installs and starts the service, or fails as told.
+  Status reinstall(const PreviousInstaller& installer) override {
+    reinstalls.push_back(std::string(installer.folder) + " | " + std::string(installer.workFolder) +
+                         " | " + std::string(installer.ownerSid));
+    if (reinstallFailure) {
+      return fail(*reinstallFailure);
+    }
+    gone_ = false;
+    script_ = {SERVICE_RUNNING, {}, false, -1};
+    next_ = 0;
+    return {};
+  }
 
   // Set by the test: whether the installation's files have been put back yet.
   std::function<bool()> filesRestored = [] { return false; };
   std::chrono::milliseconds elapsed{0};
   bool replacedWhileRunning = false;
+  std::optional<std::string> reinstallFailure;
+  std::vector<std::string> reinstalls;  // "folder | work folder | owner" of each installer run
 
   [[nodiscard]] DWORD state() const { return script_.state; }
   [[nodiscard]] bool gone() const { return gone_; }
@@ -134,6 +149,8 @@ class PlayedService final : public ServiceControl {
 };
 
 constexpr std::string_view kApplyFailure = "Borelu service installation failed (exit 3).";
+constexpr std::string_view kReinstallFailure =
+    "The previous Borelu service could not be installed again (exit 8). Disk full.";
 
 // An installation whose service executable the failed apply replaced, and the work folder whose
 // rollback copy holds the one before.
@@ -159,6 +176,10 @@ class ServiceStates : public ::testing::Test {
   }
 
   // restore_installation after a failed apply, as the worker calls it.
+  [[nodiscard]] std::string previous_installer() const {
+    return join_path(work_, "rollback") + " | " + work_ + " | " + testing::OWNER_SID;
+  }
+
   std::string restore(PlayedService& played, bool service_existed) {
     played.filesRestored = [this] { return testing::read_text(installed()) == "old"; };
     ApplyRun run;
@@ -190,6 +211,8 @@ TEST_F(ServiceStates, TheRestoreWaitsOutPendingStatesAndMarkedDeletionsWithinThe
     bool serviceExisted;
     std::string outcome;
     DWORD finalState;
+    bool reinstalled = false;  // by the previous release's installer, from the rollback copy
+    std::optional<std::string> reinstallFailure = std::nullopt;
   };
   const Case cases[] = {
       {"starting: 1061, then running, then stopped on a second request",
@@ -202,11 +225,25 @@ TEST_F(ServiceStates, TheRestoreWaitsOutPendingStatesAndMarkedDeletionsWithinThe
        true,
        std::string(kApplyFailure),
        SERVICE_RUNNING},
-      {"marked for deletion by the failed installer: 1072 on the restart, then gone",
+      {"marked for deletion by the failed installer: 1072 on the restart, gone, put back",
        {SERVICE_STOPPED, {}, true, 3},
        true,
        std::string(kApplyFailure),
-       SERVICE_STOPPED},
+       SERVICE_RUNNING,
+       true},
+      {"deleted by the failed installer: gone (1060), put back",
+       {SERVICE_STOPPED, {}, true, 0},
+       true,
+       std::string(kApplyFailure),
+       SERVICE_RUNNING,
+       true},
+      {"gone, and the previous installer fails too: the restore fails",
+       {SERVICE_STOPPED, {}, true, 0},
+       true,
+       recovery_failed(kReinstallFailure.substr(0, kReinstallFailure.size() - 1)),
+       SERVICE_STOPPED,
+       true,
+       std::string(kReinstallFailure)},
       {"created by the failed apply: deleted, and gone once the other handle is closed",
        {SERVICE_RUNNING, {}, false, 2},
        false,
@@ -217,7 +254,7 @@ TEST_F(ServiceStates, TheRestoreWaitsOutPendingStatesAndMarkedDeletionsWithinThe
        true,
        recovery_failed("Borelu service did not stop. No update was applied"),
        SERVICE_START_PENDING},
-      {"marked for deletion and never gone",
+      {"marked for deletion and never gone: not installed over",
        {SERVICE_STOPPED, {}, true, -1},
        true,
        still_removing,
@@ -227,16 +264,57 @@ TEST_F(ServiceStates, TheRestoreWaitsOutPendingStatesAndMarkedDeletionsWithinThe
     SCOPED_TRACE(c.what);
     prepare();
     PlayedService played(c.script);
+    played.reinstallFailure = c.reinstallFailure;
     EXPECT_EQ(restore(played, c.serviceExisted), c.outcome);
     EXPECT_EQ(played.state(), c.finalState);
     EXPECT_EQ(testing::read_text(installed()), "old");
+    EXPECT_EQ(played.reinstalls,
+              c.reinstalled ? std::vector{previous_installer()} : std::vector<std::string>{});
     if (c.outcome == kApplyFailure) {
       EXPECT_FALSE(played.replacedWhileRunning);  // the files went back once it had stopped
-      EXPECT_EQ(played.gone(), c.script.marked || !c.serviceExisted);
+      EXPECT_EQ(played.gone(), !c.serviceExisted);
+    } else {
+      // The next run restores again from the rollback copy, by its record.
+      EXPECT_EQ(testing::read_text(join_path(work_, "rollback\\BoreluService.exe")), "old");
+      EXPECT_EQ(win::path_attributes(join_path(work_, std::string(APPLY_JOURNAL_FILE))) !=
+                    INVALID_FILE_ATTRIBUTES,
+                true);
     }
     // Every wait keeps to the stop limit of 30 s, polled every 100 ms.
     EXPECT_LE(played.elapsed, 30100ms);
   }
+}
+
+// A worker killed after its installer deleted the service leaves the record that the service
+// existed: the next run's recovery puts it back with the installer of that run's rollback copy,
+// or keeps the record when that fails.
+TEST(InterruptedApply, PutsBackTheServiceItsInstallerDeleted) {
+  const std::string maintenance = testing::temp_folder("borelu-states-deleted");
+  const std::string work = join_path(maintenance, "work-" + std::string(32, 'c'));
+  const std::string journal = join_path(work, std::string(APPLY_JOURNAL_FILE));
+  ASSERT_TRUE(win::create_directories(join_path(work, "rollback")));
+  for (const bool fails : {true, false}) {
+    SCOPED_TRACE(fails ? "the installer fails" : "the installer succeeds");
+    ASSERT_TRUE(win::write_whole_file(
+        journal, apply_journal_json({false, testing::OWNER_SID, true, false})));
+    PlayedService gone({SERVICE_STOPPED, {}, true, 0});
+    if (fails) {
+      gone.reinstallFailure = std::string(kReinstallFailure);
+    }
+    EXPECT_EQ(outcome(recover_interrupted_applies(maintenance, gone)),
+              fails ? "A previous Borelu installation was interrupted. Recovery failed: " +
+                          std::string(kReinstallFailure.substr(0, kReinstallFailure.size() - 1)) +
+                          ". Run BoreluSetup again."
+                    : "success");
+    EXPECT_EQ(gone.reinstalls,
+              std::vector{join_path(work, "rollback") + " | " + work + " | " + testing::OWNER_SID});
+    EXPECT_EQ(win::path_attributes(journal) != INVALID_FILE_ATTRIBUTES, fails);
+    EXPECT_EQ(gone.state(), fails ? DWORD{SERVICE_STOPPED} : DWORD{SERVICE_RUNNING});
+  }
+  DeleteFileW(win::widen(journal).c_str());
+  RemoveDirectoryW(win::widen(join_path(work, "rollback")).c_str());
+  RemoveDirectoryW(win::widen(work).c_str());
+  RemoveDirectoryW(win::widen(maintenance).c_str());
 }
 
 // The recovery of an interrupted apply is the first thing every run does; the service it deletes

@@ -20,6 +20,11 @@
 //   hold-record       the installation, with the service holding "installed-release.json" open
 //                     for itself until it stops; exit 0 (the worker cannot write its record)
 //   ignore-stop       the installation, with a service that ignores stop requests; exit 6
+//   delete-then-fail  the files copied, then the service deleted and exit 8 with a message, the
+//                     first time in a worker run (it leaves a mark in its TEMP folder, which the
+//                     worker gives each helper of a run); started again in the same run (as
+//                     the previous release's installer of the rollback copy), the installation
+//   delete-then-fail-always  the same at every start
 //   locked-restore    the installation, with a helper process (started by the service) that
 //                     keeps Borelu.exe (the same in every test release) open against writers until
 //                     the event "Global\BoreluTestReleaseHold" is set (at most 120 s); exit 5
@@ -217,6 +222,35 @@ void stop_running_service() {
   }
 }
 
+// Whether this start is to delete the service and fail.
+bool deletes_and_fails(const std::wstring& behaviour) {
+  if (behaviour == L"delete-then-fail-always") {
+    return true;
+  }
+  if (behaviour != L"delete-then-fail") {
+    return false;
+  }
+  const std::wstring mark = borelu::doubles::environment_value(L"TEMP") + L"\\deleted-service";
+  const HANDLE file = CreateFileW(mark.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    return false;  // marked by an earlier start of this run
+  }
+  CloseHandle(file);
+  return true;
+}
+
+void delete_service() {
+  SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+  SC_HANDLE service = manager ? OpenServiceW(manager, kServiceName, DELETE) : nullptr;
+  if (service != nullptr) {
+    DeleteService(service);
+    CloseServiceHandle(service);
+  }
+  if (manager != nullptr) {
+    CloseServiceHandle(manager);
+  }
+}
+
 // Keeps `path` open against writers until the test sets "BoreluTestReleaseHold".
 int hold_file(const wchar_t* path) {
   HANDLE release = CreateEventW(nullptr, TRUE, FALSE, L"Global\\BoreluTestReleaseHold");
@@ -275,6 +309,11 @@ int install(const wchar_t* owner_sid, const std::wstring& behaviour) {
       return 0;
     }
     pause_at(behaviour, ++step);
+  }
+  if (deletes_and_fails(behaviour)) {
+    delete_service();
+    std::fputs("The blocking service was removed and could not be installed again.", stderr);
+    return 8;
   }
   std::string sid;
   for (const wchar_t* c = owner_sid; *c != 0; ++c)
