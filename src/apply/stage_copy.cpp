@@ -37,7 +37,8 @@ Status copy_checked(std::string_view stage_folder, std::string_view work_folder,
 }  // namespace
 
 Result<StagedRelease> copy_stage_to_work(std::string_view stage_folder,
-                                         std::string_view work_folder) {
+                                         std::string_view work_folder,
+                                         const BeforeCopy& before_copy) {
   if (auto checked = reject_linked_path(stage_folder); !checked) {
     return std::unexpected(checked.error());
   }
@@ -60,6 +61,11 @@ Result<StagedRelease> copy_stage_to_work(std::string_view stage_folder,
   auto release = manifest::verify_release_metadata(*bytes);
   if (!release) {
     return std::unexpected(release.error());
+  }
+  if (before_copy) {
+    if (auto allowed = before_copy(*release, bytes->size()); !allowed) {
+      return std::unexpected(allowed.error());
+    }
   }
   for (const auto& artifact : release->files) {
     if (auto copied = copy_checked(stage_folder, work_folder, artifact); !copied) {

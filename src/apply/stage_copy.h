@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -13,10 +14,15 @@ struct StagedRelease {
   manifest::Release release;
 };
 
+// Asked once the release is verified and before its first file is copied: whether the run may go
+// on (given the release and the size of its metadata).
+using BeforeCopy = std::function<Status(const manifest::Release&, std::size_t)>;
+
 // Copies the stage into the work folder, verifying "release.json" and checking every byte of each
 // file against the signed metadata while it is copied. Staged files are held open against
 // writers, so what is checked is what is copied.
 [[nodiscard]] Result<StagedRelease> copy_stage_to_work(std::string_view stage_folder,
-                                                       std::string_view work_folder);
+                                                       std::string_view work_folder,
+                                                       const BeforeCopy& before_copy = {});
 
 }  // namespace borelu::apply

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "apply/artifact_file.h"
+#include "apply/disk_space.h"
+#include "apply/free_space.h"
 #include "apply/path_safety.h"
 #include "controller/request_cancel.h"
 #include "core/path_text.h"
@@ -147,6 +149,11 @@ void remove_unused_stages_in(std::string_view updates) {
 Status download_all(std::string_view stage, const manifest::Release& release,
                     std::string_view metadata, const CancelState& cancel,
                     const ProgressReporter& progress) {
+  if (auto room = apply::check_free_space(
+          stage, apply::space_needed(release, metadata.size(), std::nullopt));
+      !room) {
+    return room;  // before the first file is asked for
+  }
   const RequestCancel request_cancel(cancel);
   std::uint64_t total = 0;
   for (const auto& artifact : release.files) {
