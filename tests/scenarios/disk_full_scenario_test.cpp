@@ -1,0 +1,312 @@
+// A disk that fills for real: the session's whole prefix lies on a small tmpfs (tests/wine/
+// session.sh with BORELU_SESSION_TMPFS), so that Program Files and the user's local data fill up
+// together. A filler file takes the space down to a chosen number of bytes.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <thread>
+
+#include "apply/disk_space.h"
+#include "controller/failure_record.h"
+#include "controller/staging.h"
+#include "download/https.h"
+#include "installed_state.h"
+#include "outcome.h"
+#include "staged_release.h"
+#include "ui/failure_explanation.h"
+#include "win/system_error.h"
+
+namespace borelu::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::uint64_t kPage = 4096;  // what the tmpfs takes a file's space in
+
+std::uint64_t free_bytes() {
+  ULARGE_INTEGER available{};
+  EXPECT_TRUE(GetDiskFreeSpaceExW(L"C:\\", &available, nullptr, nullptr));
+  return available.QuadPart;
+}
+
+std::uint64_t pages(std::uint64_t bytes) {
+  return (bytes + kPage - 1) / kPage * kPage;
+}
+
+// The text Wine gives a full disk, as the program reports it.
+std::string disk_full_text() {
+  return win::os_failure(ERROR_DISK_FULL).text();
+}
+
+// Takes the free space of drive C: down to at most `leave` bytes while it lives.
+class Filler {
+ public:
+  explicit Filler(std::uint64_t leave) {
+    file_.reset(CreateFileW(kPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    EXPECT_TRUE(file_);
+    const std::string piece(1 << 20, 'f');
+    for (std::uint64_t free = free_bytes(); free > leave; free = free_bytes()) {
+      const DWORD size = static_cast<DWORD>(std::min<std::uint64_t>(piece.size(), free - leave));
+      DWORD written = 0;
+      if (!WriteFile(file_.get(), piece.data(), size, &written, nullptr) || written == 0) {
+        break;
+      }
+    }
+  }
+  ~Filler() {
+    file_.reset();
+    DeleteFileW(kPath);
+  }
+  Filler(const Filler&) = delete;
+  Filler& operator=(const Filler&) = delete;
+
+ private:
+  static constexpr const wchar_t* kPath = L"C:\\disk-filler.bin";
+  win::FileHandle file_;
+};
+
+std::uint64_t file_size(const std::string& path) {
+  std::error_code error;
+  const auto size = fs::file_size(fs::path(win::widen(path)), error);
+  return error ? 0 : size;
+}
+
+std::string record_path() {
+  return join_path(*manifest::maintenance_folder_path(), "last-install-error.json");
+}
+
+// The space the failure record takes.
+std::uint64_t record_space() {
+  return pages(file_size(record_path()));
+}
+
+// Every file and folder under the maintenance folder, with each file's digest; the failure
+// record aside.
+std::map<std::string, std::string> maintenance_content() {
+  std::map<std::string, std::string> content;
+  const fs::path root(win::widen(*manifest::maintenance_folder_path()));
+  std::error_code error;
+  for (const auto& entry : fs::recursive_directory_iterator(root, error)) {
+    const std::string name = win::narrow(entry.path().lexically_relative(root).wstring());
+    if (name == "last-install-error.json") {
+      continue;
+    }
+    content[name] =
+        entry.is_directory() ? "folder" : file_sha256(win::narrow(entry.path().wstring()));
+  }
+  return content;
+}
+
+class DiskFullScenario : public ::testing::Test {
+ protected:
+  void SetUp() override { remove_installation(); }
+  void TearDown() override {
+    for (const auto& [version, folder] : stages_) {
+      remove_folder(folder);
+    }
+  }
+  const std::string& stage(const std::string& version) {
+    auto found = stages_.find(version);
+    if (found == stages_.end()) {
+      found = stages_.emplace(version, make_stage(temp_folder("borelu-full-" + version), version))
+                  .first;
+    }
+    return found->second;
+  }
+  std::map<std::string, std::string> stages_;
+};
+
+// The check first: a run that cannot fit refuses before it copies anything, naming the space it
+// would need, as the estimate counts it for the installation at hand, and the space there is.
+TEST_F(DiskFullScenario, TheWorkerRefusesAtOnceWhenTheApplyCannotFit) {
+  ASSERT_EQ(run_worker_process(stage("1.4.2"), "--setup --options en:101:2026-10-19").standardError,
+            "");
+  const InstalledState before = InstalledState::read();
+  const auto maintenance = maintenance_content();
+  const std::string next = stage("1.4.3");
+  std::uint64_t release = file_size(join_path(next, "release.json"));
+  for (const char* name : RELEASE_NAMES) {
+    release += file_size(join_path(next, name));
+  }
+  std::uint64_t installed = 0;
+  for (const char* name :
+       {"Borelu.exe", "BoreluService.exe", "BoreluUpdater.exe", "blocking-policy.json",
+        "installed-release.json", "setup-options.json"}) {
+    installed += file_size(join_path(*manifest::installation_folder(), name));
+  }
+  // The work and installer copies, the rollback copy, and the new updater's runner copy.
+  const std::uint64_t needed =
+      2 * release + installed + file_size(join_path(next, "BoreluUpdater.exe"));
+  const std::uint64_t record_before = record_space();
+  const std::uint64_t free_before = free_bytes();
+  const std::uint64_t started = controller::current_unix_millis();
+  {
+    const Filler filler(needed - 1);
+    const std::uint64_t left = free_bytes();
+    const auto refused = run_worker_process(next, "--update");
+    EXPECT_EQ(refused.exitCode, 1u);
+    EXPECT_EQ(refused.standardError, "There is not enough space on the disk for Borelu: " +
+                                         std::to_string((needed + (1 << 20) - 1) >> 20) +
+                                         " MB needed, " + std::to_string(left >> 20) +
+                                         " MB free. Free some space, then try again.\n");
+    EXPECT_EQ(ui::classify_failure(refused.standardError), 6);
+    EXPECT_EQ(
+        controller::read_failure_record(refused.processId, started).value_or("<no record>") + "\n",
+        refused.standardError);
+  }
+  EXPECT_EQ(InstalledState::read(), before);
+  EXPECT_EQ(maintenance_content(), maintenance);
+  const std::uint64_t free_after = free_bytes();
+  EXPECT_EQ(free_after + record_space() - record_before, free_before);
+  std::printf("refused: %llu bytes needed; free before %llu, after %llu\n",
+              static_cast<unsigned long long>(needed), static_cast<unsigned long long>(free_before),
+              static_cast<unsigned long long>(free_after));
+  // With exactly the space it needs, it goes ahead.
+  {
+    const Filler filler(needed + kPage);
+    const auto updated = run_worker_process(next, "--update");
+    EXPECT_EQ(updated.standardError, "");
+  }
+}
+
+// The disk fills once the check has passed, at each step the apply writes: while the worker waits
+// for the calling application to close, the filler leaves a little less than the rest of the
+// apply needs. Every run that fails names the error, leaves the installation as it was and the
+// maintenance folder as it found it (but for a complete runner copy of the new updater), and
+// gives the space back; with space freed, the next run installs.
+TEST_F(DiskFullScenario, ADiskThatFillsDuringTheApplyLosesNothing) {
+  ASSERT_EQ(run_worker_process(stage("1.4.2"), "--setup --options en:101:2026-10-19").standardError,
+            "");
+  const std::string next = stage("1.4.3");
+  const std::uint64_t runner = pages(file_size(join_path(next, "BoreluUpdater.exe")));
+  std::uint64_t rollback = 0;
+  for (const char* name :
+       {"Borelu.exe", "BoreluService.exe", "BoreluUpdater.exe", "blocking-policy.json",
+        "installed-release.json", "setup-options.json"}) {
+    rollback += pages(file_size(join_path(*manifest::installation_folder(), name)));
+  }
+  std::vector<std::uint64_t> leaves = {0, runner / 2, runner + rollback / 2};
+  for (std::uint64_t k = 0; k <= 12; ++k) {
+    leaves.push_back(runner + rollback - 6 * kPage + k * kPage);
+  }
+  bool installed = false;
+  for (const std::uint64_t leave : leaves) {
+    SCOPED_TRACE("left free after the stage copy: " + std::to_string(leave));
+    const InstalledState before = InstalledState::read();
+    const auto maintenance = maintenance_content();
+    const std::uint64_t record_before = record_space();
+    const std::uint64_t free_before = free_bytes();
+    const std::uint64_t started = controller::current_unix_millis();
+    ChildProcess application(
+        L"\"" + win::widen(join_path(*manifest::installation_folder(), "Borelu.exe")) +
+            L"\" --run-for 60000",
+        ChildProcess::Start::running);
+    ProcessOutcome run;
+    std::thread worker(
+        [&] { run = run_worker_process(next, "--update", OWNER_SID, application.pid()); });
+    // The stage copy ends with "release.json" in the work folder: then the disk fills.
+    bool copied = false;
+    for (int i = 0; i < 600 && !copied; ++i) {
+      for (const auto& [name, kind] : maintenance_content()) {
+        copied = copied || (name.starts_with("work-") && name.ends_with("release.json") &&
+                            !maintenance.contains(name));
+      }
+      Sleep(50);
+    }
+    EXPECT_TRUE(copied);
+    std::optional<Filler> filler;
+    filler.emplace(leave);
+    const std::uint64_t left = free_bytes();
+    TerminateProcess(application.process(), 0);
+    worker.join();
+    filler.reset();
+    const std::uint64_t free_after = free_bytes();
+    std::printf("left %8llu: exit %lu, free before %llu, after %llu: %s",
+                static_cast<unsigned long long>(left), run.exitCode,
+                static_cast<unsigned long long>(free_before),
+                static_cast<unsigned long long>(free_after),
+                run.standardError.empty() ? "installed\n" : run.standardError.c_str());
+    if (run.exitCode == 0) {
+      installed = true;
+      break;
+    }
+    EXPECT_EQ(run.exitCode, 1u);
+    EXPECT_NE(run.standardError.find(disk_full_text()), std::string::npos) << run.standardError;
+    EXPECT_EQ(ui::classify_failure(run.standardError), 6) << run.standardError;
+    EXPECT_EQ(InstalledState::read(), before);
+    // The failure record: written once the work folder was tidied, which gave space back.
+    EXPECT_EQ(
+        controller::read_failure_record(run.processId, started).value_or("<no record>") + "\n",
+        run.standardError);
+    // Only a complete runner copy of the new updater may be new: its file and its folder.
+    auto after = maintenance_content();
+    std::uint64_t kept = 0;
+    const std::string updater = file_sha256(join_path(next, "BoreluUpdater.exe"));
+    const std::string runner_file = "runners\\" + updater + "\\BoreluUpdater.exe";
+    if (!maintenance.contains(runner_file) && after.contains(runner_file) &&
+        after[runner_file] == updater) {
+      after.erase(runner_file);
+      after.erase("runners\\" + updater);
+      kept = runner;
+    }
+    EXPECT_EQ(after, maintenance);
+    EXPECT_EQ(free_after + kept + record_space() - record_before, free_before);
+  }
+  EXPECT_TRUE(installed);
+  EXPECT_EQ(read_text(join_path(*manifest::installation_folder(), "installed-release.json")),
+            read_text(join_path(next, "release.json")));
+}
+
+// The download: the check passes, then the disk fills while the first file streams in. The run
+// fails with the system's disk-full text, which the failure dialog explains as a full disk, and
+// no staging folder stays; the space comes back.
+TEST_F(DiskFullScenario, ADiskThatFillsDuringTheDownloadLeavesNoStage) {
+  const auto metadata = download::fetch_metadata();
+  ASSERT_TRUE(metadata) << outcome(metadata);
+  const auto release = manifest::verify_release_metadata(*metadata);
+  ASSERT_TRUE(release);
+  const auto stages = staging_folders();
+  const std::uint64_t free_before = free_bytes();
+  controller::CancelState cancel;
+  std::optional<Filler> filler;
+  {
+    auto stage = controller::create_stage();
+    ASSERT_TRUE(stage) << outcome(stage);
+    const Status downloaded = controller::download_release(*stage, *release, *metadata, cancel,
+                                                           [&](std::uint32_t, const std::string&) {
+                                                             if (!filler) {
+                                                               filler.emplace(0);
+                                                             }
+                                                           });
+    filler.reset();
+    EXPECT_EQ(outcome(downloaded), disk_full_text());
+    EXPECT_EQ(ui::classify_failure(outcome(downloaded)), 6);
+  }
+  EXPECT_EQ(staging_folders(), stages);
+  EXPECT_EQ(free_bytes(), free_before);
+
+  // A disk too small for the release refuses before the first file is asked for.
+  {
+    const Filler small(pages(release->files[0].bytes));
+    const std::uint64_t left = free_bytes();
+    auto stage = controller::create_stage();
+    ASSERT_TRUE(stage) << outcome(stage);
+    const Status refused = controller::download_release(*stage, *release, *metadata, cancel,
+                                                        [](std::uint32_t, const std::string&) {});
+    const std::uint64_t needed = apply::space_needed(*release, metadata->size(), std::nullopt);
+    EXPECT_EQ(outcome(refused), "There is not enough space on the disk for Borelu: " +
+                                    std::to_string((needed + (1 << 20) - 1) >> 20) +
+                                    " MB needed, " + std::to_string(left >> 20) +
+                                    " MB free. Free some space, then try again.");
+  }
+  EXPECT_EQ(staging_folders(), stages);
+  EXPECT_EQ(free_bytes(), free_before);
+}
+
+}  // namespace
+}  // namespace borelu::testing
