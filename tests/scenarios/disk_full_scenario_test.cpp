@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <limits>
 #include <map>
 #include <thread>
 
@@ -102,6 +103,21 @@ std::map<std::string, std::string> maintenance_content() {
   return content;
 }
 
+// Installs the release staged in `stage` as the one an update replaces. The first start of the
+// blocking service in this session's prefix can keep a pipe the worker wrote to open for good
+// (under Wine a process keeps the Unix descriptors of the one that started it), so this run has
+// no standard handles and is judged by its exit code and failure record.
+void install_previous(const std::string& stage) {
+  const std::uint64_t started = controller::current_unix_millis();
+  const auto run =
+      run_process(L"\"" + program_path("BORELU_SETUP_EXE") + L"\" --worker --stage \"" +
+                      win::widen(stage) + L"\" --owner-sid " + win::widen(OWNER_SID) +
+                      L" --parent-pid 0 --setup --options en:101:2026-10-19",
+                  StandardHandles::none);
+  ASSERT_EQ(run.exitCode, 0u)
+      << controller::read_failure_record(run.processId, started).value_or("<no record>");
+}
+
 class DiskFullScenario : public ::testing::Test {
  protected:
   void SetUp() override { remove_installation(); }
@@ -124,8 +140,7 @@ class DiskFullScenario : public ::testing::Test {
 // The check first: a run that cannot fit refuses before it copies anything, naming the space it
 // would need, as the estimate counts it for the installation at hand, and the space there is.
 TEST_F(DiskFullScenario, TheWorkerRefusesAtOnceWhenTheApplyCannotFit) {
-  ASSERT_EQ(run_worker_process(stage("1.4.2"), "--setup --options en:101:2026-10-19").standardError,
-            "");
+  install_previous(stage("1.4.2"));
   const InstalledState before = InstalledState::read();
   const auto maintenance = maintenance_content();
   const std::string next = stage("1.4.3");
@@ -174,30 +189,32 @@ TEST_F(DiskFullScenario, TheWorkerRefusesAtOnceWhenTheApplyCannotFit) {
   }
 }
 
-// The disk fills once the check has passed, at each step the apply writes: while the worker waits
-// for the calling application to close, the filler leaves a little less than the rest of the
-// apply needs. Every run that fails names the error, leaves the installation as it was and the
-// maintenance folder as it found it (but for a complete runner copy of the new updater), and
-// gives the space back; with space freed, the next run installs.
-TEST_F(DiskFullScenario, ADiskThatFillsDuringTheApplyLosesNothing) {
-  ASSERT_EQ(run_worker_process(stage("1.4.2"), "--setup --options en:101:2026-10-19").standardError,
-            "");
-  const std::string next = stage("1.4.3");
-  const std::uint64_t runner = pages(file_size(join_path(next, "BoreluUpdater.exe")));
-  std::uint64_t rollback = 0;
-  for (const char* name :
-       {"Borelu.exe", "BoreluService.exe", "BoreluUpdater.exe", "blocking-policy.json",
-        "installed-release.json", "setup-options.json"}) {
-    rollback += pages(file_size(join_path(*manifest::installation_folder(), name)));
+// The process id of the running blocking service, 0 when none runs.
+DWORD service_process() {
+  auto service = apply::open_blocking_service();
+  SERVICE_STATUS_PROCESS status{};
+  DWORD needed = 0;
+  if (!service || !*service ||
+      !QueryServiceStatusEx((*service)->get(), SC_STATUS_PROCESS_INFO,
+                            reinterpret_cast<BYTE*>(&status), sizeof status, &needed)) {
+    return 0;
   }
-  std::vector<std::uint64_t> leaves = {0, runner / 2, runner + rollback / 2};
-  for (std::uint64_t k = 0; k <= 12; ++k) {
-    leaves.push_back(runner + rollback - 6 * kPage + k * kPage);
-  }
-  bool installed = false;
-  for (const std::uint64_t leave : leaves) {
+  return status.dwProcessId;
+}
+
+// One update from 1.4.2 to 1.4.3 whose disk fills once the check has passed: while the worker
+// waits for the calling application to close, the filler leaves `leave` bytes free. A run that
+// fails must name the error, leave the installation as it was and the maintenance folder as it
+// found it (but for a complete runner copy of the new updater), and give the space back. Prints
+// the step the failure came from; returns whether the update installed.
+class FillingUpdate {
+ public:
+  explicit FillingUpdate(const std::string& stage) : stage_(stage) {}
+
+  bool run(std::uint64_t leave) {
     SCOPED_TRACE("left free after the stage copy: " + std::to_string(leave));
     const InstalledState before = InstalledState::read();
+    const DWORD service_before = service_process();
     const auto maintenance = maintenance_content();
     const std::uint64_t record_before = record_space();
     const std::uint64_t free_before = free_bytes();
@@ -208,15 +225,15 @@ TEST_F(DiskFullScenario, ADiskThatFillsDuringTheApplyLosesNothing) {
         ChildProcess::Start::running);
     ProcessOutcome run;
     std::thread worker(
-        [&] { run = run_worker_process(next, "--update", OWNER_SID, application.pid()); });
-    // The stage copy ends with "release.json" in the work folder: then the disk fills.
+        [&] { run = run_worker_process(stage_, "--update", OWNER_SID, application.pid()); });
+    // The stage copy ends with "release.json" in the new work folder: then the disk fills.
     bool copied = false;
     for (int i = 0; i < 600 && !copied; ++i) {
       for (const auto& [name, kind] : maintenance_content()) {
-        copied = copied || (name.starts_with("work-") && name.ends_with("release.json") &&
-                            !maintenance.contains(name));
+        copied = copied || (name.starts_with("work-") && name.ends_with("\\release.json") &&
+                            !name.contains("rollback") && !maintenance.contains(name));
       }
-      Sleep(50);
+      Sleep(20);
     }
     EXPECT_TRUE(copied);
     std::optional<Filler> filler;
@@ -226,14 +243,20 @@ TEST_F(DiskFullScenario, ADiskThatFillsDuringTheApplyLosesNothing) {
     worker.join();
     filler.reset();
     const std::uint64_t free_after = free_bytes();
-    std::printf("left %8llu: exit %lu, free before %llu, after %llu: %s",
-                static_cast<unsigned long long>(left), run.exitCode,
+    // The service installer stops the service and a restore starts it again: a new process
+    // means the failure came after the point of no return.
+    const char* step = run.exitCode == 0 ? "installed"
+                       : run.standardError.starts_with("Borelu service installation failed")
+                           ? "service installer"
+                       : service_process() != service_before ? "records, restored"
+                                                             : "before any change";
+    std::printf("left %8llu: exit %lu, %s; free before %llu, after %llu%s%s",
+                static_cast<unsigned long long>(left), run.exitCode, step,
                 static_cast<unsigned long long>(free_before),
-                static_cast<unsigned long long>(free_after),
-                run.standardError.empty() ? "installed\n" : run.standardError.c_str());
+                static_cast<unsigned long long>(free_after), run.exitCode == 0 ? "" : ": ",
+                run.exitCode == 0 ? "\n" : run.standardError.c_str());
     if (run.exitCode == 0) {
-      installed = true;
-      break;
+      return true;
     }
     EXPECT_EQ(run.exitCode, 1u);
     EXPECT_NE(run.standardError.find(disk_full_text()), std::string::npos) << run.standardError;
@@ -246,18 +269,47 @@ TEST_F(DiskFullScenario, ADiskThatFillsDuringTheApplyLosesNothing) {
     // Only a complete runner copy of the new updater may be new: its file and its folder.
     auto after = maintenance_content();
     std::uint64_t kept = 0;
-    const std::string updater = file_sha256(join_path(next, "BoreluUpdater.exe"));
+    const std::string updater = file_sha256(join_path(stage_, "BoreluUpdater.exe"));
     const std::string runner_file = "runners\\" + updater + "\\BoreluUpdater.exe";
     if (!maintenance.contains(runner_file) && after.contains(runner_file) &&
         after[runner_file] == updater) {
       after.erase(runner_file);
       after.erase("runners\\" + updater);
-      kept = runner;
+      kept = pages(file_size(join_path(stage_, "BoreluUpdater.exe")));
     }
     EXPECT_EQ(after, maintenance);
     EXPECT_EQ(free_after + kept + record_space() - record_before, free_before);
+    return false;
   }
-  EXPECT_TRUE(installed);
+
+ private:
+  std::string stage_;
+};
+
+// The disk fills at each step the apply writes after the check: the runner copy, the rollback
+// copy, and the service installer's copy of the release into the installation folder. Each run
+// fails, names the error and loses nothing; with space freed, the next run installs.
+TEST_F(DiskFullScenario, ADiskThatFillsDuringTheApplyLosesNothing) {
+  install_previous(stage("1.4.2"));
+  const std::string next = stage("1.4.3");
+  const std::uint64_t runner = pages(file_size(join_path(next, "BoreluUpdater.exe")));
+  std::uint64_t rollback = 0;
+  for (const char* name :
+       {"Borelu.exe", "BoreluService.exe", "BoreluUpdater.exe", "blocking-policy.json",
+        "installed-release.json", "setup-options.json"}) {
+    rollback += pages(file_size(join_path(*manifest::installation_folder(), name)));
+  }
+  std::uint64_t release = 0;
+  for (const char* name : RELEASE_NAMES) {
+    release += pages(file_size(join_path(next, name)));
+  }
+  FillingUpdate update(next);
+  // Past the rollback copy, the service installer's copy of the release is what fills.
+  for (const std::uint64_t leave : {std::uint64_t{0}, runner / 2, runner + rollback / 2,
+                                    runner + rollback + kPage, runner + rollback + release / 4}) {
+    EXPECT_FALSE(update.run(leave));
+  }
+  EXPECT_TRUE(update.run(std::numeric_limits<std::uint64_t>::max()));
   EXPECT_EQ(read_text(join_path(*manifest::installation_folder(), "installed-release.json")),
             read_text(join_path(next, "release.json")));
 }

@@ -17,8 +17,9 @@ stop() {
     "$wineserver" -k 2>/dev/null || true
     "$wineserver" -w 2>/dev/null || true
   fi
+  # A Wine process just ended may hold the file system busy for a moment: detach it then.
   if mountpoint -q "$WINEPREFIX"; then
-    umount "$WINEPREFIX"
+    umount "$WINEPREFIX" 2>/dev/null || { sleep 1; umount -l "$WINEPREFIX"; }
   fi
   if [ -f "$dir/xvfb.pid" ]; then
     kill "$(cat "$dir/xvfb.pid")" 2>/dev/null || true
