@@ -121,20 +121,7 @@ void install_previous(const std::string& stage) {
 class DiskFullScenario : public ::testing::Test {
  protected:
   void SetUp() override { remove_installation(); }
-  void TearDown() override {
-    for (const auto& [version, folder] : stages_) {
-      remove_folder(folder);
-    }
-  }
-  const std::string& stage(const std::string& version) {
-    auto found = stages_.find(version);
-    if (found == stages_.end()) {
-      found = stages_.emplace(version, make_stage(temp_folder("borelu-full-" + version), version))
-                  .first;
-    }
-    return found->second;
-  }
-  std::map<std::string, std::string> stages_;
+  StageSet stage{"borelu-full-"};
 };
 
 // The check first: a run that cannot fit refuses before it copies anything, naming the space it
@@ -322,9 +309,9 @@ TEST_F(DiskFullScenario, ADiskThatFillsDuringTheDownloadLeavesNoStage) {
   controller::CancelState cancel;
   std::optional<Filler> filler;
   {
-    auto stage = controller::create_stage();
-    ASSERT_TRUE(stage) << outcome(stage);
-    const Status downloaded = controller::download_release(*stage, *release, *metadata, cancel,
+    auto made = controller::create_stage();
+    ASSERT_TRUE(made) << outcome(made);
+    const Status downloaded = controller::download_release(*made, *release, *metadata, cancel,
                                                            [&](std::uint32_t, const std::string&) {
                                                              if (!filler) {
                                                                filler.emplace(0);
@@ -341,9 +328,9 @@ TEST_F(DiskFullScenario, ADiskThatFillsDuringTheDownloadLeavesNoStage) {
   {
     const Filler small(pages(release->files[0].bytes));
     const std::uint64_t left = free_bytes();
-    auto stage = controller::create_stage();
-    ASSERT_TRUE(stage) << outcome(stage);
-    const Status refused = controller::download_release(*stage, *release, *metadata, cancel,
+    auto made = controller::create_stage();
+    ASSERT_TRUE(made) << outcome(made);
+    const Status refused = controller::download_release(*made, *release, *metadata, cancel,
                                                         [](std::uint32_t, const std::string&) {});
     const std::uint64_t needed = apply::space_needed(*release, metadata->size(), std::nullopt);
     EXPECT_EQ(outcome(refused), "There is not enough space on the disk for Borelu: " +
