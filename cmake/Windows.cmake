@@ -61,6 +61,7 @@ add_library(borelu_setup STATIC
   src/apply/blocking_service.cpp
   src/apply/calling_application.cpp
   src/apply/debug_privilege.cpp
+  src/apply/free_space.cpp
   src/apply/helper_process.cpp
   src/apply/install_lock.cpp
   src/apply/maintenance.cpp

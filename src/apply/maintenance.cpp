@@ -72,14 +72,29 @@ Status provide_updater_runner(const manifest::Release& release, const WorkFolder
   if (auto plain = reject_linked_path(folder); !plain) {
     return plain;
   }
+  // The folders this run makes go again when the copy fails (on a full disk, say): a runner
+  // folder without its runner would be a leftover for good.
+  const bool folder_is_new = win::path_attributes(folder) == INVALID_FILE_ATTRIBUTES;
+  const bool runners_is_new = win::path_attributes(runners) == INVALID_FILE_ATTRIBUTES;
+  const auto discard = [&](Status outcome) {
+    if (!outcome) {  // each only when empty
+      if (folder_is_new) {
+        RemoveDirectoryW(win::widen(folder).c_str());
+      }
+      if (runners_is_new) {
+        RemoveDirectoryW(win::widen(runners).c_str());
+      }
+    }
+    return outcome;
+  };
   if (auto made = win::create_directories(folder); !made) {
-    return made;
+    return discard(made);
   }
   if (auto guarded = protect_path(runners); !guarded) {
-    return guarded;
+    return discard(guarded);
   }
   if (auto guarded = protect_path(folder); !guarded) {
-    return guarded;
+    return discard(guarded);
   }
   // A runner whose content is wrong (damaged, or left half-written) is replaced: a new copy is
   // made beside it, flushed, checked and renamed over it, so that no later run ever finds a
@@ -88,14 +103,14 @@ Status provide_updater_runner(const manifest::Release& release, const WorkFolder
     return {};
   }
   const std::string source = join_path(work.path, manifest::UPDATER_FILE);
-  return win::replace_file(
+  return discard(win::replace_file(
       *runner, [&](HANDLE file) { return win::write_file_content(file, source); },
       [&](std::string_view new_runner) -> Status {
         if (auto guarded = protect_path(new_runner); !guarded) {
           return guarded;
         }
         return check_file_against_artifact(new_runner, updater);
-      });
+      }));
 }
 
 void finish_successful_apply(const manifest::Release& release, std::string_view maintenance_folder,

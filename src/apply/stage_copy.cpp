@@ -58,7 +58,9 @@ win::FileHandle hold_marker(HANDLE stage) {
 }  // namespace
 
 Result<StagedRelease> copy_stage_to_work(std::string_view stage_folder,
-                                         std::string_view work_folder, const StageOpened& opened) {
+                                         std::string_view work_folder,
+                                         const BeforeCopy& before_copy,
+                                         const StageOpened& opened) {
   // The stage is opened once, as itself, and checked, it and every folder above it; everything in
   // it is opened relative to that handle, so a folder swapped for a link after the check leads
   // nowhere. The handle shares no deletion: the folder cannot be renamed away meanwhile.
@@ -89,6 +91,11 @@ Result<StagedRelease> copy_stage_to_work(std::string_view stage_folder,
   auto release = manifest::verify_release_metadata(*bytes);
   if (!release) {
     return std::unexpected(release.error());
+  }
+  if (before_copy) {
+    if (auto allowed = before_copy(*release, bytes->size()); !allowed) {
+      return std::unexpected(allowed.error());
+    }
   }
   for (const auto& artifact : release->files) {
     if (auto copied = copy_checked(stage->get(), work_folder, artifact); !copied) {

@@ -7,6 +7,7 @@
 #include "apply/apply_run.h"
 #include "apply/blocking_service.h"
 #include "apply/calling_application.h"
+#include "apply/free_space.h"
 #include "apply/install_lock.h"
 #include "apply/maintenance.h"
 #include "apply/path_safety.h"
@@ -33,8 +34,14 @@ constexpr std::string_view kStageNotLocal =
 // installation folder, the service and the registration as they were.
 Status prepare_apply(const WorkerRequest& request, ApplyRun& run) {
   namespace timeline = win::timeline;
-  auto staged = timeline::timed(
-      "worker: stage copied", [&] { return copy_stage_to_work(request.stageDir, run.work.path); });
+  // The sizes are known once "release.json" verifies: the volume is checked before the first copy.
+  auto staged = timeline::timed("worker: stage copied", [&] {
+    return copy_stage_to_work(request.stageDir, run.work.path,
+                              [&](const manifest::Release& release, std::size_t metadata_bytes) {
+                                return check_apply_space(run.work.path, release, metadata_bytes,
+                                                         run.ownerSid);
+                              });
+  });
   if (!staged) {
     return std::unexpected(staged.error());
   }

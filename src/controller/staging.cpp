@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "apply/artifact_file.h"
+#include "apply/disk_space.h"
+#include "apply/free_space.h"
 #include "apply/path_safety.h"
 #include "controller/request_cancel.h"
 #include "core/ascii_case.h"
@@ -184,6 +186,11 @@ void release_stage(Stage& stage) {
 Status download_all(std::string_view stage, const manifest::Release& release,
                     std::string_view metadata, const CancelState& cancel,
                     const ProgressReporter& progress) {
+  if (auto room = apply::check_free_space(
+          stage, apply::space_needed(release, metadata.size(), std::nullopt));
+      !room) {
+    return room;  // before the first file is asked for
+  }
   const RequestCancel request_cancel(cancel);
   std::uint64_t total = 0;
   for (const auto& artifact : release.files) {

@@ -144,6 +144,10 @@ TEST(FailureClasses, TheSystemsOwnFailureTextsLandWhereTheyShould) {
       {"Another Borelu installation is already running.", 3},
       {"Cancelled.", 4},
       {"This Borelu installation belongs to a different Windows user.", 5},
+      {"There is not enough space on the disk for Borelu: 215 MB needed, 40 MB free. Free some "
+       "space, then try again.",
+       6},
+      {"Borelu service installation failed: Copy BoreluService.exe: Disk full. (os error 112)", 6},
       {"The release signature could not be verified.", 7},
       {"Borelu.exe failed SHA-256/size verification.", 7},
       {"Invalid release metadata.", 7},

@@ -24,19 +24,7 @@ namespace fs = std::filesystem;
 class UpdateScenario : public ::testing::Test {
  protected:
   void SetUp() override { remove_installation(); }
-  void TearDown() override {
-    for (const auto& [version, folder] : stages_) {
-      remove_folder(folder);
-    }
-  }
-  const std::string& stage(const std::string& version) {
-    auto found = stages_.find(version);
-    if (found == stages_.end()) {
-      found = stages_.emplace(version, make_stage(temp_folder("borelu-stage-" + version), version))
-                  .first;
-    }
-    return found->second;
-  }
+  StageSet stage{"borelu-stage-"};
   ProcessOutcome setup(const std::string& version, const std::string& owner = OWNER_SID) {
     return run_worker_process(stage(version), "--setup --options en:101:2026-10-19", owner);
   }
@@ -44,7 +32,6 @@ class UpdateScenario : public ::testing::Test {
                         std::uint32_t parent_pid = 0) {
     return run_worker_process(stage(version), "--update", owner, parent_pid);
   }
-  std::map<std::string, std::string> stages_;
 };
 
 std::string installed(const char* name) {

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <string>
 
 #include "core/path_text.h"
@@ -42,5 +43,31 @@ inline void remove_folder(const std::string& folder) {
   }
   RemoveDirectoryW(win::widen(folder).c_str());
 }
+
+// Stages of the signed versions, each made once when first asked for (in the temporary folder,
+// named `prefix` and the version) and removed when the set goes.
+class StageSet {
+ public:
+  explicit StageSet(std::string prefix) : prefix_(std::move(prefix)) {}
+  ~StageSet() {
+    for (const auto& [version, folder] : stages_) {
+      remove_folder(folder);
+    }
+  }
+  StageSet(const StageSet&) = delete;
+  StageSet& operator=(const StageSet&) = delete;
+
+  const std::string& operator()(const std::string& version) {
+    auto found = stages_.find(version);
+    if (found == stages_.end()) {
+      found = stages_.emplace(version, make_stage(temp_folder(prefix_ + version), version)).first;
+    }
+    return found->second;
+  }
+
+ private:
+  std::string prefix_;
+  std::map<std::string, std::string> stages_;
+};
 
 }  // namespace borelu::testing

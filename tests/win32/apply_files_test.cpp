@@ -126,7 +126,7 @@ TEST_F(ApplyFiles, AStageSwappedForALinkAfterItsCheckIsNotRead) {
   const std::string links = "C:\\borelu-links";
   const std::string real = make_stage(links + "\\swap-stage");
   bool swapped = false;
-  const auto staged = copy_stage_to_work(real, work_.path, [&] {
+  const auto staged = copy_stage_to_work(real, work_.path, {}, [&] {
     swapped = MoveFileW(win::widen(real).c_str(), win::widen(links + "\\swap-away").c_str()) &&
               MoveFileW(win::widen(links + "\\swap-link").c_str(), win::widen(real).c_str());
   });

@@ -3,7 +3,8 @@
 #   session.sh start DIR   a new prefix in DIR/prefix and an Xvfb display for it
 #   session.sh stop DIR    ends every Wine process of that prefix and the display
 # With BORELU_SESSION_DISPLAY set (for example ":0"), the session uses that display instead of a
-# headless one, so a person can use the windows.
+# headless one, so a person can use the windows. With BORELU_SESSION_TMPFS set to a size (as
+# mount's "size=", for example "900M"; needs root), the whole prefix lies on a tmpfs of that size.
 # BORELU_SESSION_SCREEN (for example 1366x768x24) sets the headless display's size and depth.
 set -euo pipefail
 
@@ -17,6 +18,10 @@ stop() {
     "$wineserver" -k 2>/dev/null || true
     "$wineserver" -w 2>/dev/null || true
   fi
+  # A Wine process just ended may hold the file system busy for a moment: detach it then.
+  if mountpoint -q "$WINEPREFIX"; then
+    umount "$WINEPREFIX" 2>/dev/null || { sleep 1; umount -l "$WINEPREFIX"; }
+  fi
   if [ -f "$dir/xvfb.pid" ]; then
     kill "$(cat "$dir/xvfb.pid")" 2>/dev/null || true
     rm -f "$dir/xvfb.pid" "$dir/display"
@@ -28,6 +33,12 @@ case "$action" in
     stop
     rm -rf "$WINEPREFIX"
     mkdir -p "$dir"
+    # A small disk that tests fill for real. The file system holds the whole prefix: a mount point
+    # inside a drive reads as a reparse point, which the programs under test rightly refuse.
+    if [ -n "${BORELU_SESSION_TMPFS:-}" ]; then
+      mkdir -p "$WINEPREFIX"
+      mount -t tmpfs -o "size=$BORELU_SESSION_TMPFS" tmpfs "$WINEPREFIX"
+    fi
     if [ -n "${BORELU_SESSION_DISPLAY:-}" ]; then
       echo "${BORELU_SESSION_DISPLAY#:}" >"$dir/display"
     else
