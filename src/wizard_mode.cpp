@@ -16,6 +16,7 @@ Status run_wizard_mode() {
   // The windows of this thread hand their accessible objects to screen readers through COM, which
   // needs the thread in an apartment whose calls its message loops serve.
   const controller::ComApartment apartment(COINIT_APARTMENTTHREADED);
+  win::timeline::at("COM apartment entered");
   const auto wizard = ui::wizard::run_wizard();
   if (!wizard) {
     return std::unexpected(wizard.error());
