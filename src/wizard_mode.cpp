@@ -16,6 +16,7 @@ Status run_wizard_mode() {
   // The windows of this thread hand their accessible objects to screen readers through COM, which
   // needs the thread in an apartment whose calls its message loops serve.
   const controller::ComApartment apartment(COINIT_APARTMENTTHREADED);
+  win::timeline::at("COM apartment entered");
   // Elevated, the wizard would run with rights its user's own files must never meet, possibly as
   // another account; the wizard that runs is the one started as the desktop's user.
   const auto relaunched = return_to_desktop_user();

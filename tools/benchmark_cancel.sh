@@ -5,8 +5,8 @@
 # first 4 KiB, RUNS times each (medians). With BORELU_BASELINE set to a folder holding another
 # build's BoreluSetup.exe (another checkout's build/windows-test), that program is timed in the
 # same run, for a before and after. Beside them, the floor this display sets: what destroying any
-# shown window costs (under Wine on Xvfb, with no window manager, Wine's X11 driver waits 2 s for
-# one before DestroyWindow returns; the progress window pays it too). Run by hand after a
+# shown window costs (with Wine's default of managed windows and no window manager on Xvfb, Wine's
+# X11 driver waits 2 s for one before DestroyWindow returns; the test session turns that off). Run by hand after a
 # windows-test build:
 #   bash tools/benchmark_cancel.sh [RUNS] [STALL]
 set -euo pipefail

@@ -12,8 +12,9 @@
 #   process      the smallest program created and waited for
 #   elevated     the same through ShellExecuteExW's "runas" verb, as Setup starts its worker
 #   task-dialog  one task dialog, from the call until it is created
-#   window-closed  one top-level window with a caption destroyed: Wine under Xvfb, where no
-#                window manager runs, waits up to 2 s for the window to be withdrawn
+#   window-closed  one top-level window with a caption destroyed (with Wine's default of windows
+#                managed by a window manager, which Xvfb lacks, about 2 s; the test session
+#                turns that off, see tests/wine/session.sh)
 # Run by hand after a windows-test build, on a quiet machine:
 #   bash tools/benchmark_timeline.sh [RUNS]
 set -euo pipefail

@@ -7,6 +7,11 @@ namespace borelu::download {
 Status read_body(const BodyReader& reader, std::uint64_t limit, const BodySink& sink,
                  const Clock& clock, const CancelCheck& cancelled) {
   std::vector<unsigned char> buffer(READ_CHUNK);
+  return read_body(reader, buffer, limit, sink, clock, cancelled);
+}
+
+Status read_body(const BodyReader& reader, std::span<unsigned char> buffer, std::uint64_t limit,
+                 const BodySink& sink, const Clock& clock, const CancelCheck& cancelled) {
   const auto start = clock();
   std::uint64_t total = 0;
   for (bool first = true;; first = false) {
@@ -27,7 +32,7 @@ Status read_body(const BodyReader& reader, std::uint64_t limit, const BodySink& 
     if (total > limit) {
       return fail("Download exceeds its signed size limit.");
     }
-    if (auto delivered = sink(std::span(buffer).first(*got)); !delivered) {
+    if (auto delivered = sink(buffer.first(*got)); !delivered) {
       return delivered;
     }
   }

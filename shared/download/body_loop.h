@@ -29,5 +29,10 @@ using Clock = std::function<std::chrono::steady_clock::duration()>;
 // a cancel request is honoured before every read but the first.
 [[nodiscard]] Status read_body(const BodyReader& reader, std::uint64_t limit, const BodySink& sink,
                                const Clock& clock, const CancelCheck& cancelled);
+// The same through the transfer's own buffer of READ_CHUNK bytes, which `reader` reads into and
+// `sink` is given pieces of.
+[[nodiscard]] Status read_body(const BodyReader& reader, std::span<unsigned char> buffer,
+                               std::uint64_t limit, const BodySink& sink, const Clock& clock,
+                               const CancelCheck& cancelled);
 
 }  // namespace borelu::download

@@ -184,10 +184,11 @@ Status https_get(std::string_view object_path, std::uint64_t limit, const BodySi
   if (status != 200) {
     return fail("Borelu download server returned HTTP " + std::to_string(status) + ".");
   }
+  // The body is read straight into the exchange's buffer, which outlives a request given up on.
   const BodyReader reader = [&](std::span<unsigned char> buffer) -> Result<std::size_t> {
-    const auto wanted = static_cast<DWORD>(std::min(buffer.size(), exchange.buffer.size()));
     switch (run_step(exchange, cancel.signal, WINHTTP_CALLBACK_STATUS_READ_COMPLETE, [&] {
-      return WinHttpReadData(request.get(), exchange.buffer.data(), wanted, nullptr);
+      return WinHttpReadData(request.get(), buffer.data(), static_cast<DWORD>(buffer.size()),
+                             nullptr);
     })) {
       case Step::cancelled:
         return fail(std::string(kCancelledMessage));
@@ -196,12 +197,11 @@ Status https_get(std::string_view object_path, std::uint64_t limit, const BodySi
       case Step::completed:
         break;
     }
-    std::copy_n(exchange.buffer.begin(), exchange.bytes, buffer.begin());
     return static_cast<std::size_t>(exchange.bytes);
   };
   const Clock clock = [] { return std::chrono::steady_clock::now().time_since_epoch(); };
   const win::timeline::Span body("body");
-  return read_body(reader, limit, sink, clock, cancel.requested);
+  return read_body(reader, exchange.buffer, limit, sink, clock, cancel.requested);
 }
 
 Result<std::string> fetch_metadata(const Cancel& cancel) {

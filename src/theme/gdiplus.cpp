@@ -2,12 +2,15 @@
 
 #include <mutex>
 
+#include "win/timeline.h"
+
 namespace borelu::theme::gdiplus {
 
 bool started() {
   static std::once_flag once;
   static bool ok = false;
   std::call_once(once, [] {
+    const win::timeline::Span span("GDI+ started");
     Gdiplus::GdiplusStartupInput input;
     input.GdiplusVersion = 1;
     input.DebugEventCallback = nullptr;

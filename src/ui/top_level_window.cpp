@@ -2,6 +2,7 @@
 
 #include "theme/window_placement.h"
 #include "win/system_error.h"
+#include "win/timeline.h"
 
 namespace borelu::ui {
 namespace {
@@ -53,7 +54,9 @@ Status run_top_level_window(const TopLevelWindow& window, const theme::WindowPla
   if (created == nullptr) {
     return std::unexpected(win::last_os_failure(failure_label));
   }
+  win::timeline::at("window created");
   ShowWindow(created, SW_SHOW);
+  win::timeline::at("window shown");
   run_message_loop(created);
   return {};
 }

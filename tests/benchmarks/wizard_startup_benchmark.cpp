@@ -16,6 +16,7 @@
 #include "process_runner.h"
 #include "theme/palette.h"
 #include "win/text.h"
+#include "win/timeline.h"
 
 namespace {
 
@@ -66,6 +67,7 @@ double since(Clock::time_point start) {
 
 bool time_once(Program& program) {
   const auto start = Clock::now();
+  win::timeline::at("process created");
   testing::ChildProcess process(L"\"" + program.path + L"\"",
                                 testing::ChildProcess::Start::running);
   Found found{process.pid(), program.window_class};

@@ -64,6 +64,14 @@ case "$action" in
     # before the set-up's server ends, so nothing it starts outlives the set-up.
     /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Segoe UI' \
       /d 'DejaVu Sans' /f >>"$dir/wineboot.log" 2>&1
+    # No window manager runs on Xvfb, and Wine's X11 driver waits about 2 s for one each time a
+    # window it lets the window manager manage is withdrawn or destroyed; Windows has no such wait.
+    # Unmanaged windows are placed by Wine itself, as Windows places them, and leave at once.
+    # BORELU_SESSION_MANAGED=Y keeps Wine's default, to measure what the wait costs.
+    if [ -z "${BORELU_SESSION_DISPLAY:-}" ] && [ "${BORELU_SESSION_MANAGED:-N}" != Y ]; then
+      /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
+        >>"$dir/wineboot.log" 2>&1
+    fi
     "$wineserver" -w
     # A new prefix links the user's Desktop, Documents, Downloads and media folders to the Unix
     # home folder. Programs under test write shortcuts there, and the installer rightly refuses a

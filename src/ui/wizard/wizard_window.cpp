@@ -27,6 +27,7 @@
 #include "ui/wizard/wizard_model.h"
 #include "win/handles.h"
 #include "win/text.h"
+#include "win/timeline.h"
 
 namespace borelu::ui::wizard {
 namespace {
@@ -242,11 +243,13 @@ LRESULT CALLBACK wizard_procedure(HWND window, UINT message, WPARAM wparam, LPAR
     return DefWindowProcW(window, message, wparam, lparam);
   }
   switch (message) {
-    case WM_CREATE:
+    case WM_CREATE: {
+      const win::timeline::Span span("wizard: created");
       state->access->attach(window);
       theme::apply_dark_frame(window, state->palette);
       rebuild(window, *state);
       return 0;
+    }
     case WM_COMMAND:
       on_command(window, *state, LOWORD(wparam));
       return 0;
@@ -265,10 +268,12 @@ LRESULT CALLBACK wizard_procedure(HWND window, UINT message, WPARAM wparam, LPAR
     case WM_THEMECHANGED:
       on_system_colours(window, *state);
       return DefWindowProcW(window, message, wparam, lparam);
-    case WM_PAINT:
+    case WM_PAINT: {
+      const win::timeline::Span span("wizard: paint");
       theme::paint_window(window, state->palette.background,
                           [&](HDC dc, const DeviceRect&) { paint(dc, *state); });
       return 0;
+    }
     case WM_DRAWITEM:
       draw_item(*state, *reinterpret_cast<const DRAWITEMSTRUCT*>(lparam));
       return TRUE;
@@ -306,6 +311,7 @@ Result<std::optional<options::SetupOptions>> run_wizard() {
   state.scale = placement.scale;
   state.fonts = theme::create_wizard_fonts(state.scale);
   state.edit_brush.reset(CreateSolidBrush(state.palette.surface.colorref()));
+  win::timeline::at("wizard fonts made");
 
   const TopLevelWindow window{kWizardClass, wizard_procedure,
                               win::widen(text::kWizardCaption.english), kWizardStyle};
