@@ -84,6 +84,11 @@ case "$action" in
       fi
     done
     "$wineserver" -p </dev/null >/dev/null 2>&1
+    # Start Wine's desktop process now, from a program of no test's, instead of letting the first
+    # two programs that use windows race to start it: with unmanaged windows, a window created
+    # while another process was starting the desktop could stay inside CreateWindowExW for good.
+    # The desktop lives as long as the session's persistent server, with no descriptor of ctest's.
+    /usr/lib/wine/wine64 rundll32.exe user32.dll,GetDesktopWindow </dev/null >/dev/null 2>&1
     # A crashing test program must end, not wait for Wine's debugger to be dismissed.
     /usr/lib/wine/wine64 reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
       /v Debugger /f >>"$dir/wineboot.log" 2>&1 || true
