@@ -1,43 +1,43 @@
 #include "crypto/sha256.h"
 
-#include <gcrypt.h>
+#include <sodium.h>
 
-#include <cstdlib>
-#include <cstring>
+#include <new>
 
 #include "core/hex.h"
-#include "crypto/gcrypt_init.h"
+#include "crypto/sodium_init.h"
 
 namespace borelu::crypto {
+namespace {
 
-Sha256::Sha256() : context_(nullptr) {
-  ensure_gcrypt();
-  gcry_md_hd_t handle = nullptr;
-  if (gcry_md_open(&handle, GCRY_MD_SHA256, 0) != 0) {
-    std::abort();  // only fails when out of memory or the library is broken
-  }
-  context_ = handle;
+static_assert(sizeof(crypto_hash_sha256_state) <= sizeof(Sha256::State) &&
+              alignof(crypto_hash_sha256_state) <= alignof(Sha256::State));
+
+crypto_hash_sha256_state* context(Sha256::State& state) {
+  return std::launder(reinterpret_cast<crypto_hash_sha256_state*>(state.bytes.data()));
 }
 
-Sha256::~Sha256() {
-  gcry_md_close(static_cast<gcry_md_hd_t>(context_));
+}  // namespace
+
+Sha256::Sha256() {
+  ensure_sodium();
+  crypto_hash_sha256_init(new (state_.bytes.data()) crypto_hash_sha256_state);
 }
 
 void Sha256::update(std::span<const unsigned char> bytes) {
-  gcry_md_write(static_cast<gcry_md_hd_t>(context_), bytes.data(), bytes.size());
+  crypto_hash_sha256_update(context(state_), bytes.data(), bytes.size());
 }
 
 Sha256Digest Sha256::finish() {
   Sha256Digest digest{};
-  std::memcpy(digest.data(), gcry_md_read(static_cast<gcry_md_hd_t>(context_), GCRY_MD_SHA256),
-              digest.size());
+  crypto_hash_sha256_final(context(state_), digest.data());
   return digest;
 }
 
 Sha256Digest sha256(std::span<const unsigned char> bytes) {
-  ensure_gcrypt();
+  ensure_sodium();
   Sha256Digest digest{};
-  gcry_md_hash_buffer(GCRY_MD_SHA256, digest.data(), bytes.data(), bytes.size());
+  crypto_hash_sha256(digest.data(), bytes.data(), bytes.size());
   return digest;
 }
 

@@ -11,8 +11,12 @@ using Sha256Digest = std::array<unsigned char, 32>;
 // Incremental SHA-256, for files read in pieces.
 class Sha256 {
  public:
+  // Room for libsodium's hashing state, which the source file checks fits.
+  struct alignas(8) State {
+    std::array<unsigned char, 104> bytes;
+  };
+
   Sha256();
-  ~Sha256();
   Sha256(const Sha256&) = delete;
   Sha256& operator=(const Sha256&) = delete;
 
@@ -20,7 +24,7 @@ class Sha256 {
   [[nodiscard]] Sha256Digest finish();
 
  private:
-  void* context_;
+  State state_;
 };
 
 [[nodiscard]] Sha256Digest sha256(std::span<const unsigned char> bytes);

@@ -106,7 +106,7 @@ TEST(Ed25519, WrongLengthsDoNotVerify) {
 }
 
 TEST(Ed25519, SmallOrderAndNonCanonicalKeysAreRefusedWithoutAborting) {
-  // libgcrypt alone aborts the process on some of these keys.
+  // Some libraries abort the process on some of these keys instead of refusing them.
   std::vector<unsigned char> signature(64, 0);
   signature[0] = 5;
   for (const char* key : {
