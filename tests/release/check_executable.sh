@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The checks the release BoreluSetup.exe must pass: stripped, Windows system DLLs only, the notices
-# beside it, and libgcrypt as linked into the release build still doing its work under Wine (the
+# beside it, and libsodium as linked into the release build still doing its work under Wine (the
 # release build's borelu-release.exe signs a folder and verifies documents: SHA-256, SHA-512,
 # Ed25519), and the program itself running its worker against a stage signed with another key.
 # Run by tools/check_release.sh (CI) and tools/benchmark_size.sh:
