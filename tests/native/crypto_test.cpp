@@ -124,6 +124,20 @@ TEST(Ed25519, SmallOrderAndNonCanonicalKeysAreRefusedWithoutAborting) {
   }
 }
 
+TEST(Ed25519, SignatureThatHoldsForAnyMessageUnderTheNeutralKeyIsRefused) {
+  // With the neutral point as key and as R, and S = 0, RFC 8032's equation [S]B = R + [k]A holds
+  // whatever the message: only the refusal of small-order keys and R values stops this forgery.
+  const auto neutral = from_hex("0100000000000000000000000000000000000000000000000000000000000000");
+  std::vector<unsigned char> signature(neutral);
+  signature.resize(64, 0);
+  for (std::string_view message : {"", "any release at all"}) {
+    EXPECT_FALSE(ed25519_verify(
+        neutral, {reinterpret_cast<const unsigned char*>(message.data()), message.size()},
+        signature))
+        << message;
+  }
+}
+
 TEST(Sha256, KnownDigestsWholeAndInPieces) {
   const std::string abc = "abc";
   const auto bytes = std::span(reinterpret_cast<const unsigned char*>(abc.data()), abc.size());
