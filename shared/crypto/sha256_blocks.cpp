@@ -70,13 +70,14 @@ __attribute__((target("sha,sse4.1"))) void sha256_blocks_sha(Sha256Words& words,
                                                              std::size_t count) {
   const __m128i byte_swap = _mm_set_epi64x(0x0c0d0e0f08090a0bLL, 0x0405060700010203LL);
 
-  // a b c d and e f g h (a in lane 0) into ABEF and CDGH (A and C in lane 3).
+  // a b c d and e f g h (a in lane 0) into ABEF and CDGH (A and C in lane 3); the names read
+  // from lane 3 down to lane 0.
   const __m128i dcba = _mm_loadu_si128(reinterpret_cast<const __m128i*>(words.data()));
   const __m128i hgfe = _mm_loadu_si128(reinterpret_cast<const __m128i*>(words.data() + 4));
-  const __m128i badc = _mm_shuffle_epi32(dcba, 0xb1);
+  const __m128i cdab = _mm_shuffle_epi32(dcba, 0xb1);
   const __m128i efgh = _mm_shuffle_epi32(hgfe, 0x1b);
-  __m128i abef = _mm_alignr_epi8(badc, efgh, 8);
-  __m128i cdgh = _mm_blend_epi16(efgh, badc, 0xf0);
+  __m128i abef = _mm_alignr_epi8(cdab, efgh, 8);
+  __m128i cdgh = _mm_blend_epi16(efgh, cdab, 0xf0);
 
   for (; count != 0; --count, blocks += 64) {
     const __m128i abef_before = abef;

@@ -3,7 +3,7 @@
 // reused 64 KiB buffer. Run by tools/benchmark_download.sh:
 //   borelu_winhttp_floor.exe HOST OBJECT_PATH...             bodies only read
 //   borelu_winhttp_floor.exe --to FOLDER HOST OBJECT_PATH... each body also written to a file in
-//     FOLDER, flushed to disk, then read back in 64 KiB pieces through libsodium's SHA-256: the
+//     FOLDER, flushed to disk, then read back in 64 KiB pieces through the program's SHA-256: the
 //     least that a download which must flush and re-read every byte can cost
 //   borelu_winhttp_floor.exe --session-only                  one WinHTTP session opened and
 //     closed, no request: what loading WinHTTP costs before any connection
@@ -14,13 +14,13 @@
 #include <psapi.h>
 #include <winhttp.h>
 
-#include <sodium.h>
-
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include "crypto/sha256.h"
 
 namespace {
 
@@ -71,16 +71,13 @@ int flush_and_hash(HANDLE file, const std::wstring& path, std::vector<unsigned c
   if (back == INVALID_HANDLE_VALUE) {
     return -1;
   }
-  crypto_hash_sha256_state digest;
-  crypto_hash_sha256_init(&digest);
+  borelu::crypto::Sha256 digest;
   DWORD got = 0;
   while (ReadFile(back, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) &&
          got != 0) {
-    crypto_hash_sha256_update(&digest, buffer.data(), got);
+    digest.update({buffer.data(), got});
   }
-  unsigned char result[crypto_hash_sha256_BYTES];
-  crypto_hash_sha256_final(&digest, result);
-  const int first = result[0];
+  const int first = digest.finish()[0];
   CloseHandle(back);
   DeleteFileW(path.c_str());
   return first;
@@ -107,9 +104,6 @@ int wmain(int argc, wchar_t** argv) {
   if (argc < next + 2) {
     std::printf("usage: borelu_winhttp_floor [--to FOLDER] HOST OBJECT_PATH...\n");
     return 2;
-  }
-  if (sodium_init() < 0) {
-    return 1;
   }
   std::vector<unsigned char> buffer(65536);
   const auto start = std::chrono::steady_clock::now();
