@@ -58,7 +58,8 @@ auto step(const char* name, Step&& run) {
 }
 
 // One raw pass over a file with plain Win32 calls and one reused 64 KiB buffer: read, and
-// optionally SHA-256 (the program's own, on the processor's quickest compression) and a write to `target` that is flushed to disk.
+// optionally SHA-256 (the program's own, on the processor's quickest compression) and a write to
+// `target` that is flushed to disk.
 bool raw_pass(const std::string& source, const std::string& target, bool hash) {
   static std::vector<unsigned char> buffer(65536);
   HANDLE in = CreateFileW(win::widen(source).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
