@@ -17,20 +17,24 @@ file(CREATE_LINK ${BORELU_NLOHMANN_SOURCE} ${BORELU_THIRD_PARTY_INCLUDE}/nlohman
 add_library(borelu_nlohmann_json INTERFACE)
 target_include_directories(borelu_nlohmann_json SYSTEM INTERFACE ${BORELU_THIRD_PARTY_INCLUDE})
 
-# libgcrypt: the shared library natively, the static one (with libgpg-error) for Windows. The
-# windows-release preset names its own build of Debian's libgcrypt with only the algorithms the
-# program uses (tools/build_release_gcrypt.sh).
+# libsodium: Debian's shared library natively. Debian has no MinGW-w64 build of it, so for Windows
+# tools/build_mingw_sodium.sh builds Debian's source into one folder shared by every Windows
+# build folder; configuring a Windows preset builds it there first when it is missing or stale
+# (in a few minutes, once), so a fresh machine needs no step of its own.
 if(WIN32)
-  if(BORELU_GCRYPT_LIBRARY AND NOT EXISTS "${BORELU_GCRYPT_LIBRARY}")
-    message(FATAL_ERROR " ${BORELU_GCRYPT_LIBRARY} is missing: run bash tools/build_release_gcrypt.sh first.")
+  set(BORELU_MINGW_SODIUM ${CMAKE_SOURCE_DIR}/build/mingw-sodium CACHE PATH "MinGW-w64 libsodium build")
+  execute_process(COMMAND bash ${CMAKE_SOURCE_DIR}/tools/build_mingw_sodium.sh ${BORELU_MINGW_SODIUM}
+                  RESULT_VARIABLE sodium_result OUTPUT_VARIABLE sodium_output ERROR_VARIABLE sodium_output)
+  if(NOT sodium_result EQUAL 0)
+    message(FATAL_ERROR " tools/build_mingw_sodium.sh failed:\n${sodium_output}")
   endif()
-  find_library(BORELU_GCRYPT_LIBRARY NAMES libgcrypt.a REQUIRED)
-  find_library(BORELU_GPG_ERROR_LIBRARY NAMES libgpg-error.a REQUIRED)
-  add_library(borelu_gcrypt INTERFACE)
-  target_link_libraries(borelu_gcrypt INTERFACE ${BORELU_GCRYPT_LIBRARY} ${BORELU_GPG_ERROR_LIBRARY} ws2_32)
+  add_library(borelu_sodium INTERFACE)
+  target_include_directories(borelu_sodium SYSTEM INTERFACE ${BORELU_MINGW_SODIUM}/include)
+  # advapi32 for the system random source (RtlGenRandom), which libsodium's initialisation seeds
+  # its generator from.
+  target_link_libraries(borelu_sodium INTERFACE ${BORELU_MINGW_SODIUM}/lib/libsodium.a advapi32)
 else()
-  find_library(BORELU_GCRYPT_LIBRARY NAMES gcrypt REQUIRED)
-  find_library(BORELU_GPG_ERROR_LIBRARY NAMES gpg-error REQUIRED)
-  add_library(borelu_gcrypt INTERFACE)
-  target_link_libraries(borelu_gcrypt INTERFACE ${BORELU_GCRYPT_LIBRARY} ${BORELU_GPG_ERROR_LIBRARY})
+  find_library(BORELU_SODIUM_LIBRARY NAMES sodium REQUIRED)
+  add_library(borelu_sodium INTERFACE)
+  target_link_libraries(borelu_sodium INTERFACE ${BORELU_SODIUM_LIBRARY})
 endif()

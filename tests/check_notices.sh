@@ -6,7 +6,7 @@ exe=${1:?usage: check_notices.sh FILE.exe}
 notices=$(dirname "$exe")/THIRD-PARTY-NOTICES.txt
 [ -f "$notices" ] || { echo "no $notices"; exit 1; }
 status=0
-for name in libgcrypt libgpg-error nlohmann-json libstdc++ libgcc MinGW-w64 winpthreads \
+for name in libsodium nlohmann-json libstdc++ libgcc MinGW-w64 winpthreads \
   'GCC RUNTIME LIBRARY EXCEPTION' 'GNU LESSER GENERAL PUBLIC LICENSE' 'GNU GENERAL PUBLIC LICENSE'; do
   if grep -qF -- "$name" "$notices"; then
     echo "named: $name"

@@ -5,7 +5,7 @@
 #     functions in the worker's order), first for a first installation (WebView2 provided by the
 #     test bootstrapper, no rollback copy), then for each repair (rollback copy of 72 MiB), each
 #     file step between two raw passes over the same bytes in the same process, the quicker of
-#     which counts (read + SHA-256 with libgcrypt + write + flush, read + write + flush, read +
+#     which counts (read + SHA-256 + write + flush, read + write + flush, read +
 #     SHA-256);
 #   - the whole worker, BoreluSetup.exe --worker --setup, timed around the Wine process, as a
 #     stripped copy like the release, and the same from another build (BORELU_BASELINE=its build

@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # The release build as CI proves it, after the windows-test build (tools/test.sh):
-#   1. the release build's own libgcrypt (tools/build_release_gcrypt.sh);
+#   1. the Windows builds' libsodium (tools/build_mingw_sodium.sh; already built by the test build);
 #   2. the windows-release preset, embedding a STAND-IN for Microsoft's WebView2 bootstrapper,
 #      which CI does not have: the test build's signed bootstrapper double. The executable CI
 #      builds is therefore never one to ship;
 #   3. the checks of the shipped file (tests/release/check_executable.sh);
 #   4. Authenticode signing (tools/sign_setup.sh) in every way a publisher may hold the key, and
 #      Windows' check of the signature under Wine (tests/release/authenticode_test.sh);
-#   5. a second build from scratch, libgcrypt included, in another folder and at another time,
+#   5. a second build from scratch, libsodium included, in another folder and at another time,
 #      byte-identical to the first (tools/reproduce_release.sh).
 # Each step's time is printed at the end.
 #   check_release.sh [TEST_BUILD]   (build/windows-test unless given)
@@ -34,7 +34,7 @@ release_build() {
   cmake --build --preset windows-release -j2
 }
 
-step "libgcrypt for the release" bash tools/build_release_gcrypt.sh
+step "libsodium for Windows" bash tools/build_mingw_sodium.sh
 step "windows-release build (WebView2 bootstrapper: a stand-in)" release_build
 step "checks of the release executable" bash tests/release/check_executable.sh build/windows-release
 step "Authenticode signing, checked under Wine" \

@@ -12,9 +12,9 @@ digest() { sha256sum <"$1" | cut -d' ' -f1; }
 echo "BoreluSetup.exe (unsigned) sha256 $(digest "$build/BoreluSetup.exe")"
 echo "commit $(git rev-parse HEAD 2>/dev/null || echo unknown)$(git diff --quiet HEAD 2>/dev/null || echo ' with local changes')"
 echo "WebView2 bootstrapper sha256 $(digest "$bootstrapper") $(stat -c %s "$bootstrapper") bytes"
-echo "libgcrypt.a sha256 $(digest build/release-gcrypt/lib/libgcrypt.a) from libgcrypt20 source $(cat build/release-gcrypt/version)"
+echo "libsodium.a sha256 $(digest build/mingw-sodium/lib/libsodium.a) from libsodium source $(cat build/mingw-sodium/version)"
 echo "system $(. /etc/os-release && echo "$PRETTY_NAME") $(dpkg --print-architecture)"
 dpkg-query -W -f='package ${Package} ${Version}\n' binutils-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix \
-  gcc-mingw-w64-x86-64-win32 gcc-mingw-w64-x86-64-posix-runtime mingw-w64-x86-64-dev mingw-w64-common libgcrypt-mingw-w64-dev \
-  libgpg-error-mingw-w64-dev nlohmann-json3-dev cmake ninja-build dpkg-dev 2>/dev/null
+  gcc-mingw-w64-x86-64-win32 gcc-mingw-w64-x86-64-posix-runtime mingw-w64-x86-64-dev mingw-w64-common libsodium-dev \
+  autoconf automake libtool nlohmann-json3-dev cmake ninja-build dpkg-dev 2>/dev/null
 echo "python3 (draws the icon) $(python3 -c 'import platform, zlib; print(platform.python_version(), "with zlib", zlib.ZLIB_RUNTIME_VERSION)')"

@@ -6,24 +6,24 @@
 #   reproduce_release.sh BOOTSTRAPPER REFERENCE.exe
 # BOOTSTRAPPER is the WebView2 bootstrapper the reference embeds (the release's own
 # MicrosoftEdgeWebview2Setup.exe; its SHA-256 is in the release's build record,
-# tools/release_build_record.sh). The copy is built from scratch, libgcrypt included, from the
-# source package already fetched into build/release-gcrypt-source (fetched first when missing);
+# tools/release_build_record.sh). The copy is built from scratch, libsodium included, from the
+# source package already fetched into build/mingw-sodium-source (fetched first when missing);
 # it needs the same Debian packages, at the versions the build record names.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bootstrapper=$(realpath "${1:?usage: reproduce_release.sh BOOTSTRAPPER REFERENCE.exe}")
 reference=$(realpath "${2:?usage: reproduce_release.sh BOOTSTRAPPER REFERENCE.exe}")
 
-version=$(dpkg-query -W -f='${Version}' libgcrypt-mingw-w64-dev)
-if ! ls "build/release-gcrypt-source/$version"/*.dsc >/dev/null 2>&1; then
-  bash tools/build_release_gcrypt.sh >/dev/null
+version=$(dpkg-query -W -f='${Version}' libsodium-dev)
+if ! ls "build/mingw-sodium-source/$version"/*.dsc >/dev/null 2>&1; then
+  bash tools/build_mingw_sodium.sh >/dev/null
 fi
 
 # Another folder, with another name and depth, so that no build path can hide in the output.
 other=$(mktemp -d "${TMPDIR:-/tmp}/borelu-reproduce.XXXXXX")
 trap 'rm -rf "$other"' EXIT
 tree=$other/elsewhere/BoreluSetup
-mkdir -p "$tree/build/release-gcrypt-source"
+mkdir -p "$tree/build/mingw-sodium-source"
 if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
   # The files of this checkout as they are (committed or not), without what the build made.
   git ls-files -z --cached --others --exclude-standard |
@@ -31,21 +31,20 @@ if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
 else
   tar --exclude=./build -cf - . | tar -xf - -C "$tree"
 fi
-cp -r "build/release-gcrypt-source/$version" "$tree/build/release-gcrypt-source/"
+cp -r "build/mingw-sodium-source/$version" "$tree/build/mingw-sodium-source/"
 
 here=$PWD
 cd "$tree"
-bash tools/build_release_gcrypt.sh >/dev/null
+bash tools/build_mingw_sodium.sh >/dev/null
 cmake --preset windows-release -DBORELU_WEBVIEW2_BOOTSTRAPPER="$bootstrapper" >/dev/null
 cmake --build --preset windows-release -j2 --target BoreluSetup >/dev/null
 
 rebuilt=$tree/build/windows-release/BoreluSetup.exe
-gcrypt=$(sha256sum <"$tree/build/release-gcrypt/lib/libgcrypt.a" | cut -d' ' -f1)
-echo "libgcrypt.a, rebuilt: $gcrypt"
-if [ -f "$here/build/release-gcrypt/lib/libgcrypt.a" ]; then
-  echo "libgcrypt.a, in $here: $(sha256sum <"$here/build/release-gcrypt/lib/libgcrypt.a" | cut -d' ' -f1)"
-  cmp -s "$here/build/release-gcrypt/lib/libgcrypt.a" "$tree/build/release-gcrypt/lib/libgcrypt.a" ||
-    { echo "the two builds of libgcrypt differ"; exit 1; }
+sodium=build/mingw-sodium/lib/libsodium.a
+echo "libsodium.a, rebuilt: $(sha256sum <"$tree/$sodium" | cut -d' ' -f1)"
+if [ -f "$here/$sodium" ]; then
+  echo "libsodium.a, in $here: $(sha256sum <"$here/$sodium" | cut -d' ' -f1)"
+  cmp -s "$here/$sodium" "$tree/$sodium" || { echo "the two builds of libsodium differ"; exit 1; }
 fi
 echo "BoreluSetup.exe, reference ($reference): $(sha256sum <"$reference" | cut -d' ' -f1)"
 echo "BoreluSetup.exe, rebuilt in $other: $(sha256sum <"$rebuilt" | cut -d' ' -f1)"

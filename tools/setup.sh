@@ -7,12 +7,12 @@ packages=(
   cmake ninja-build g++ clang-16 libclang-rt-16-dev
   mingw-w64 mingw-w64-tools g++-mingw-w64-x86-64-posix
   nlohmann-json3-dev
-  libgcrypt20-dev libgcrypt-mingw-w64-dev
+  libsodium-dev
   libgtest-dev googletest libbenchmark-dev
   wine64 xvfb xauth fonts-dejavu-core
   python3 openssl osslsigncode clang-format
-  # the release build's own libgcrypt, built from Debian's source (tools/build_release_gcrypt.sh)
-  dpkg-dev make bzip2 xz-utils
+  # the Windows builds' libsodium, built from Debian's source (tools/build_mingw_sodium.sh)
+  dpkg-dev make bzip2 xz-utils autoconf automake libtool
   # signing with a key on a PKCS#11 token, tried with SoftHSM (tests/release/authenticode_test.sh)
   softhsm2 libengine-pkcs11-openssl
   # a real web server for the site (tests/fixture_host/nginx.sh): nginx-light has http_v2 and gzip

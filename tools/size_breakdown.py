@@ -5,7 +5,7 @@
 
 Sums the input sections kept in the image (code, data, read-only data, unwind tables; .bss takes
 no room in the file) by where they came from: our own code, the embedded WebView2 bootstrapper,
-libgcrypt, libgpg-error, libstdc++, libgcc and the MinGW-w64 runtime with winpthreads, and the
+libsodium, libstdc++, libgcc and the MinGW-w64 runtime with winpthreads, and the
 compiled resources; the rest of the file is headers, import tables, relocations and alignment.
 """
 import os
@@ -15,13 +15,12 @@ import sys
 PARTS = [
     ("our code", None),
     ("embedded WebView2 bootstrapper", re.compile(r"embedded_bootstrapper\.cpp\.obj")),
-    ("libgcrypt", re.compile(r"libgcrypt\.a\(")),
-    ("libgpg-error", re.compile(r"libgpg-error\.a\(")),
+    ("libsodium", re.compile(r"libsodium\.a\(")),
     ("libstdc++", re.compile(r"libstdc\+\+\.a\(|libsupc\+\+\.a\(")),
     ("libgcc, MinGW-w64 runtime, winpthreads",
      re.compile(r"/(libgcc|libgcc_eh|libmingw32|libmingwex|libmsvcrt|libpthread|libwinpthread|"
                 r"libmoldname|crt2|crtbegin|crtend|dllcrt2|libkernel32)[^/]*\.(a|o)")),
-    ("import stubs of Windows DLLs", re.compile(r"/lib(?!gcrypt|gpg|stdc)[a-z0-9_]+\.a\(")),
+    ("import stubs of Windows DLLs", re.compile(r"/lib(?!sodium|stdc)[a-z0-9_]+\.a\(")),
     ("resources", re.compile(r"\.res$|\.rc\.res")),
 ]
 OUR = re.compile(r"libborelu_|CMakeFiles/|\.obj$")

@@ -27,23 +27,18 @@ Third-party software in BoreluSetup.exe
 BoreluSetup.exe is linked statically with the libraries below. Each is named with its licence
 and the copyright statements and licence terms of the Debian package it was built from.
 
-- libgcrypt          GNU Lesser General Public License 2.1 or later (LGPL-2.1-or-later)
-- libgpg-error       GNU Lesser General Public License 2.1 or later (LGPL-2.1-or-later)
+- libsodium          ISC licence
 - nlohmann-json      MIT licence
 - libstdc++, libgcc  GNU General Public License 3 with the GCC Runtime Library Exception 3.1
 - MinGW-w64 runtime  Zope Public License 2.1, public domain and the other terms listed below
 - winpthreads        MIT licence and the other terms listed below (part of MinGW-w64)
 
-libgcrypt and libgpg-error are free software under the LGPL: you may modify them and use
-BoreluSetup.exe with your modified versions. With each release the publisher makes available the
-source code of the versions linked and the object files of BoreluSetup.exe needed to relink it
-with them (section 6 of the LGPL 2.1). The full texts of the LGPL 2.1 and the GPL 3 are at the
-end of this file.
+The full texts of the GPL 3, and of the LGPL 2.1 to which some of the MinGW-w64 terms refer, are
+at the end of this file.
 TEXT
-  section "libgcrypt" libgcrypt-mingw-w64-dev "LGPL-2.1-or-later"
-  cat "$doc/libgcrypt-mingw-w64-dev/copyright"
-  section "libgpg-error" libgpg-error-mingw-w64-dev "LGPL-2.1-or-later"
-  cat "$doc/libgpg-error-mingw-w64-dev/copyright"
+  section "libsodium" libsodium-dev "ISC" \
+    "built for MinGW-w64 from the Debian source package libsodium of that version; its copyright file follows"
+  cat "$doc/libsodium-dev/copyright"
   section "nlohmann-json (JSON for Modern C++)" nlohmann-json3-dev "MIT (Expat)"
   cat "$doc/nlohmann-json3-dev/copyright"
   section "libstdc++ and libgcc (GCC runtime libraries)" g++-mingw-w64-x86-64-posix \

@@ -8,8 +8,6 @@
 
 #include <windows.h>
 
-#include <gcrypt.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -30,7 +28,7 @@
 #include "apply/version_gate.h"
 #include "apply/work_folder.h"
 #include "core/path_text.h"
-#include "crypto/gcrypt_init.h"
+#include "crypto/sha256.h"
 #include "manifest/file_names.h"
 #include "manifest/installation.h"
 #include "manifest/release.h"
@@ -60,7 +58,8 @@ auto step(const char* name, Step&& run) {
 }
 
 // One raw pass over a file with plain Win32 calls and one reused 64 KiB buffer: read, and
-// optionally SHA-256 through libgcrypt and a write to `target` that is flushed to disk.
+// optionally SHA-256 (the program's own, on the processor's quickest compression) and a write to
+// `target` that is flushed to disk.
 bool raw_pass(const std::string& source, const std::string& target, bool hash) {
   static std::vector<unsigned char> buffer(65536);
   HANDLE in = CreateFileW(win::widen(source).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
@@ -77,14 +76,13 @@ bool raw_pass(const std::string& source, const std::string& target, bool hash) {
       return false;
     }
   }
-  gcry_md_hd_t digest = nullptr;
-  gcry_md_open(&digest, GCRY_MD_SHA256, 0);
+  crypto::Sha256 digest;
   bool ok = true;
   DWORD got = 0;
   while ((ok = ReadFile(in, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) &&
          got != 0) {
     if (hash) {
-      gcry_md_write(digest, buffer.data(), got);
+      digest.update({buffer.data(), got});
     }
     DWORD written = 0;
     if (out != INVALID_HANDLE_VALUE &&
@@ -93,13 +91,12 @@ bool raw_pass(const std::string& source, const std::string& target, bool hash) {
       break;
     }
   }
-  ok = ok && gcry_md_read(digest, GCRY_MD_SHA256) != nullptr;
+  (void)digest.finish();
   if (out != INVALID_HANDLE_VALUE) {
     ok = FlushFileBuffers(out) && ok;
     CloseHandle(out);
     DeleteFileW(win::widen(target).c_str());
   }
-  gcry_md_close(digest);
   CloseHandle(in);
   return ok;
 }
@@ -140,7 +137,6 @@ int wmain(int argc, wchar_t** argv) {
   const std::string scratch = win::narrow(argv[2]);
   const std::string owner = win::narrow(argv[3]);
   const options::SetupOptions preferences{"en", true, false, true, "2026-10-19"};
-  crypto::ensure_gcrypt();  // the raw passes use libgcrypt before any step does
 
   const auto lock = step("lock", [] { return apply::take_install_lock(); });
   const auto maintenance =

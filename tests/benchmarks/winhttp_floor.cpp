@@ -3,7 +3,7 @@
 // reused 64 KiB buffer. Run by tools/benchmark_download.sh:
 //   borelu_winhttp_floor.exe HOST OBJECT_PATH...             bodies only read
 //   borelu_winhttp_floor.exe --to FOLDER HOST OBJECT_PATH... each body also written to a file in
-//     FOLDER, flushed to disk, then read back in 64 KiB pieces through libgcrypt's SHA-256: the
+//     FOLDER, flushed to disk, then read back in 64 KiB pieces through the program's SHA-256: the
 //     least that a download which must flush and re-read every byte can cost
 //   borelu_winhttp_floor.exe --session-only                  one WinHTTP session opened and
 //     closed, no request: what loading WinHTTP costs before any connection
@@ -14,13 +14,13 @@
 #include <psapi.h>
 #include <winhttp.h>
 
-#include <gcrypt.h>
-
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include "crypto/sha256.h"
 
 namespace {
 
@@ -71,15 +71,13 @@ int flush_and_hash(HANDLE file, const std::wstring& path, std::vector<unsigned c
   if (back == INVALID_HANDLE_VALUE) {
     return -1;
   }
-  gcry_md_hd_t digest = nullptr;
-  gcry_md_open(&digest, GCRY_MD_SHA256, 0);
+  borelu::crypto::Sha256 digest;
   DWORD got = 0;
   while (ReadFile(back, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) &&
          got != 0) {
-    gcry_md_write(digest, buffer.data(), got);
+    digest.update({buffer.data(), got});
   }
-  const int first = gcry_md_read(digest, GCRY_MD_SHA256)[0];
-  gcry_md_close(digest);
+  const int first = digest.finish()[0];
   CloseHandle(back);
   DeleteFileW(path.c_str());
   return first;
@@ -107,8 +105,6 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("usage: borelu_winhttp_floor [--to FOLDER] HOST OBJECT_PATH...\n");
     return 2;
   }
-  gcry_check_version(nullptr);
-  gcry_control(GCRYCTL_INITIALIZATION_FINISHED, 0);
   std::vector<unsigned char> buffer(65536);
   const auto start = std::chrono::steady_clock::now();
   unsigned long long total = 0;

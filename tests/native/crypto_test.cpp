@@ -1,11 +1,17 @@
+#include <sodium.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/hex.h"
 #include "crypto/ed25519.h"
 #include "crypto/sha256.h"
+#include "crypto/sodium_init.h"
 #include "manifest/base64.h"
 #include "manifest/release.h"
 
@@ -106,7 +112,7 @@ TEST(Ed25519, WrongLengthsDoNotVerify) {
 }
 
 TEST(Ed25519, SmallOrderAndNonCanonicalKeysAreRefusedWithoutAborting) {
-  // libgcrypt alone aborts the process on some of these keys.
+  // Some libraries abort the process on some of these keys instead of refusing them.
   std::vector<unsigned char> signature(64, 0);
   signature[0] = 5;
   for (const char* key : {
@@ -124,15 +130,121 @@ TEST(Ed25519, SmallOrderAndNonCanonicalKeysAreRefusedWithoutAborting) {
   }
 }
 
-TEST(Sha256, KnownDigestsWholeAndInPieces) {
-  const std::string abc = "abc";
-  const auto bytes = std::span(reinterpret_cast<const unsigned char*>(abc.data()), abc.size());
-  EXPECT_EQ(sha256_hex(bytes), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
-  Sha256 pieces;
-  pieces.update(bytes.first(1));
-  pieces.update(bytes.subspan(1));
-  EXPECT_EQ(to_lower_hex(pieces.finish()), sha256_hex(bytes));
-  EXPECT_EQ(sha256_hex({}), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+TEST(Ed25519, SignatureThatHoldsForAnyMessageUnderTheNeutralKeyIsRefused) {
+  // With the neutral point as key and as R, and S = 0, RFC 8032's equation [S]B = R + [k]A holds
+  // whatever the message: only the refusal of small-order keys and R values stops this forgery.
+  const auto neutral = from_hex("0100000000000000000000000000000000000000000000000000000000000000");
+  std::vector<unsigned char> signature(neutral);
+  signature.resize(64, 0);
+  for (std::string_view message : {"", "any release at all"}) {
+    EXPECT_FALSE(ed25519_verify(
+        neutral, {reinterpret_cast<const unsigned char*>(message.data()), message.size()},
+        signature))
+        << message;
+  }
+}
+
+// Each compression this program can run: the SHA extensions' only where the processor has them.
+std::vector<std::pair<const char*, Sha256Blocks>> compressions() {
+  std::vector<std::pair<const char*, Sha256Blocks>> all{{"portable", sha256_blocks_portable}};
+  if (const Sha256Blocks quick = sha256_blocks_sha_extensions()) {
+    all.emplace_back("SHA extensions", quick);
+  }
+  return all;
+}
+
+std::string hex_of(Sha256& digest) {
+  return to_lower_hex(digest.finish());
+}
+
+// Deterministic bytes of every value.
+std::vector<unsigned char> message_of(std::size_t size) {
+  std::vector<unsigned char> bytes(size);
+  std::uint32_t x = 0x9e3779b9;
+  for (auto& byte : bytes) {
+    x = x * 1664525 + 1013904223;
+    byte = static_cast<unsigned char>(x >> 24);
+  }
+  return bytes;
+}
+
+std::string libsodium_hex(std::span<const unsigned char> bytes) {
+  ensure_sodium();
+  Sha256Digest digest{};
+  crypto_hash_sha256(digest.data(), bytes.data(), bytes.size());
+  return to_lower_hex(digest);
+}
+
+TEST(Sha256, QuickestCompressionIsChosen) {
+  const Sha256Blocks quick = sha256_blocks_sha_extensions();
+  EXPECT_EQ(sha256_blocks(), quick != nullptr ? quick : sha256_blocks_portable);
+  if (quick == nullptr) {
+    GTEST_SKIP() << "this processor lacks the SHA extensions: only the portable path is tested";
+  }
+}
+
+TEST(Sha256, NistVectorsWithEachCompression) {
+  // FIPS 180-4's examples and NIST's long messages, fed in pieces of 1000 bytes.
+  const std::pair<std::string, const char*> vectors[] = {
+      {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+      {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+      {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
+       "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
+      {"abcdefghbcdefghicdefghijdefghijkefghijklfghijklmghijklmnhijklmnoijklmnopjklmnopqklmnopqrlm"
+       "nopqrsmnopqrstnopqrstu",
+       "cf5b16a778af8380036ce59e7b0492370b249b11e8f07a51afac45037afee9d1"},
+      {std::string(1000000, 'a'),
+       "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
+  };
+  for (const auto& [name, compress] : compressions()) {
+    for (const auto& [text, expected] : vectors) {
+      const std::span<const unsigned char> bytes{
+          reinterpret_cast<const unsigned char*>(text.data()), text.size()};
+      Sha256 digest(compress);
+      for (std::size_t at = 0; at < bytes.size(); at += 1000) {
+        digest.update(bytes.subspan(at, std::min<std::size_t>(1000, bytes.size() - at)));
+      }
+      EXPECT_EQ(hex_of(digest), expected) << name << ", " << text.size() << " bytes";
+    }
+  }
+  EXPECT_EQ(sha256_hex({}), std::get<1>(vectors[0]));
+}
+
+TEST(Sha256, AgreesWithLibsodiumAtEverySplitOfShortMessages) {
+  // Every length around the padding's one and two blocks, split in two at every point.
+  const auto message = message_of(300);
+  for (const auto& [name, compress] : compressions()) {
+    for (std::size_t size = 0; size <= message.size(); ++size) {
+      const auto bytes = std::span(message).first(size);
+      const std::string expected = libsodium_hex(bytes);
+      for (std::size_t split = 0; split <= size; ++split) {
+        Sha256 digest(compress);
+        digest.update(bytes.first(split));
+        digest.update(bytes.subspan(split));
+        ASSERT_EQ(hex_of(digest), expected) << name << ", " << size << " bytes at " << split;
+      }
+    }
+  }
+}
+
+TEST(Sha256, AgreesWithLibsodiumAroundReadPieceBoundaries) {
+  // Messages around one and two 64 KiB read pieces, fed in pieces that leave every remainder
+  // of a block pending before a run of whole blocks.
+  const auto message = message_of(2 * 65536 + 65);
+  for (const auto& [name, compress] : compressions()) {
+    for (const std::size_t size : {65536 - 65, 65536 - 64, 65536 - 1, 65536, 65536 + 1, 65536 + 55,
+                                   65536 + 56, 65536 + 64, 2 * 65536, 2 * 65536 + 65}) {
+      const auto bytes = std::span(message).first(size);
+      const std::string expected = libsodium_hex(bytes);
+      for (const std::size_t piece : {1, 7, 63, 64, 65, 4095, 65535, 65536, 65537}) {
+        Sha256 digest(compress);
+        for (std::size_t at = 0; at < size; at += piece) {
+          digest.update(bytes.subspan(at, std::min(piece, size - at)));
+        }
+        EXPECT_EQ(hex_of(digest), expected) << name << ", " << size << " bytes by " << piece;
+      }
+    }
+  }
 }
 
 TEST(Base64, StrictCanonicalDecoding) {

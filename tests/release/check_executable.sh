@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The checks the release BoreluSetup.exe must pass: stripped, no trace of the timeline, Windows
-# system DLLs only, the notices beside it, and libgcrypt as linked into the release build still
+# system DLLs only, the notices beside it, and libsodium as linked into the release build still
 # doing its work under Wine (the release build's borelu-release.exe signs a folder and verifies
-# documents: SHA-256, SHA-512, Ed25519), and the program itself running its worker against a stage signed with another key.
+# documents: SHA-256, SHA-512, Ed25519), and the program itself running its worker against a
+# stage signed with another key.
 # Run by tools/check_release.sh (CI) and tools/benchmark_size.sh:
 #   check_executable.sh [BUILD_FOLDER]   (build/windows-release unless given)
 set -euo pipefail

@@ -2,8 +2,8 @@
 
 namespace borelu::crypto {
 
-// Initialises libgcrypt once per process (thread-safe through a function-local static). Every
+// Initialises libsodium once per process (thread-safe through a function-local static). Every
 // entry point of this module calls it before using the library.
-void ensure_gcrypt();
+void ensure_sodium();
 
 }  // namespace borelu::crypto
