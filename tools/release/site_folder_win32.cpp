@@ -17,7 +17,10 @@ class Handle {
   Handle(Handle&& other) noexcept : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)) {}
   Handle(const Handle&) = delete;
   Handle& operator=(const Handle&) = delete;
-  Handle& operator=(Handle&&) = delete;
+  Handle& operator=(Handle&& other) noexcept {
+    std::swap(handle_, other.handle_);
+    return *this;
+  }
   ~Handle() {
     if (handle_ != INVALID_HANDLE_VALUE) {
       CloseHandle(handle_);
