@@ -80,16 +80,15 @@ TEST(FailureRecordFile, AnotherWritersNewFileIsNeitherInTheWayNorTouched) {
   EXPECT_FALSE(left) << win::narrow(found.cFileName);
 }
 
-// The id of a process that has ended (and whose handles are closed): no process has it.
-DWORD ended_process_id() {
-  PROCESS_INFORMATION info{};
-  wchar_t command[] = L"cmd.exe /c exit 0";
-  EXPECT_TRUE(CreateProcessW(nullptr, command, nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                             nullptr, nullptr, &info));
-  EXPECT_EQ(WaitForSingleObject(info.hProcess, 30000), WAIT_OBJECT_0);
-  CloseHandle(info.hThread);
-  CloseHandle(info.hProcess);
-  return info.dwProcessId;
+// An id no process has: the ended writer's.
+DWORD unused_process_id() {
+  for (DWORD pid = 0xFFFF0000; pid != 0; pid += 4) {
+    const win::Handle process(OpenProcess(SYNCHRONIZE, FALSE, pid));
+    if (!process && GetLastError() == ERROR_INVALID_PARAMETER) {
+      return pid;
+    }
+  }
+  return 0;
 }
 
 void make_file(const std::string& path, bool two_days_old) {
@@ -112,7 +111,7 @@ void make_file(const std::string& path, bool two_days_old) {
 TEST(FailureRecordFile, LeftOverNewFilesAreRemovedAndOnesStillBeingWrittenKept) {
   const std::string folder = *manifest::maintenance_folder_path();
   ASSERT_TRUE(write_failure_record("First."));
-  const DWORD gone_pid = ended_process_id();
+  const DWORD gone_pid = unused_process_id();
   const DWORD running_pid = GetCurrentProcessId();
   ASSERT_NE(gone_pid, 0u);
   const auto named = [&](const std::string& name) { return join_path(folder, name); };
