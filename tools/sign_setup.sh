@@ -14,19 +14,28 @@
 #                                        signing service that offers a PKCS#11 module
 #                                        (--pkcs11-engine ENGINE.so: OpenSSL's engine for it,
 #                                        when not the default "pkcs11")
-#   --sign-command 'COMMAND'             any other signer, such as a signing service's own
-#                                        client: run as COMMAND IN.exe SIGNED.exe, with
-#                                        BORELU_SIGN_NAME and BORELU_SIGN_URL set; it must sign
+#   --sign-command PROGRAM [ARGUMENT...] --
+#                                        any other signer, such as a signing service's own
+#                                        client: the words up to "--" are the program and its
+#                                        arguments, each taken as it is (no splitting at blanks,
+#                                        no wildcards); run with IN.exe SIGNED.exe added, and
+#                                        BORELU_SIGN_NAME and BORELU_SIGN_URL set. It must sign
 #                                        with SHA-256 and put that name and URL in the signature.
 #                                        The time stamp is added here afterwards.
 # OPTIONS:
 #   --password-file FILE    the key file's password or the token's PIN (never on the command line)
 #   --ca-file FILE          roots the signing chain must lead to (default: the system's roots)
 #   --timestamp-ca-file FILE   roots the time stamp's chain must lead to (default: --ca-file)
+#   --expect-subject TEXT   the signer's certificate must have this subject, written as this
+#                           script shows it after signing (/CN=.../O=...)
+#   --expect-sha256 HEX     the signer's certificate must have this SHA-256 thumbprint (64 hex
+#                           digits, colons allowed): any other certificate, even one of the same
+#                           authority, is refused
 #
 # Verification (osslsigncode verify) demands: a valid signature whose chain leads to the roots,
 # SHA-256, the name "Borelu Setup" and the URL https://borelu.app/, a verified RFC 3161 time
-# stamp, exactly one signature, and that the signed file is IN.exe with nothing changed but the
+# stamp, exactly one signature, the expected signer's certificate when --expect-subject or
+# --expect-sha256 names one, and that the signed file is IN.exe with nothing changed but the
 # signature and the header fields that point to it (tools/compare_unsigned.py). OUT.exe is
 # written only when all of that holds. CI tries Windows' own check (WinVerifyTrust) on a file
 # signed this way under Wine (tests/release/authenticode_test.sh).
@@ -40,20 +49,32 @@ usage() {
   exit 2
 }
 
-timestamp_url="" pkcs12="" cert="" key="" module="" engine="" command="" password_file=""
-ca_file="" timestamp_ca_file=""
+timestamp_url="" pkcs12="" cert="" key="" module="" engine="" password_file=""
+ca_file="" timestamp_ca_file="" expect_subject="" expect_sha256=""
+sign_command=()
 while [ $# -gt 2 ]; do
   case "$1" in
+    --sign-command)
+      shift
+      while [ $# -gt 0 ] && [ "$1" != "--" ]; do
+        sign_command+=("$1")
+        shift
+      done
+      [ $# -gt 0 ] && [ ${#sign_command[@]} -gt 0 ] || usage
+      shift
+      continue
+      ;;
     --timestamp-url) timestamp_url=$2 ;;
     --pkcs12) pkcs12=$2 ;;
     --cert) cert=$2 ;;
     --key) key=$2 ;;
     --pkcs11-module) module=$2 ;;
     --pkcs11-engine) engine=$2 ;;
-    --sign-command) command=$2 ;;
     --password-file) password_file=$2 ;;
     --ca-file) ca_file=$2 ;;
     --timestamp-ca-file) timestamp_ca_file=$2 ;;
+    --expect-subject) expect_subject=$2 ;;
+    --expect-sha256) expect_sha256=$2 ;;
     *) usage ;;
   esac
   shift 2
@@ -63,6 +84,11 @@ in=$1 out=$2
 [ -n "$timestamp_url" ] || { echo "sign_setup.sh: --timestamp-url is required" >&2; exit 2; }
 [ -f "$in" ] || { echo "sign_setup.sh: no $in" >&2; exit 2; }
 timestamp_ca_file=${timestamp_ca_file:-$ca_file}
+if [ -n "$expect_sha256" ]; then
+  expect_sha256=$(printf '%s' "$expect_sha256" | tr -d ':' | tr 'a-f' 'A-F')
+  [[ $expect_sha256 =~ ^[0-9A-F]{64}$ ]] ||
+    { echo "sign_setup.sh: --expect-sha256 takes 64 hex digits" >&2; exit 2; }
+fi
 
 signer=()
 if [ -n "$pkcs12" ]; then
@@ -72,7 +98,7 @@ elif [ -n "$cert" ] && [ -n "$module" ] && [ -n "$key" ]; then
   [ -z "$engine" ] || signer=(-pkcs11engine "$engine" "${signer[@]}")
 elif [ -n "$cert" ] && [ -n "$key" ]; then
   signer=(-certs "$cert" -key "$key")
-elif [ -z "$command" ]; then
+elif [ ${#sign_command[@]} -eq 0 ]; then
   echo "sign_setup.sh: give one key source: --pkcs12, --cert with --key, or --sign-command" >&2
   exit 2
 fi
@@ -81,8 +107,8 @@ fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-if [ -n "$command" ]; then
-  BORELU_SIGN_NAME=$kName BORELU_SIGN_URL=$kUrl $command "$in" "$work/untimed.exe"
+if [ ${#sign_command[@]} -gt 0 ]; then
+  BORELU_SIGN_NAME=$kName BORELU_SIGN_URL=$kUrl "${sign_command[@]}" "$in" "$work/untimed.exe"
   osslsigncode add -h sha256 -ts "$timestamp_url" -in "$work/untimed.exe" -out "$work/signed.exe" \
     >"$work/sign.log" 2>&1 || { cat "$work/sign.log" >&2; exit 1; }
 else
@@ -112,7 +138,34 @@ grep -qx 'Number of verified signatures: 1' "$log" || refuse "not exactly one si
 # What was signed is IN.exe: the signed file is IN.exe with only the signature added.
 python3 "$(dirname "$0")/compare_unsigned.py" "$in" "$work/signed.exe" >/dev/null ||
   refuse "the signed file is not $in with a signature added"
-mv "$work/signed.exe" "$out"
+# The signer's certificate: among the signature's certificates, the one with the signer's issuer
+# and serial number as verification names them.
+signer_field() {  # signer_field NAME: a field of the signer's block of the verification log
+  sed -n "/^Signer's certificate:/,/^Message digest algorithm/s/^		$1 *: //p" "$log" | head -1
+}
+if [ -n "$expect_subject" ] || [ -n "$expect_sha256" ]; then
+  osslsigncode extract-signature -pem -in "$work/signed.exe" -out "$work/signature.pem" \
+    >"$work/extract.log" 2>&1 || { cat "$work/extract.log" >&2; refuse "cannot read the signature"; }
+  openssl pkcs7 -print_certs -in "$work/signature.pem" |
+    awk -v dir="$work" '/BEGIN CERTIFICATE/ { n++ } n { print >(dir "/certificate-" n ".pem") }'
+  issuer=$(signer_field Issuer) serial=$(signer_field Serial)
+  signer_certificate=""
+  for certificate in "$work"/certificate-*.pem; do
+    if [ "$(openssl x509 -in "$certificate" -noout -serial -issuer -nameopt compat)" = \
+      "$(printf 'serial=%s\nissuer=%s' "$serial" "$issuer")" ]; then
+      signer_certificate=$certificate
+    fi
+  done
+  [ -n "$signer_certificate" ] || refuse "the signature does not hold the signer's certificate"
+  subject=$(openssl x509 -in "$signer_certificate" -noout -subject -nameopt compat)
+  subject=${subject#subject=}
+  thumbprint=$(openssl x509 -in "$signer_certificate" -noout -fingerprint -sha256 | sed 's/^.*=//; s/://g')
+  [ -z "$expect_subject" ] || [ "$subject" = "$expect_subject" ] ||
+    refuse "the signer's certificate is $subject, not the expected $expect_subject"
+  [ -z "$expect_sha256" ] || [ "$thumbprint" = "$expect_sha256" ] ||
+    refuse "the signer's certificate has the SHA-256 thumbprint $thumbprint, not the expected one"
+fi
+mv -- "$work/signed.exe" "$out"
 echo "signed $out:"
 {
   grep -m1 '^		Subject:' "$log"

@@ -21,9 +21,10 @@ std::optional<bool> read_boolean(const manifest::JsonValue& value) {
 }  // namespace
 
 std::string apply_journal_json(const ApplyJournal& journal) {
-  std::string json = "{\"changesStartup\":";
-  json += journal.changesStartup ? "true" : "false";
-  json += ",\"hadStartup\":";
+  // "changesStartup" only when false: its absence reads as true, so a journal of a run that may
+  // change the startup value stays readable by a Setup from before the member existed.
+  std::string json = journal.changesStartup ? "{" : "{\"changesStartup\":false,";
+  json += "\"hadStartup\":";
   json += journal.hadStartup ? "true" : "false";
   json += ",\"ownerSid\":";
   append_json_string(json, journal.ownerSid);

@@ -28,7 +28,7 @@ struct ApplyJournal {
   friend bool operator==(const ApplyJournal&, const ApplyJournal&) = default;
 };
 
-// Compact, members in ascending order of their names.
+// Compact, members in ascending order of their names; "changesStartup" only when it is false.
 [[nodiscard]] std::string apply_journal_json(const ApplyJournal& journal);
 
 // Read strictly: at most 1024 bytes, an object with exactly the four members (each once) of

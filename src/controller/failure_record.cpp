@@ -14,6 +14,63 @@
 
 namespace borelu::controller {
 
+namespace {
+
+// Whether process `pid` still runs. Unknown (access refused) counts as running: its file is kept.
+bool process_runs(std::uint32_t pid) {
+  const win::Handle process(OpenProcess(SYNCHRONIZE, FALSE, pid));
+  if (!process) {
+    return GetLastError() != ERROR_INVALID_PARAMETER;  // the documented answer for no such process
+  }
+  return WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
+}
+
+// Removes one writer's new record file if it is left over. Opened sharing nothing and as itself:
+// a writer that still holds its file makes the open fail, and while this handle is open no writer
+// can open it; it is removed through this handle, never by its name again.
+void remove_if_left_over(const std::string& path, const RecordTemporary& temporary,
+                         std::uint64_t now_millis) {
+  const win::FileHandle file(CreateFileW(win::widen(path).c_str(), DELETE | FILE_READ_ATTRIBUTES, 0,
+                                         nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT,
+                                         nullptr));
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!file || !GetFileInformationByHandle(file.get(), &info) ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return;
+  }
+  const std::uint64_t written = unix_millis_from_file_time(
+      (static_cast<std::uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) |
+      info.ftLastWriteTime.dwLowDateTime);
+  const std::uint64_t age = now_millis > written ? now_millis - written : 0;
+  const bool running = temporary.writerPid && process_runs(*temporary.writerPid);
+  if (!record_temporary_is_stale(temporary, running, age)) {
+    return;
+  }
+  FILE_DISPOSITION_INFO disposition{TRUE};
+  SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition, sizeof disposition);
+}
+
+// A worker killed between creating its new record file and renaming it leaves that file behind:
+// each record written removes those whose writers are gone. Another worker's file still being
+// written is kept (its writer runs, or holds it open).
+void remove_left_over_records(const std::string& folder) {
+  WIN32_FIND_DATAW found{};
+  const win::FindHandle search(FindFirstFileW(
+      win::widen(join_path(folder, std::string(FAILURE_RECORD_FILE) + ".*")).c_str(), &found));
+  if (!search) {
+    return;
+  }
+  const std::uint64_t now = current_unix_millis();
+  do {
+    const std::string name = win::narrow(found.cFileName);
+    if (const auto temporary = parse_record_temporary_name(name)) {
+      remove_if_left_over(join_path(folder, name), *temporary, now);
+    }
+  } while (FindNextFileW(search.get(), &found));
+}
+
+}  // namespace
+
 std::uint64_t current_unix_millis() {
   FILETIME now{};
   GetSystemTimePreciseAsFileTime(&now);
@@ -52,14 +109,15 @@ Status write_failure_record(std::string_view message) {
       return fail("Unsafe diagnostic file.");
     }
   }
+  remove_left_over_records(*folder);
   // Workers that fail before or at the install lock write outside it, perhaps at the same time:
-  // each through a new file of its own.
+  // each through a new file of its own, named for its process.
   const auto digits = win::random_hex(8);
   if (!digits) {
     return std::unexpected(digits.error());
   }
   return win::replace_file_through(
-      path, path + "." + *digits + ".new",
+      path, join_path(*folder, record_temporary_name(GetCurrentProcessId(), *digits)),
       [&](HANDLE file) { return win::write_all(file, record); }, apply::protect_path);
 }
 

@@ -62,4 +62,50 @@ std::optional<std::string> parse_failure_record(std::string_view bytes, std::uin
   return message->text;
 }
 
+std::string record_temporary_name(std::uint32_t writer_pid, std::string_view random_hex) {
+  return std::string(FAILURE_RECORD_FILE) + "." + std::to_string(writer_pid) + "-" +
+         std::string(random_hex) + ".new";
+}
+
+std::optional<RecordTemporary> parse_record_temporary_name(std::string_view name) {
+  const std::string prefix = std::string(FAILURE_RECORD_FILE) + ".";
+  constexpr std::string_view kSuffix = ".new";
+  if (name == std::string(FAILURE_RECORD_FILE) + std::string(kSuffix)) {
+    return RecordTemporary{};
+  }
+  if (!name.starts_with(prefix) || !name.ends_with(kSuffix)) {
+    return std::nullopt;
+  }
+  std::string_view middle =
+      name.substr(prefix.size(), name.size() - prefix.size() - kSuffix.size());
+  const auto is_hex = [](std::string_view text, std::size_t min, std::size_t max) {
+    return text.size() >= min && text.size() <= max &&
+           text.find_first_not_of("0123456789abcdef") == std::string_view::npos;
+  };
+  const auto dash = middle.find('-');
+  if (dash == std::string_view::npos) {
+    // An earlier writer's: 16 hex digits.
+    return is_hex(middle, 16, 16) ? std::optional(RecordTemporary{}) : std::nullopt;
+  }
+  const std::string_view pid = middle.substr(0, dash);
+  if (pid.empty() || pid.size() > 10 ||
+      pid.find_first_not_of("0123456789") != std::string_view::npos ||
+      (pid.size() > 1 && pid.front() == '0') || !is_hex(middle.substr(dash + 1), 16, 16)) {
+    return std::nullopt;
+  }
+  const std::uint64_t value = std::stoull(std::string(pid));
+  if (value > UINT32_MAX) {
+    return std::nullopt;
+  }
+  return RecordTemporary{static_cast<std::uint32_t>(value)};
+}
+
+bool record_temporary_is_stale(const RecordTemporary& temporary, bool writer_running,
+                               std::uint64_t age_millis) {
+  if (age_millis > RECORD_TEMPORARY_MAX_AGE_MILLIS) {
+    return true;
+  }
+  return temporary.writerPid.has_value() && !writer_running;
+}
+
 }  // namespace borelu::controller

@@ -27,4 +27,31 @@ inline constexpr std::size_t RECORD_READ_MESSAGE_MAX_BYTES = 8192;
                                                               std::uint32_t worker_pid,
                                                               std::uint64_t start_millis);
 
+// A writer's new record file beside the record: "last-install-error.json.PID-HEX.new", the
+// writer's process id and 16 random lower-case hex digits, so that workers failing at the same
+// time each write through a file of their own, and a file whose writer was killed before renaming
+// it can be told apart from one still being written.
+[[nodiscard]] std::string record_temporary_name(std::uint32_t writer_pid,
+                                                std::string_view random_hex);
+
+// A new record file no writer will rename any more is removed when the next record is written.
+// Its owner is known from its name; the names of writers before the owner was named
+// ("last-install-error.json.HEX.new", "last-install-error.json.new") have none. A writer takes
+// milliseconds from creating its file to renaming it, so a file older than a day is left over
+// even when its owner's process id has since been given to another process.
+inline constexpr std::uint64_t RECORD_TEMPORARY_MAX_AGE_MILLIS = 24ULL * 60 * 60 * 1000;
+
+struct RecordTemporary {
+  std::optional<std::uint32_t> writerPid;  // nothing for an earlier writer's name
+};
+
+// What a file name in the maintenance folder says about a new record file; nothing for any name
+// that is not one.
+[[nodiscard]] std::optional<RecordTemporary> parse_record_temporary_name(std::string_view name);
+
+// Whether a new record file is left over: its writer's process no longer runs, or it is older
+// than the bound. A file someone still holds open is never removed (the caller checks that).
+[[nodiscard]] bool record_temporary_is_stale(const RecordTemporary& temporary, bool writer_running,
+                                             std::uint64_t age_millis);
+
 }  // namespace borelu::controller

@@ -136,6 +136,54 @@ TEST(FailureRecord, LayoutAndTheCutByCharacters) {
             "a\xF0\x9F\x98\x80");
 }
 
+TEST(FailureRecord, OnlySetupsOwnNewRecordFilesAndOnlyLeftOverOnesAreStale) {
+  using controller::parse_record_temporary_name;
+  const std::string hex = "0123456789abcdef";
+  const std::string ours = controller::record_temporary_name(4242, hex);
+  EXPECT_EQ(ours, "last-install-error.json.4242-" + hex + ".new");
+  EXPECT_EQ(parse_record_temporary_name(ours)->writerPid, 4242u);
+  EXPECT_EQ(
+      parse_record_temporary_name("last-install-error.json.4294967295-" + hex + ".new")->writerPid,
+      4294967295u);
+  for (const std::string& earlier : std::vector<std::string>{
+           "last-install-error.json.new", "last-install-error.json." + hex + ".new"}) {
+    ASSERT_TRUE(parse_record_temporary_name(earlier)) << earlier;
+    EXPECT_FALSE(parse_record_temporary_name(earlier)->writerPid) << earlier;
+  }
+  for (const std::string& other : std::vector<std::string>{
+           std::string("last-install-error.json"), "last-install-error.json.4242-" + hex,
+           "last-install-error.json.4294967296-" + hex + ".new",
+           "last-install-error.json.04242-" + hex + ".new",
+           "last-install-error.json.-" + hex + ".new",
+           "last-install-error.json.4242-" + hex + "0.new",
+           "last-install-error.json.4242-0123456789ABCDEF.new",
+           "last-install-error.json.0123abcd.new", "last-install-error.json.42.42-" + hex + ".new",
+           "victim.txt", "apply-in-progress.json.new",
+           "x.last-install-error.json.4242-" + hex + ".new"}) {
+    EXPECT_FALSE(parse_record_temporary_name(other)) << other;
+  }
+
+  const std::uint64_t bound = controller::RECORD_TEMPORARY_MAX_AGE_MILLIS;
+  const controller::RecordTemporary owned{4242}, earlier{};
+  struct Case {
+    controller::RecordTemporary temporary;
+    bool running;
+    std::uint64_t age;
+    bool stale;
+  };
+  for (const auto& [temporary, running, age, stale] : {
+           Case{owned, false, 0, true},         // its writer was killed before the rename
+           Case{owned, true, 0, false},         // still being written
+           Case{owned, true, bound, false},     // a day is the most a writer may take
+           Case{owned, true, bound + 1, true},  // the id was given to another process since
+           Case{earlier, false, bound, false},  // no owner to ask: only its age counts
+           Case{earlier, false, bound + 1, true},
+       }) {
+    EXPECT_EQ(controller::record_temporary_is_stale(temporary, running, age), stale)
+        << temporary.writerPid.value_or(0) << " " << running << " " << age;
+  }
+}
+
 TEST(FailureRecord, FileTimeToUnixMillis) {
   EXPECT_EQ(controller::unix_millis_from_file_time(116444736000000000ULL), 0u);
   EXPECT_EQ(controller::unix_millis_from_file_time(116444736000000000ULL + 12345678), 1234u);

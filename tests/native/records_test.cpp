@@ -47,10 +47,17 @@ TEST(ApplyJournal, ReadsBackWhatIsWrittenAndNothingElse) {
       json,
       R"({"changesStartup":false,"hadStartup":true,"ownerSid":"S-1-5-21-1-2-3-1001","serviceExisted":false})");
   EXPECT_EQ(apply::parse_apply_journal(json), journal);
-  // A record written before "changesStartup" existed is a run that may have changed the value.
-  EXPECT_EQ(apply::parse_apply_journal(
-                R"({"hadStartup":true,"ownerSid":"S-1-5-21-1-2-3-1001","serviceExisted":false})"),
-            (apply::ApplyJournal{true, "S-1-5-21-1-2-3-1001", false, true}));
+  // A record written before "changesStartup" existed is a run that may have changed the value;
+  // such a run is written without the member, so that a Setup from before it can still restore.
+  const std::string earlier =
+      R"({"hadStartup":true,"ownerSid":"S-1-5-21-1-2-3-1001","serviceExisted":false})";
+  const apply::ApplyJournal changing{true, "S-1-5-21-1-2-3-1001", false, true};
+  EXPECT_EQ(apply::parse_apply_journal(earlier), changing);
+  EXPECT_EQ(apply::apply_journal_json(changing), earlier);
+  EXPECT_EQ(
+      apply::parse_apply_journal(
+          R"({"changesStartup":true,"hadStartup":true,"ownerSid":"S-1-5-21-1-2-3-1001","serviceExisted":false})"),
+      changing);
   for (
       const char* refused : {
           R"({"hadStartup":true,"ownerSid":"S-1-5-21-1","serviceExisted":false,"x":1})",

@@ -69,6 +69,16 @@ osslsigncode sign -certs "$authority/chain.pem" -key "$authority/codesign.key" -
 EOF
 # One that leaves the program's name out.
 sed 's/-n "$BORELU_SIGN_NAME" //' "$work/signing-service.sh" >"$work/careless-service.sh"
+# One that signs with another certificate of the same authority.
+sed 's#/chain.pem#/other-chain.pem#; s#/codesign.key#/other-codesign.key#' "$work/signing-service.sh" \
+  >"$work/other-service.sh"
+# One whose path has a blank and a wildcard, each to be taken as it is.
+mkdir -p "$work/signing tools"
+cp "$work/signing-service.sh" "$work/signing tools/sign*[1].sh"
+chmod +x "$work/signing tools/sign*[1].sh"
+# The publisher's certificate, pinned, and another certificate of the same authority.
+subject="/CN=Borelu Test Publisher (throw-away)/O=Borelu"
+thumbprint=$(openssl x509 -in "$authority/codesign.pem" -noout -fingerprint -sha256 | sed 's/^.*=//')
 
 roots=(--ca-file "$authority/ca.pem")
 while IFS='|' read -r name expected options; do
@@ -92,9 +102,16 @@ done <<'TABLE'
 pkcs12|signed|"${roots[@]}" --pkcs12 "$authority/codesign.p12" --password-file "$authority/password"
 pem|signed|"${roots[@]}" --cert "$authority/chain.pem" --key "$authority/codesign.key"
 pkcs11-token|signed|"${roots[@]}" --cert "$authority/chain.pem" --pkcs11-engine "/usr/lib/$multiarch/engines-3/pkcs11.so" --pkcs11-module /usr/lib/softhsm/libsofthsm2.so --key "pkcs11:token=borelu-release;object=codesign;type=private" --password-file "$work/pin"
-signing-command|signed|"${roots[@]}" --sign-command "bash $work/signing-service.sh"
+signing-command|signed|"${roots[@]}" --sign-command bash "$work/signing-service.sh" --
+command-path-with-blank-and-wildcard|signed|"${roots[@]}" --sign-command "$work/signing tools/sign*[1].sh" --
+pinned-subject|signed|"${roots[@]}" --expect-subject "$subject" --pkcs12 "$authority/codesign.p12" --password-file "$authority/password"
+pinned-thumbprint|signed|"${roots[@]}" --expect-sha256 "$thumbprint" --cert "$authority/chain.pem" --key "$authority/codesign.key"
+other-certificate-pinned-subject|the signer's certificate is /CN=Borelu Test Other Publisher (throw-away)/O=Borelu, not the expected|"${roots[@]}" --expect-subject "$subject" --cert "$authority/other-chain.pem" --key "$authority/other-codesign.key"
+other-certificate-pinned-thumbprint|the signer's certificate has the SHA-256 thumbprint|"${roots[@]}" --expect-sha256 "$thumbprint" --cert "$authority/other-chain.pem" --key "$authority/other-codesign.key"
+other-command-pinned-thumbprint|not the expected one|"${roots[@]}" --expect-sha256 "$thumbprint" --sign-command bash "$work/other-service.sh" --
 untrusted-roots|the signature does not verify|--cert "$authority/chain.pem" --key "$authority/codesign.key"
-careless-command|the signature lacks the program's name|"${roots[@]}" --sign-command "bash $work/careless-service.sh"
+careless-command|the signature lacks the program's name|"${roots[@]}" --sign-command bash "$work/careless-service.sh" --
+unended-command|sign_setup.sh --timestamp-url URL [OPTIONS] KEY_SOURCE IN.exe OUT.exe|"${roots[@]}" --sign-command bash "$work/signing-service.sh"
 wrong-password|PKCS#12|"${roots[@]}" --pkcs12 "$authority/codesign.p12" --password-file "$work/pin"
 TABLE
 sed -n '/^signed /,$p' "$work/pkcs12.log"

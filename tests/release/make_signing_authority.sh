@@ -6,6 +6,8 @@
 #     DIR/codesign.pem, .key     a code-signing certificate it issued, DIR/chain.pem that
 #                                certificate followed by the authority, DIR/codesign.p12 both with
 #                                the key, under the password in DIR/password
+#     DIR/other-codesign.pem, .key, DIR/other-chain.pem   a second code-signing certificate of
+#                                the same authority, for another publisher
 #     DIR/tsa.pem, .key          a time-stamping certificate it issued, DIR/tsa-chain.pem the
 #                                authority (for the fixture host's RFC 3161 replies)
 set -euo pipefail
@@ -25,9 +27,12 @@ issue() {  # issue NAME SUBJECT EXTENSIONS
 }
 issue codesign "/CN=Borelu Test Publisher (throw-away)/O=Borelu" \
   'basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\nextendedKeyUsage=codeSigning\n'
+issue other-codesign "/CN=Borelu Test Other Publisher (throw-away)/O=Borelu" \
+  'basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\nextendedKeyUsage=codeSigning\n'
 issue tsa "/CN=Borelu Test Time-Stamp Authority (throw-away)" \
   'basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\nextendedKeyUsage=critical,timeStamping\n'
 cat codesign.pem ca.pem >chain.pem
+cat other-codesign.pem ca.pem >other-chain.pem
 cp ca.pem tsa-chain.pem
 head -c 18 /dev/urandom | base64 >password
 openssl pkcs12 -export -in codesign.pem -inkey codesign.key -certfile ca.pem -out codesign.p12 \

@@ -138,16 +138,58 @@ check "publish with a key the site is not checked against" "" 1 \
 grep -qx 'The release signature could not be verified. The signing key is not the key the site is checked against.' "$work/stderr" ||
   { echo "FAIL key message: $(cat "$work/stderr")"; failures=$((failures + 1)); }
 [ "$(tree_digest "$site")" = "$before" ] || { echo "FAIL a refused publish changed the site"; failures=$((failures + 1)); }
-# The release files are written before the metadata: with no place for the metadata, they are
-# there and the metadata still names the previous release.
-mv "$site/updates" "$work/updates.saved" && printf 'not a folder' >"$site/updates"
-check "publish with the metadata's folder blocked" "" 1 publish 1.5.0 "$work/changed"
-[ -f "$site/releases/1.5.0/BoreluUpdater.exe" ] ||
-  { echo "FAIL the release files were not written before the metadata"; failures=$((failures + 1)); }
-rm "$site/updates" && mv "$work/updates.saved" "$site/updates"
-check "the site still serves 1.4.2" $'OK 1.4.2\n' 0 "$tool" check-site --public-key "$public" "$site"
-check "publish 1.5.0 over its own files" "$(order 1.5.0)"$'\n' 0 publish 1.5.0 "$work/changed"
+check "publish 1.5.0" "$(order 1.5.0)"$'\n' 0 publish 1.5.0 "$work/changed"
 [ -f "$site/releases/1.4.2/Borelu.exe" ] || { echo "FAIL an older release was removed"; failures=$((failures + 1)); }
+
+# Whoever can write in the site must not make publish write anywhere else: a link or anything but
+# a plain folder or file on a path publish writes is refused before anything is written, and the
+# link's target is untouched. Outside the site: a secret (standing in for the signing seed) and a
+# folder.
+site_state() {  # every entry below $1 with its type, its link's target and its bytes' digest
+  (cd "$1" && find . -printf '%p %y %l\n' | sort &&
+    find . -type f -exec sha256sum {} + | sort)
+}
+outside=$work/outside
+cp -r "$site" "$work/published"
+while IFS='|' read -r name arrange expected; do
+  rm -rf "$site" "$outside" && cp -r "$work/published" "$site"
+  mkdir -p "$outside/folder" && printf 'the signing seed\n' >"$outside/secret"
+  eval "$arrange"
+  site_before=$(site_state "$site")
+  outside_before=$(site_state "$outside")
+  check "publish refuses $name" "" 1 timeout 20 "$tool" publish --key "$seed" --public-key "$public" \
+    --version 1.6.0 --published-at 2026-12-01T00:00:00Z --site "$site" "$work/input"
+  grep -qxF "$expected" "$work/stderr" ||
+    { echo "FAIL $name message: $(cat "$work/stderr")"; failures=$((failures + 1)); }
+  [ "$(site_state "$site")" = "$site_before" ] ||
+    { echo "FAIL $name: a refused publish changed the site"; failures=$((failures + 1)); }
+  [ "$(site_state "$outside")" = "$outside_before" ] ||
+    { echo "FAIL $name: the link's target changed"; failures=$((failures + 1)); }
+done <<'TABLE'
+a linked releases folder|mv "$site/releases" "$outside/releases" && ln -s "$outside/releases" "$site/releases"|releases in the site is a link or not a plain folder.
+a linked version folder|ln -s "$outside/folder" "$site/releases/1.6.0"|releases/1.6.0 in the site is a link or not a plain folder.
+a link at a release file's name|mkdir "$site/releases/1.6.0" && ln -s "$outside/secret" "$site/releases/1.6.0/BoreluUpdater.exe"|releases/1.6.0/BoreluUpdater.exe in the site is a link or not a plain file.
+a dangling link at a release file's name|mkdir "$site/releases/1.6.0" && ln -s "$outside/planted" "$site/releases/1.6.0/Borelu.exe"|releases/1.6.0/Borelu.exe in the site is a link or not a plain file.
+a linked updates folder|mv "$site/updates" "$outside/updates" && ln -s "$outside/updates" "$site/updates"|updates in the site is a link or not a plain folder.
+a linked metadata file|ln -sf "$outside/secret" "$site/updates/latest.json"|updates/latest.json in the site is a link or not a plain file.
+a pipe at the metadata's name|rm "$site/updates/latest.json" && mkfifo "$site/updates/latest.json"|updates/latest.json in the site is a link or not a plain file.
+a folder at a release file's name|mkdir -p "$site/releases/1.6.0/BoreluService.exe"|releases/1.6.0/BoreluService.exe in the site is a link or not a plain file.
+a file where the metadata's folder belongs|rm -r "$site/updates" && printf 'not a folder' >"$site/updates"|updates in the site is a link or not a plain folder.
+a pipe where the version folder belongs|mkfifo "$site/releases/1.6.0"|releases/1.6.0 in the site is a link or not a plain folder.
+TABLE
+# Temporary files are created new under names of their own: links planted at the names a write
+# might take are neither followed nor replaced.
+rm -rf "$site" "$outside" && cp -r "$work/published" "$site"
+mkdir -p "$outside" "$site/releases/1.6.0" && printf 'the signing seed\n' >"$outside/secret"
+for planted in updates/latest.json.publishing releases/1.6.0/Borelu.exe.publishing; do
+  ln -s "$outside/secret" "$site/$planted"
+done
+check "publish beside planted temporary names" "$(order 1.6.0)"$'\n' 0 publish 1.6.0 "$work/input"
+[ "$(cat "$outside/secret")" = "the signing seed" ] && [ -L "$site/updates/latest.json.publishing" ] ||
+  { echo "FAIL a planted temporary name was written through"; failures=$((failures + 1)); }
+[ -z "$(find "$site" -name '*.publishing' -type f)" ] ||
+  { echo "FAIL a temporary file was left in the site"; failures=$((failures + 1)); }
+rm -rf "$site" && cp -r "$work/published" "$site"
 
 # check-site refuses what Setup would refuse, with Setup's texts.
 cp -r "$site" "$work/pristine"

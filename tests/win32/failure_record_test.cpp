@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "controller/failure_record.h"
 #include "controller/failure_record_format.h"
 #include "core/path_text.h"
@@ -76,6 +78,78 @@ TEST(FailureRecordFile, AnotherWritersNewFileIsNeitherInTheWayNorTouched) {
   const win::FindHandle left(
       FindFirstFileW(win::widen(join_path(folder, "*.new")).c_str(), &found));
   EXPECT_FALSE(left) << win::narrow(found.cFileName);
+}
+
+// An id no process has: the ended writer's.
+DWORD unused_process_id() {
+  for (DWORD pid = 0xFFFF0000; pid != 0; pid += 4) {
+    const win::Handle process(OpenProcess(SYNCHRONIZE, FALSE, pid));
+    if (!process && GetLastError() == ERROR_INVALID_PARAMETER) {
+      return pid;
+    }
+  }
+  return 0;
+}
+
+void make_file(const std::string& path, bool two_days_old) {
+  auto file = win::create_new_file(path);
+  ASSERT_TRUE(file);
+  ASSERT_TRUE(win::write_all(file->get(), "half a record"));
+  if (two_days_old) {
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER time{{now.dwLowDateTime, now.dwHighDateTime}};
+    time.QuadPart -= 2ULL * 24 * 60 * 60 * 10000000;
+    const FILETIME old{time.LowPart, time.HighPart};
+    ASSERT_TRUE(SetFileTime(file->get(), nullptr, nullptr, &old));
+  }
+}
+
+// A worker killed between creating its new record file and renaming it left that file: the next
+// record written removes it, and keeps every file a writer may still rename (two workers may fail
+// at once, each through a file of its own).
+TEST(FailureRecordFile, LeftOverNewFilesAreRemovedAndOnesStillBeingWrittenKept) {
+  const std::string folder = *manifest::maintenance_folder_path();
+  ASSERT_TRUE(write_failure_record("First."));
+  const DWORD gone_pid = unused_process_id();
+  const DWORD running_pid = GetCurrentProcessId();
+  ASSERT_NE(gone_pid, 0u);
+  const auto named = [&](const std::string& name) { return join_path(folder, name); };
+  const std::string hex = "0123456789abcde";
+  struct Case {
+    std::string path;
+    bool twoDaysOld;
+    bool removed;
+  };
+  const std::vector<Case> cases{
+      {named(record_temporary_name(gone_pid, hex + "1")), false, true},      // its writer died
+      {named(record_temporary_name(running_pid, hex + "2")), false, false},  // being written
+      {named(record_temporary_name(running_pid, hex + "3")), true, true},    // the id reused since
+      {record_path() + "." + hex + "4.new", true, true},    // an earlier writer's, a day gone
+      {record_path() + "." + hex + "5.new", false, false},  // an earlier writer's, perhaps live
+      {record_path() + ".0123abcd.new", true, false},       // not a name Setup writes
+  };
+  for (const auto& entry : cases) {
+    DeleteFileW(win::widen(entry.path).c_str());
+    make_file(entry.path, entry.twoDaysOld);
+  }
+  // A writer in the middle of writing holds its file open, sharing nothing.
+  const std::string held = named(record_temporary_name(gone_pid, hex + "6"));
+  DeleteFileW(win::widen(held).c_str());
+  auto holder = win::create_new_file(held);
+  ASSERT_TRUE(holder);
+
+  const std::uint64_t start = current_unix_millis();
+  EXPECT_EQ(testing::outcome(write_failure_record("Mine.")), "success");
+  EXPECT_EQ(read_failure_record(GetCurrentProcessId(), start), "Mine.");
+  for (const auto& entry : cases) {
+    EXPECT_EQ(win::path_attributes(entry.path) == INVALID_FILE_ATTRIBUTES, entry.removed)
+        << entry.path;
+    DeleteFileW(win::widen(entry.path).c_str());
+  }
+  EXPECT_NE(win::path_attributes(held), INVALID_FILE_ATTRIBUTES);
+  holder->reset();
+  DeleteFileW(win::widen(held).c_str());
 }
 
 TEST(BlockingPolicyFile, AbsentFileHasItsOwnMessage) {

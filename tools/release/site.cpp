@@ -1,6 +1,5 @@
 #include "site.h"
 
-#include <fstream>
 #include <vector>
 
 #include "core/hex.h"
@@ -8,15 +7,10 @@
 #include "download/urls.h"
 #include "manifest/artifact_check.h"
 #include "manifest/update_host.h"
+#include "site_folder.h"
 
 namespace borelu::release_tool {
 namespace {
-
-constexpr std::string_view kPartSuffix = ".publishing";
-
-std::filesystem::path relative_path_of(std::string_view text) {
-  return std::filesystem::path(std::u8string(text.begin(), text.end()));
-}
 
 // "/releases/1.4.2/Borelu.exe" on the host is "releases/1.4.2/Borelu.exe" in the site folder.
 std::string site_path_of(std::string_view object_path) {
@@ -40,34 +34,29 @@ struct FileCheck {
 };
 
 // A site file fed in READ_CHUNK pieces through the download's own read-back check.
-Result<FileCheck> check_file(const std::filesystem::path& path, const std::string& shown,
+Result<FileCheck> check_file(const std::filesystem::path& site, const std::string& shown,
                              const manifest::Artifact& artifact) {
-  std::error_code error;
-  if (!std::filesystem::exists(path, error)) {
+  auto file = open_site_file(site, shown);
+  if (!file) {
+    return std::unexpected(file.error());
+  }
+  if (!*file) {
     return FileCheck{};
-  }
-  if (!std::filesystem::is_regular_file(path, error)) {
-    return FileCheck{FileState::differs, shown + " is not a file."};
-  }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    return fail("Cannot open " + shown + ".");
   }
   manifest::ArtifactCheck check(artifact);
   std::vector<char> piece(READ_CHUNK);
-  while (in) {
-    in.read(piece.data(), static_cast<std::streamsize>(piece.size()));
-    const auto count = static_cast<std::size_t>(in.gcount());
-    if (count == 0) {
+  while (true) {
+    const auto count = (*file)->read(piece);
+    if (!count) {
+      return fail("Cannot read " + shown + ".");
+    }
+    if (*count == 0) {
       break;
     }
-    if (const auto fed = check.feed({reinterpret_cast<const unsigned char*>(piece.data()), count});
+    if (const auto fed = check.feed({reinterpret_cast<const unsigned char*>(piece.data()), *count});
         !fed) {
       return FileCheck{FileState::differs, fed.error().text()};
     }
-  }
-  if (in.bad()) {
-    return fail("Cannot read " + shown + ".");
   }
   if (const auto finished = check.finish(); !finished) {
     return FileCheck{FileState::differs, finished.error().text()};
@@ -75,59 +64,45 @@ Result<FileCheck> check_file(const std::filesystem::path& path, const std::strin
   return FileCheck{FileState::matches, {}};
 }
 
-Result<std::string> read_metadata(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    return fail("Cannot open " + site_path_of(manifest::METADATA_PATH) + ".");
+// The metadata document, or nothing when the site has none.
+Result<std::optional<std::string>> read_metadata(const std::filesystem::path& site) {
+  const std::string shown = site_path_of(manifest::METADATA_PATH);
+  auto file = open_site_file(site, shown);
+  if (!file) {
+    return std::unexpected(file.error());
+  }
+  if (!*file) {
+    return std::nullopt;
   }
   // One byte more than the largest document, so that verification reports an oversized one.
   std::string content(manifest::MAX_METADATA_BYTES + 1, '\0');
-  in.read(content.data(), static_cast<std::streamsize>(content.size()));
-  if (in.bad()) {
-    return fail("Cannot read " + site_path_of(manifest::METADATA_PATH) + ".");
-  }
-  content.resize(static_cast<std::size_t>(in.gcount()));
-  return content;
-}
-
-// Writes under a temporary name beside the target and then renames it into place, so that the
-// site never holds a partly written file under a published name.
-Status write_into_place(const std::filesystem::path& target, const std::string& shown,
-                        std::string_view content) {
-  std::error_code error;
-  std::filesystem::create_directories(target.parent_path(), error);
-  if (error) {
-    return fail("Cannot create the folder of " + shown + ".");
-  }
-  auto temporary = target;
-  temporary += std::string(kPartSuffix);
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out.write(content.data(), static_cast<std::streamsize>(content.size()));
-    out.close();
-    if (!out) {
-      std::filesystem::remove(temporary, error);
-      return fail("Cannot write " + shown + ".");
+  std::size_t filled = 0;
+  while (filled < content.size()) {
+    const auto count = (*file)->read(std::span(content).subspan(filled));
+    if (!count) {
+      return fail("Cannot read " + shown + ".");
     }
+    if (*count == 0) {
+      break;
+    }
+    filled += *count;
   }
-  std::filesystem::rename(temporary, target, error);
-  if (error) {
-    std::filesystem::remove(temporary, error);
-    return fail("Cannot write " + shown + ".");
-  }
-  return {};
+  content.resize(filled);
+  return content;
 }
 
 }  // namespace
 
 Result<manifest::Release> check_site(const std::filesystem::path& site,
                                      const manifest::TrustAnchor& anchor) {
-  const auto document =
-      read_metadata(site / relative_path_of(site_path_of(manifest::METADATA_PATH)));
+  const auto document = read_metadata(site);
   if (!document) {
     return std::unexpected(document.error());
   }
-  auto release = manifest::verify_release_metadata(*document, anchor);
+  if (!*document) {
+    return fail("Cannot open " + site_path_of(manifest::METADATA_PATH) + ".");
+  }
+  auto release = manifest::verify_release_metadata(**document, anchor);
   if (!release) {
     return std::unexpected(release.error());
   }
@@ -137,7 +112,7 @@ Result<manifest::Release> check_site(const std::filesystem::path& site,
       return std::unexpected(object_path.error());
     }
     const std::string shown = site_path_of(*object_path);
-    const auto checked = check_file(site / relative_path_of(shown), shown, artifact);
+    const auto checked = check_file(site, shown, artifact);
     if (!checked) {
       return std::unexpected(checked.error());
     }
@@ -164,16 +139,33 @@ Result<Publication> publish_release(const PublishRequest& request,
     return fail(release.error().text() +
                 " The signing key is not the key the site is checked against.");
   }
-
   const auto metadata_path = site_path_of(manifest::METADATA_PATH);
-  const auto metadata_file = request.site / relative_path_of(metadata_path);
-  std::error_code error;
-  if (std::filesystem::exists(metadata_file, error)) {
-    const auto current = read_metadata(metadata_file);
-    if (!current) {
-      return std::unexpected(current.error());
+  std::vector<std::string> paths;
+  for (const auto& artifact : release->files) {
+    const auto object_path = object_path_of(artifact, anchor.updateHost);
+    if (!object_path) {
+      return std::unexpected(object_path.error());
     }
-    const auto published = manifest::verify_release_metadata(*current, anchor);
+    paths.push_back(site_path_of(*object_path));
+  }
+
+  // Everything is checked before anything is written: a refusal leaves the site as it was. First
+  // that each path to be written leads through plain folders to a plain file or to nothing.
+  for (const auto& path : paths) {
+    if (const auto entry = check_site_path(request.site, path); !entry) {
+      return std::unexpected(entry.error());
+    }
+  }
+  if (const auto entry = check_site_path(request.site, metadata_path); !entry) {
+    return std::unexpected(entry.error());
+  }
+
+  const auto current = read_metadata(request.site);
+  if (!current) {
+    return std::unexpected(current.error());
+  }
+  if (*current) {
+    const auto published = manifest::verify_release_metadata(**current, anchor);
     if (published) {
       const auto published_version = manifest::parse_release_version(published->version);
       const auto new_version = manifest::parse_release_version(release->version);
@@ -184,26 +176,17 @@ Result<Publication> publish_release(const PublishRequest& request,
     }
   }
 
-  // Every release file is checked before anything is written: a refusal leaves the site as it
-  // was.
-  std::vector<std::string> paths;
   std::vector<bool> present;
-  for (const auto& artifact : release->files) {
-    const auto object_path = object_path_of(artifact, anchor.updateHost);
-    if (!object_path) {
-      return std::unexpected(object_path.error());
-    }
-    const std::string shown = site_path_of(*object_path);
-    const auto checked = check_file(request.site / relative_path_of(shown), shown, artifact);
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    const auto checked = check_file(request.site, paths[i], release->files[i]);
     if (!checked) {
       return std::unexpected(checked.error());
     }
     if (checked->state == FileState::differs) {
-      return fail(shown +
+      return fail(paths[i] +
                   " is already published with other bytes; a published file is never replaced. "
                   "Publish the changed release under a new version.");
     }
-    paths.push_back(shown);
     present.push_back(checked->state == FileState::matches);
   }
 
@@ -212,26 +195,27 @@ Result<Publication> publish_release(const PublishRequest& request,
       continue;
     }
     const auto& artifact = release->files[i];
-    const auto content = read_file(request.release.folder / relative_path_of(artifact.name));
+    const auto content =
+        read_file(request.release.folder /
+                  std::filesystem::path(std::u8string(artifact.name.begin(), artifact.name.end())));
     if (!content) {
       return std::unexpected(content.error());
     }
-    const auto target = request.site / relative_path_of(paths[i]);
-    if (const auto written = write_into_place(target, paths[i], *content); !written) {
+    if (const auto written = write_site_file(request.site, paths[i], *content); !written) {
       return std::unexpected(written.error());
     }
     // Read back: the bytes in the site are the bytes the metadata names (the release folder may
     // have changed since it was signed).
-    const auto checked = check_file(target, paths[i], artifact);
+    const auto checked = check_file(request.site, paths[i], artifact);
     if (!checked) {
       return std::unexpected(checked.error());
     }
     if (checked->state != FileState::matches) {
-      std::filesystem::remove(target, error);
+      remove_site_file(request.site, paths[i]);
       return fail(checked->mismatch.empty() ? "Cannot write " + paths[i] + "." : checked->mismatch);
     }
   }
-  if (const auto written = write_into_place(metadata_file, metadata_path, *document); !written) {
+  if (const auto written = write_site_file(request.site, metadata_path, *document); !written) {
     return std::unexpected(written.error());
   }
 
