@@ -59,8 +59,7 @@ win::FileHandle hold_marker(HANDLE stage) {
 
 Result<StagedRelease> copy_stage_to_work(std::string_view stage_folder,
                                          std::string_view work_folder,
-                                         const BeforeCopy& before_copy,
-                                         const StageOpened& opened) {
+                                         const BeforeCopy& before_copy, const StageOpened& opened) {
   // The stage is opened once, as itself, and checked, it and every folder above it; everything in
   // it is opened relative to that handle, so a folder swapped for a link after the check leads
   // nowhere. The handle shares no deletion: the folder cannot be renamed away meanwhile.
