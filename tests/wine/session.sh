@@ -14,6 +14,10 @@ wineserver=/usr/lib/wine/wineserver64
 export WINEPREFIX="$dir/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d"
 
 stop() {
+  if [ -f "$dir/desktop-keeper.pid" ]; then
+    kill -- "-$(cat "$dir/desktop-keeper.pid")" 2>/dev/null || true
+    rm -f "$dir/desktop-keeper.pid"
+  fi
   if [ -d "$WINEPREFIX" ]; then
     "$wineserver" -k 2>/dev/null || true
     "$wineserver" -w 2>/dev/null || true
@@ -84,10 +88,15 @@ case "$action" in
       fi
     done
     "$wineserver" -p </dev/null >/dev/null 2>&1
-    # Start Wine's desktop process now, from a program of no test's, instead of letting the first
-    # two programs that use windows race to start it: with unmanaged windows, a window created
-    # while another process was starting the desktop could stay inside CreateWindowExW for good.
-    # The desktop lives as long as the session's persistent server, with no descriptor of ctest's.
+    # Wine's desktop process (explorer.exe /desktop) ends once no program uses the desktop, and the
+    # next program to need it starts it again, handing it its own standard error. When that program
+    # is one a test reads through a pipe (Setup's worker, say), the desktop holds the pipe open for
+    # good and the test waits on it forever; with unmanaged windows leaving at once, the desktop
+    # ends between programs often. So the session keeps one idle program on the desktop (cmd.exe
+    # waiting on an input that never comes) and starts the desktop itself, with no descriptor of
+    # anyone's, for the whole session.
+    setsid bash -c 'sleep infinity | /usr/lib/wine/wine64 cmd.exe' </dev/null >/dev/null 2>&1 &
+    echo $! >"$dir/desktop-keeper.pid"
     /usr/lib/wine/wine64 rundll32.exe user32.dll,GetDesktopWindow </dev/null >/dev/null 2>&1
     # A crashing test program must end, not wait for Wine's debugger to be dismissed.
     /usr/lib/wine/wine64 reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
