@@ -11,6 +11,8 @@ add_library(borelu_win STATIC
   blocking/shared/windows/process_identity.cpp
   shared/download/https.cpp
   shared/manifest/installation.cpp
+  shared/storage/free_space.cpp
+  shared/storage/path_safety.cpp
   shared/win/command_line.cpp
   shared/win/dll_search.cpp
   shared/win/files.cpp
@@ -57,20 +59,21 @@ set_source_files_properties(${CMAKE_BINARY_DIR}/resources/embedded_bootstrapper.
 add_library(borelu_setup STATIC
   ${CMAKE_BINARY_DIR}/resources/embedded_bootstrapper.cpp
   ${BORELU_BOOTSTRAPPER_DIGEST}
+  src/apply/apply_space.cpp
   src/apply/artifact_file.cpp
   src/apply/blocking_service.cpp
   src/apply/calling_application.cpp
   src/apply/debug_privilege.cpp
-  src/apply/free_space.cpp
   src/apply/helper_process.cpp
   src/apply/install_lock.cpp
   src/apply/maintenance.cpp
-  src/apply/path_safety.cpp
+  src/apply/maintenance_folder.cpp
   src/apply/restore.cpp
   src/apply/rollback.cpp
   src/apply/service_control.cpp
   src/apply/stage_copy.cpp
   src/apply/version_gate.cpp
+  src/apply/webview2_provision.cpp
   src/apply/work_folder.cpp
   src/apply/worker.cpp
   src/controller/install_effects.cpp
@@ -79,7 +82,7 @@ add_library(borelu_setup STATIC
   src/controller/running_instance.cpp
   src/controller/shortcuts.cpp
   src/controller/staging.cpp
-  src/registration.cpp
+  src/registration/registration.cpp
   src/ui/access/accessible_window.cpp
   src/ui/access/owner_drawn_control.cpp
   src/ui/task_dialog.cpp

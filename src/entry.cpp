@@ -2,12 +2,12 @@
 
 #include "apply/worker.h"
 #include "controller/failure_record.h"
+#include "protocol/worker_request.h"
 #include "standard_error.h"
 #include "win/redirection_trust.h"
 #include "win/timeline.h"
 #include "windows/process_identity.h"
 #include "wizard_mode.h"
-#include "worker_request.h"
 
 namespace borelu {
 namespace {
@@ -19,7 +19,7 @@ int run_worker_mode(std::span<const std::string> arguments) {
   // Before the worker touches any path: junctions a standard user made lead nowhere from here on.
   win::enforce_redirection_trust();
   const win::timeline::Span span("worker: run");
-  const auto request = parse_worker_arguments(arguments);
+  const auto request = protocol::parse_worker_arguments(arguments);
   if (!request) {
     // A malformed worker command line is refused silently: no output, no record, no dialog.
     return kFailure;
@@ -41,17 +41,17 @@ int run_worker_mode(std::span<const std::string> arguments) {
 }  // namespace
 
 int run_setup(std::span<const std::string> arguments) {
-  switch (choose_run_mode(arguments)) {
-    case RunMode::worker:
+  switch (protocol::choose_run_mode(arguments)) {
+    case protocol::RunMode::worker:
       return run_worker_mode(arguments);
-    case RunMode::wizard:
+    case protocol::RunMode::wizard:
       if (const auto outcome = run_wizard_mode(); !outcome) {
         report_client_failure(outcome.error().text());
         return kFailure;
       }
       return kSuccess;
-    case RunMode::refused:
-      report_client_failure(kRefusedCommandLineMessage);
+    case protocol::RunMode::refused:
+      report_client_failure(protocol::kRefusedCommandLineMessage);
       return kFailure;
   }
   return kFailure;

@@ -3,7 +3,7 @@
 #include "controller/com_apartment.h"
 #include "controller/installation_run.h"
 #include "controller/running_instance.h"
-#include "options.h"
+#include "protocol/options.h"
 #include "ui/language.h"
 #include "ui/task_dialog.h"
 #include "ui/wizard/wizard_window.h"

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "apply/worker_outcome.h"
+#include "protocol/worker_outcome.h"
 
 #include "win/security.h"
 #include "win/system_error.h"
@@ -22,7 +22,7 @@ Result<win::Handle> take_install_lock() {
     return std::unexpected(win::last_os_failure("Lock Borelu installation"));
   }
   if (GetLastError() == ERROR_ALREADY_EXISTS) {
-    return fail(std::string(kAnotherInstallationRunning));
+    return fail(std::string(protocol::kAnotherInstallationRunning));
   }
   return lock;
 }

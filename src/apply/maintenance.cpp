@@ -9,10 +9,10 @@
 #include "apply/apply_journal.h"
 #include "apply/artifact_file.h"
 #include "apply/maintenance_names.h"
-#include "apply/path_safety.h"
 #include "core/path_text.h"
 #include "manifest/installation.h"
 #include "manifest/records.h"
+#include "storage/path_safety.h"
 #include "win/files.h"
 #include "win/handles.h"
 #include "win/system_error.h"
@@ -23,13 +23,14 @@ namespace borelu::apply {
 namespace {
 
 void remove_old_work_folders(std::string_view maintenance_folder, const WorkFolder& current) {
-  if (!reject_linked_path(maintenance_folder)) {
+  if (!storage::reject_linked_path(maintenance_folder)) {
     return;
   }
   for (const std::string& name : win::subfolder_names(maintenance_folder)) {
     const std::string entry = join_path(maintenance_folder, name);
     // A folder whose apply never ended holds the only good copy of the installation.
-    if (!is_work_folder_name(name) || entry == current.path || !reject_linked_path(entry) ||
+    if (!is_work_folder_name(name) || entry == current.path ||
+        !storage::reject_linked_path(entry) ||
         win::path_attributes(join_path(entry, APPLY_JOURNAL_FILE)) != INVALID_FILE_ATTRIBUTES) {
       continue;
     }
@@ -41,7 +42,7 @@ void remove_old_work_folders(std::string_view maintenance_folder, const WorkFold
 
 void remove_old_runners(std::string_view maintenance_folder, const std::string& current_runner) {
   const std::string runners = join_path(maintenance_folder, manifest::RUNNERS_FOLDER);
-  if (!reject_linked_path(runners)) {
+  if (!storage::reject_linked_path(runners)) {
     return;
   }
   const auto self = blocking::process_image_path(GetCurrentProcess());
@@ -69,7 +70,7 @@ Status provide_updater_runner(const manifest::Release& release, const WorkFolder
       *std::ranges::find(release.files, manifest::UPDATER_FILE, &manifest::Artifact::name);
   const std::string folder = parent_path(*runner).value_or("");
   const std::string runners = parent_path(folder).value_or("");
-  if (auto plain = reject_linked_path(folder); !plain) {
+  if (auto plain = storage::reject_linked_path(folder); !plain) {
     return plain;
   }
   // The folders this run makes go again when the copy fails (on a full disk, say): a runner
@@ -90,10 +91,10 @@ Status provide_updater_runner(const manifest::Release& release, const WorkFolder
   if (auto made = win::create_directories(folder); !made) {
     return discard(made);
   }
-  if (auto guarded = protect_path(runners); !guarded) {
+  if (auto guarded = storage::protect_path(runners); !guarded) {
     return discard(guarded);
   }
-  if (auto guarded = protect_path(folder); !guarded) {
+  if (auto guarded = storage::protect_path(folder); !guarded) {
     return discard(guarded);
   }
   // A runner whose content is wrong (damaged, or left half-written) is replaced: a new copy is
@@ -106,7 +107,7 @@ Status provide_updater_runner(const manifest::Release& release, const WorkFolder
   return discard(win::replace_file(
       *runner, [&](HANDLE file) { return win::write_file_content(file, source); },
       [&](std::string_view new_runner) -> Status {
-        if (auto guarded = protect_path(new_runner); !guarded) {
+        if (auto guarded = storage::protect_path(new_runner); !guarded) {
           return guarded;
         }
         return check_file_against_artifact(new_runner, updater);

@@ -9,12 +9,12 @@
 #include "apply/apply_run.h"
 #include "apply/blocking_service.h"
 #include "apply/maintenance_names.h"
-#include "apply/path_safety.h"
 #include "apply/rollback.h"
 #include "core/path_text.h"
 #include "manifest/file_names.h"
 #include "manifest/installation.h"
-#include "registration.h"
+#include "registration/registration.h"
+#include "storage/path_safety.h"
 #include "win/files.h"
 #include "win/handles.h"
 #include "win/system_error.h"
@@ -162,7 +162,7 @@ Status recover_interrupted_applies(std::string_view maintenance_folder, ServiceC
       continue;
     }
     constexpr std::string_view kInterrupted = "A previous Borelu installation was interrupted.";
-    if (auto plain = reject_linked_path(work); !plain) {
+    if (auto plain = storage::reject_linked_path(work); !plain) {
       return std::unexpected(recovery_failed(std::string(kInterrupted), plain.error()));
     }
     const auto bytes =

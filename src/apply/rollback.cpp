@@ -3,12 +3,12 @@
 #include <windows.h>
 
 #include "apply/artifact_file.h"
-#include "apply/path_safety.h"
 #include "apply/work_folder.h"
 #include "core/path_text.h"
 #include "manifest/installation.h"
 #include "manifest/records.h"
-#include "registration.h"
+#include "registration/registration.h"
+#include "storage/path_safety.h"
 #include "win/files.h"
 #include "win/handles.h"
 #include "win/system_error.h"
@@ -35,7 +35,7 @@ Status copy_through(HANDLE source, std::string_view target) {
 // A record of the installation folder, replaced whole and at once and protected before it takes
 // its name.
 Status write_protected(std::string_view path, std::string_view bytes) {
-  return win::replace_file_with(path, bytes, protect_path);
+  return win::replace_file_with(path, bytes, storage::protect_path);
 }
 
 }  // namespace
@@ -63,10 +63,10 @@ Result<std::vector<std::string>> make_rollback_copy(std::string_view installatio
     if (win::path_attributes(source) == INVALID_FILE_ATTRIBUTES) {
       continue;
     }
-    if (auto checked = reject_linked_path(source); !checked) {
+    if (auto checked = storage::reject_linked_path(source); !checked) {
       return std::unexpected(checked.error());
     }
-    auto file = open_regular_file(source);
+    auto file = storage::open_regular_file(source);
     if (!file) {
       return std::unexpected(file.error());
     }
@@ -108,7 +108,7 @@ Status commit_records(std::string_view installation_folder, std::string_view rel
   }
   if (preferences) {
     const std::string options_path = join_path(installation_folder, options::SETUP_OPTIONS_FILE);
-    if (auto checked = reject_linked_path(options_path); !checked) {
+    if (auto checked = storage::reject_linked_path(options_path); !checked) {
       return checked;
     }
     if (auto written = write_protected(options_path, options::to_json(*preferences)); !written) {

@@ -9,7 +9,7 @@
 #include "apply/work_folder.h"
 #include "core/failure.h"
 #include "manifest/release.h"
-#include "options.h"
+#include "protocol/options.h"
 
 namespace borelu::apply {
 

@@ -3,9 +3,9 @@
 #include <windows.h>
 
 #include "apply/artifact_file.h"
-#include "apply/path_safety.h"
 #include "core/path_text.h"
 #include "manifest/file_names.h"
+#include "storage/path_safety.h"
 #include "win/files.h"
 #include "win/handles.h"
 #include "win/relative_files.h"
@@ -17,7 +17,7 @@ namespace {
 
 Status copy_checked(HANDLE stage, std::string_view work_folder,
                     const manifest::Artifact& artifact) {
-  auto source = open_regular_child(stage, artifact.name);
+  auto source = storage::open_regular_child(stage, artifact.name);
   if (!source) {
     return std::unexpected(source.error());
   }
@@ -32,7 +32,7 @@ Status copy_checked(HANDLE stage, std::string_view work_folder,
   if (auto flushed = win::flush_to_disk(copy->get()); !flushed) {
     return flushed;
   }
-  return protect_path(target);
+  return storage::protect_path(target);
 }
 
 // While it is read, the stage is held as Setup's own run holds it (when Setup made it), so that
@@ -43,7 +43,7 @@ Status copy_checked(HANDLE stage, std::string_view work_folder,
 win::FileHandle hold_marker(HANDLE stage) {
   const std::wstring name = win::widen(manifest::STAGE_MARKER_FILE);
   const auto probe = win::open_child(stage, name, win::ChildKind::file, {});
-  if (!probe || !is_plain_child(stage, probe->get(), name)) {
+  if (!probe || !storage::is_plain_child(stage, probe->get(), name)) {
     return {};
   }
   auto held =
@@ -63,22 +63,22 @@ Result<StagedRelease> copy_stage_to_work(std::string_view stage_folder,
   // The stage is opened once, as itself, and checked, it and every folder above it; everything in
   // it is opened relative to that handle, so a folder swapped for a link after the check leads
   // nowhere. The handle shares no deletion: the folder cannot be renamed away meanwhile.
-  if (auto checked = reject_linked_path(stage_folder); !checked) {
+  if (auto checked = storage::reject_linked_path(stage_folder); !checked) {
     return std::unexpected(checked.error());
   }
   auto stage = win::open_folder_unfollowed(stage_folder);
   if (!stage) {
     // As when its metadata cannot be opened: a stage that is missing is an update not readable.
-    return fail(std::string(READ_VERIFIED_UPDATE) + ": " + stage.error().text());
+    return fail(std::string(storage::READ_VERIFIED_UPDATE) + ": " + stage.error().text());
   }
-  if (const auto linked = opened_link(stage->get(), stage_folder); !linked || *linked) {
-    return linked ? fail(std::string(kLinkedPath)) : std::unexpected(linked.error());
+  if (const auto linked = storage::opened_link(stage->get(), stage_folder); !linked || *linked) {
+    return linked ? fail(std::string(storage::kLinkedPath)) : std::unexpected(linked.error());
   }
   const win::FileHandle in_use = hold_marker(stage->get());
   if (opened) {
     opened();
   }
-  auto metadata_file = open_regular_child(stage->get(), manifest::STAGED_METADATA);
+  auto metadata_file = storage::open_regular_child(stage->get(), manifest::STAGED_METADATA);
   if (!metadata_file) {
     return std::unexpected(metadata_file.error());
   }

@@ -1,14 +1,14 @@
 #include "apply/version_gate.h"
 
-#include "apply/path_safety.h"
 #include "manifest/installation.h"
 #include "manifest/records.h"
+#include "storage/path_safety.h"
 #include "windows/policy.h"
 
 namespace borelu::apply {
 namespace {
 
-Status compare_release_versions(Operation operation, std::string_view installed,
+Status compare_release_versions(protocol::Operation operation, std::string_view installed,
                                 std::string_view incoming) {
   const auto old_version = manifest::parse_release_version(installed);
   if (!old_version) {
@@ -18,10 +18,10 @@ Status compare_release_versions(Operation operation, std::string_view installed,
   if (!new_version) {
     return std::unexpected(new_version.error());
   }
-  if (operation == Operation::update && !(*new_version > *old_version)) {
+  if (operation == protocol::Operation::update && !(*new_version > *old_version)) {
     return fail("This update is not newer than the installed release.");
   }
-  if (operation == Operation::setup && *new_version < *old_version) {
+  if (operation == protocol::Operation::setup && *new_version < *old_version) {
     return fail("An older release cannot replace the installed version.");
   }
   return {};
@@ -29,14 +29,14 @@ Status compare_release_versions(Operation operation, std::string_view installed,
 
 }  // namespace
 
-Result<std::optional<std::string>> check_owner_and_version(Operation operation,
+Result<std::optional<std::string>> check_owner_and_version(protocol::Operation operation,
                                                            std::string_view owner_sid,
                                                            const manifest::Release& release) {
   const auto folder = manifest::installation_folder();
   if (!folder) {
     return std::unexpected(folder.error());
   }
-  if (auto plain = reject_linked_path(*folder); !plain) {
+  if (auto plain = storage::reject_linked_path(*folder); !plain) {
     return std::unexpected(plain.error());
   }
   const auto policy_file = blocking::read_blocking_policy_file();
@@ -55,14 +55,14 @@ Result<std::optional<std::string>> check_owner_and_version(Operation operation,
     return std::unexpected(installed_bytes.error());
   }
   if (!*installed_bytes) {
-    if (operation == Operation::update) {
+    if (operation == protocol::Operation::update) {
       return fail(std::string(manifest::kNoInstalledRelease));
     }
     return installed_bytes;  // a setup with nothing to compare with
   }
   const auto installed = manifest::verify_release_metadata(**installed_bytes);
   if (!installed) {
-    if (operation == Operation::update) {
+    if (operation == protocol::Operation::update) {
       return std::unexpected(installed.error());
     }
     return installed_bytes;  // a setup over a record that does not verify: nothing to compare with

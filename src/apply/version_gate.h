@@ -6,7 +6,7 @@
 
 #include "core/failure.h"
 #include "manifest/release.h"
-#include "worker_request.h"
+#include "protocol/worker_request.h"
 
 namespace borelu::apply {
 
@@ -17,6 +17,6 @@ namespace borelu::apply {
 // the file open. Returns the bytes of "installed-release.json" as read (nothing without the
 // file), the one reading of it in a run.
 [[nodiscard]] Result<std::optional<std::string>> check_owner_and_version(
-    Operation operation, std::string_view owner_sid, const manifest::Release& release);
+    protocol::Operation operation, std::string_view owner_sid, const manifest::Release& release);
 
 }  // namespace borelu::apply

@@ -3,9 +3,9 @@
 #include <windows.h>
 
 #include "apply/helper_process.h"
-#include "apply/link_rule.h"
-#include "apply/path_safety.h"
 #include "core/path_text.h"
+#include "storage/link_rule.h"
+#include "storage/path_safety.h"
 #include "win/files.h"
 #include "win/handles.h"
 #include "win/random.h"
@@ -27,19 +27,19 @@ Result<WorkFolder> create_work_folder(std::string_view maintenance_folder) {
   if (!CreateDirectoryW(win::widen(work.path).c_str(), nullptr)) {
     return std::unexpected(win::last_os_failure());
   }
-  if (auto protected_folder = protect_path(work.path); !protected_folder) {
+  if (auto protected_folder = storage::protect_path(work.path); !protected_folder) {
     return std::unexpected(protected_folder.error());
   }
   return work;
 }
 
 void remove_listed_files(std::string_view folder, std::span<const std::string_view> names) {
-  if (!reject_linked_path(folder)) {
+  if (!storage::reject_linked_path(folder)) {
     return;
   }
   for (const std::string_view name : names) {
     const std::string file = join_path(folder, name);
-    if (reject_linked_path(file)) {
+    if (storage::reject_linked_path(file)) {
       DeleteFileW(win::widen(file).c_str());
     }
   }
@@ -66,7 +66,7 @@ void remove_tree(const std::wstring& folder, int depth) {
       if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         // The listing carries the tag of a reparse point: a link is never entered.
         const bool reparse = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-        if (!redirects({reparse, reparse, reparse ? found.dwReserved0 : 0}) && depth > 0) {
+        if (!storage::redirects({reparse, reparse, reparse ? found.dwReserved0 : 0}) && depth > 0) {
           remove_tree(path, depth - 1);
         } else {
           RemoveDirectoryW(path.c_str());  // a link to a folder goes; its target stays
@@ -86,7 +86,7 @@ void remove_tree(const std::wstring& folder, int depth) {
 
 void remove_helper_temp(std::string_view work_folder) {
   const std::string temp = join_path(work_folder, HELPER_TEMP_FOLDER);
-  if (win::path_attributes(temp) == INVALID_FILE_ATTRIBUTES || !reject_linked_path(temp)) {
+  if (win::path_attributes(temp) == INVALID_FILE_ATTRIBUTES || !storage::reject_linked_path(temp)) {
     return;
   }
   remove_tree(win::widen(temp), kTempDepth);

@@ -7,7 +7,7 @@
 
 #include "core/failure.h"
 #include "manifest/file_names.h"
-#include "options.h"
+#include "protocol/options.h"
 #include "webview2/webview2.h"
 #include "windows/policy.h"
 

@@ -5,17 +5,19 @@
 #include <string_view>
 
 #include "apply/apply_run.h"
+#include "apply/apply_space.h"
 #include "apply/blocking_service.h"
 #include "apply/calling_application.h"
-#include "apply/free_space.h"
 #include "apply/install_lock.h"
 #include "apply/maintenance.h"
-#include "apply/path_safety.h"
+#include "apply/maintenance_folder.h"
 #include "apply/stage_copy.h"
 #include "apply/version_gate.h"
+#include "apply/webview2_provision.h"
 #include "core/path_text.h"
 #include "core/scope_exit.h"
 #include "manifest/installation.h"
+#include "storage/path_safety.h"
 #include "webview2/webview2.h"
 #include "win/text.h"
 #include "win/timeline.h"
@@ -32,7 +34,7 @@ constexpr std::string_view kStageNotLocal =
 // stage, the owner and version rules, the calling application, the WebView2 runtime, what a
 // restore will need, the updater's runner and the rollback copy. A failure here leaves the
 // installation folder, the service and the registration as they were.
-Status prepare_apply(const WorkerRequest& request, ApplyRun& run) {
+Status prepare_apply(const protocol::WorkerRequest& request, ApplyRun& run) {
   namespace timeline = win::timeline;
   // The sizes are known once "release.json" verifies: the volume is checked before the first copy.
   auto staged = timeline::timed("worker: stage copied", [&] {
@@ -70,9 +72,8 @@ Status prepare_apply(const WorkerRequest& request, ApplyRun& run) {
     return caller;
   }
 
-  if (auto runtime =
-          timeline::timed("worker: WebView2",
-                          [&] { return webview2::ensure_webview2(run.ownerSid, run.work.path); });
+  if (auto runtime = timeline::timed("worker: WebView2",
+                                     [&] { return ensure_webview2(run.ownerSid, run.work.path); });
       !runtime) {
     return runtime;
   }
@@ -107,7 +108,7 @@ Status prepare_apply(const WorkerRequest& request, ApplyRun& run) {
 
 // The point of no return: the service installer puts the release in place and the records are
 // committed. Any failure from here on restores the previous installation from the rollback copy.
-Status apply_under_rollback(const WorkerRequest& request, ApplyRun& run) {
+Status apply_under_rollback(const protocol::WorkerRequest& request, ApplyRun& run) {
   namespace timeline = win::timeline;
   Status applied = timeline::timed("worker: service installer", [&] {
     return run_service_installer(run.work.path, run.ownerSid);
@@ -130,7 +131,7 @@ Status apply_under_rollback(const WorkerRequest& request, ApplyRun& run) {
 }
 
 // The run once the install lock is held, in its own work folder, which is tidied on every way out.
-Status apply_locked(const WorkerRequest& request) {
+Status apply_locked(const protocol::WorkerRequest& request) {
   ApplyRun run;
   run.ownerSid = request.ownerSid;
   auto maintenance = win::timeline::timed("worker: maintenance folder", prepare_maintenance_folder);
@@ -164,7 +165,7 @@ Status apply_locked(const WorkerRequest& request) {
 
 }  // namespace
 
-Status run_worker(const WorkerRequest& request, const FailureReport& report) {
+Status run_worker(const protocol::WorkerRequest& request, const FailureReport& report) {
   const auto reported = [&](Status outcome) {
     if (!outcome) {
       report(outcome.error());
@@ -188,7 +189,7 @@ Status run_worker(const WorkerRequest& request, const FailureReport& report) {
     if (auto valid = options::validate(*request.preferences); !valid) {
       return reported(valid);
     }
-    if (request.operation == Operation::update) {
+    if (request.operation == protocol::Operation::update) {
       return reported(fail("Updates must preserve installation preferences."));
     }
   }

@@ -3,7 +3,7 @@
 #include <functional>
 
 #include "core/failure.h"
-#include "worker_request.h"
+#include "protocol/worker_request.h"
 
 namespace borelu::apply {
 
@@ -13,6 +13,7 @@ using FailureReport = std::function<void(const Failure& failure)>;
 
 // The elevated worker: applies or updates the installation described by `request`, and hands its
 // failure, if any, to `report` before it returns.
-[[nodiscard]] Status run_worker(const WorkerRequest& request, const FailureReport& report);
+[[nodiscard]] Status run_worker(const protocol::WorkerRequest& request,
+                                const FailureReport& report);
 
 }  // namespace borelu::apply

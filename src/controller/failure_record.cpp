@@ -2,10 +2,11 @@
 
 #include <windows.h>
 
-#include "apply/path_safety.h"
-#include "controller/failure_record_format.h"
+#include "apply/maintenance_folder.h"
 #include "core/path_text.h"
 #include "manifest/installation.h"
+#include "protocol/failure_record_format.h"
+#include "storage/path_safety.h"
 #include "win/files.h"
 #include "win/handles.h"
 #include "win/random.h"
@@ -28,7 +29,7 @@ bool process_runs(std::uint32_t pid) {
 // Removes one writer's new record file if it is left over. Opened sharing nothing and as itself:
 // a writer that still holds its file makes the open fail, and while this handle is open no writer
 // can open it; it is removed through this handle, never by its name again.
-void remove_if_left_over(const std::string& path, const RecordTemporary& temporary,
+void remove_if_left_over(const std::string& path, const protocol::RecordTemporary& temporary,
                          std::uint64_t now_millis) {
   const win::FileHandle file(CreateFileW(win::widen(path).c_str(), DELETE | FILE_READ_ATTRIBUTES, 0,
                                          nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT,
@@ -38,12 +39,12 @@ void remove_if_left_over(const std::string& path, const RecordTemporary& tempora
       (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
     return;
   }
-  const std::uint64_t written = unix_millis_from_file_time(
+  const std::uint64_t written = protocol::unix_millis_from_file_time(
       (static_cast<std::uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) |
       info.ftLastWriteTime.dwLowDateTime);
   const std::uint64_t age = now_millis > written ? now_millis - written : 0;
   const bool running = temporary.writerPid && process_runs(*temporary.writerPid);
-  if (!record_temporary_is_stale(temporary, running, age)) {
+  if (!protocol::record_temporary_is_stale(temporary, running, age)) {
     return;
   }
   FILE_DISPOSITION_INFO disposition{TRUE};
@@ -56,14 +57,15 @@ void remove_if_left_over(const std::string& path, const RecordTemporary& tempora
 void remove_left_over_records(const std::string& folder) {
   WIN32_FIND_DATAW found{};
   const win::FindHandle search(FindFirstFileW(
-      win::widen(join_path(folder, std::string(FAILURE_RECORD_FILE) + ".*")).c_str(), &found));
+      win::widen(join_path(folder, std::string(protocol::FAILURE_RECORD_FILE) + ".*")).c_str(),
+      &found));
   if (!search) {
     return;
   }
   const std::uint64_t now = current_unix_millis();
   do {
     const std::string name = win::narrow(found.cFileName);
-    if (const auto temporary = parse_record_temporary_name(name)) {
+    if (const auto temporary = protocol::parse_record_temporary_name(name)) {
       remove_if_left_over(join_path(folder, name), *temporary, now);
     }
   } while (FindNextFileW(search.get(), &found));
@@ -74,8 +76,8 @@ void remove_left_over_records(const std::string& folder) {
 std::uint64_t current_unix_millis() {
   FILETIME now{};
   GetSystemTimePreciseAsFileTime(&now);
-  return unix_millis_from_file_time((static_cast<std::uint64_t>(now.dwHighDateTime) << 32) |
-                                    now.dwLowDateTime);
+  return protocol::unix_millis_from_file_time(
+      (static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime);
 }
 
 Status write_failure_record(std::string_view message) {
@@ -83,12 +85,12 @@ Status write_failure_record(std::string_view message) {
   if (!folder) {
     return std::unexpected(folder.error());
   }
-  const std::string path = join_path(*folder, FAILURE_RECORD_FILE);
-  if (auto checked = apply::reject_linked_path(path); !checked) {
+  const std::string path = join_path(*folder, protocol::FAILURE_RECORD_FILE);
+  if (auto checked = storage::reject_linked_path(path); !checked) {
     return checked;
   }
   const std::string record =
-      failure_record_json(GetCurrentProcessId(), current_unix_millis(), message);
+      protocol::failure_record_json(GetCurrentProcessId(), current_unix_millis(), message);
 
   // An existing record is opened as itself (never through a link) and must prove to be an
   // ordinary file with one name; then a new record takes its name whole and at once, so that a
@@ -103,7 +105,7 @@ Status write_failure_record(std::string_view message) {
       return std::unexpected(win::last_os_failure());
     }
     BY_HANDLE_FILE_INFORMATION info{};
-    const auto linked = apply::opened_link(existing.get(), path);
+    const auto linked = storage::opened_link(existing.get(), path);
     if (!GetFileInformationByHandle(existing.get(), &info) || info.nNumberOfLinks != 1 ||
         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || !linked || *linked) {
       return fail("Unsafe diagnostic file.");
@@ -117,8 +119,8 @@ Status write_failure_record(std::string_view message) {
     return std::unexpected(digits.error());
   }
   return win::replace_file_through(
-      path, join_path(*folder, record_temporary_name(GetCurrentProcessId(), *digits)),
-      [&](HANDLE file) { return win::write_all(file, record); }, apply::protect_path);
+      path, join_path(*folder, protocol::record_temporary_name(GetCurrentProcessId(), *digits)),
+      [&](HANDLE file) { return win::write_all(file, record); }, storage::protect_path);
 }
 
 std::optional<std::string> read_failure_record(std::uint32_t worker_pid,
@@ -127,8 +129,8 @@ std::optional<std::string> read_failure_record(std::uint32_t worker_pid,
   if (!folder) {
     return std::nullopt;
   }
-  const std::string path = join_path(*folder, FAILURE_RECORD_FILE);
-  if (!apply::reject_linked_path(path)) {
+  const std::string path = join_path(*folder, protocol::FAILURE_RECORD_FILE);
+  if (!storage::reject_linked_path(path)) {
     return std::nullopt;
   }
   const win::FileHandle file(CreateFileW(win::widen(path).c_str(), GENERIC_READ,
@@ -137,11 +139,11 @@ std::optional<std::string> read_failure_record(std::uint32_t worker_pid,
   if (!file) {
     return std::nullopt;
   }
-  const auto bytes = win::read_all(file.get(), RECORD_MAX_BYTES + 1);
+  const auto bytes = win::read_all(file.get(), protocol::RECORD_MAX_BYTES + 1);
   if (!bytes) {
     return std::nullopt;
   }
-  return parse_failure_record(*bytes, worker_pid, start_millis);
+  return protocol::parse_failure_record(*bytes, worker_pid, start_millis);
 }
 
 }  // namespace borelu::controller

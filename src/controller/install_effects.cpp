@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "apply/path_safety.h"
 #include "controller/com_apartment.h"
 #include "controller/failure_record.h"
 #include "controller/request_cancel.h"
@@ -12,6 +11,7 @@
 #include "core/path_text.h"
 #include "download/https.h"
 #include "manifest/installation.h"
+#include "storage/path_safety.h"
 #include "webview2/webview2.h"
 #include "win/handles.h"
 #include "win/system_error.h"
@@ -126,7 +126,7 @@ class MachineEffects final : public InstallEffects {
   bool is_regular_file(std::string_view path) override {
     // A file compressed by Windows is a reparse point too, and no link.
     const DWORD attributes = GetFileAttributesW(win::widen(path).c_str());
-    const auto linked = apply::is_link(path);
+    const auto linked = storage::is_link(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
            linked && *linked == false;
   }

@@ -1,11 +1,11 @@
 #include "controller/install_run.h"
 
-#include "apply/worker_outcome.h"
 #include "controller/progress_text.h"
 #include "core/path_text.h"
 #include "manifest/file_names.h"
+#include "protocol/worker_outcome.h"
+#include "protocol/worker_request.h"
 #include "ui/catalogue.h"
-#include "worker_request.h"
 
 namespace borelu::controller {
 namespace {
@@ -45,7 +45,7 @@ Status finish(const InstallInput& input, InstallEffects& effects, WorkerProcess&
   }
   // A worker that found another installation running changed nothing, while the other one may be
   // replacing the installed files at this moment: nothing of them is started.
-  const bool other_installation = record && *record == apply::kAnotherInstallationRunning;
+  const bool other_installation = record && *record == protocol::kAnotherInstallationRunning;
   const std::string application = join_path(*folder, manifest::APPLICATION_FILE);
   // A failed worker has restored the previous installation: start that one when it can run.
   if (!other_installation && effects.is_regular_file(application) &&
@@ -125,8 +125,8 @@ Status run_install(const InstallInput& input, InstallEffects& effects, CancelSta
   if (stage->find('"') != std::string::npos) {
     return fail("Invalid staging path.");
   }
-  const std::string parameters =
-      worker_parameters(WorkerRequest{*stage, *owner_sid, 0, Operation::setup, input.options});
+  const std::string parameters = protocol::worker_parameters(
+      protocol::WorkerRequest{*stage, *owner_sid, 0, protocol::Operation::setup, input.options});
 
   auto worker = effects.start_elevated(*executable, parameters);
   if (!worker) {

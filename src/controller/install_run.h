@@ -12,7 +12,7 @@
 #include "controller/progress_text.h"
 #include "core/failure.h"
 #include "manifest/release.h"
-#include "options.h"
+#include "protocol/options.h"
 #include "ui/language.h"
 
 namespace borelu::controller {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/failure.h"
-#include "options.h"
+#include "protocol/options.h"
 
 namespace borelu::controller {
 

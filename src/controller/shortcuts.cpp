@@ -9,11 +9,11 @@
 #include <string>
 #include <string_view>
 
-#include "apply/path_safety.h"
 #include "controller/com_apartment.h"
 #include "controller/installed_application.h"
 #include "core/ascii_case.h"
 #include "core/path_text.h"
+#include "storage/path_safety.h"
 #include "win/files.h"
 #include "win/handles.h"
 #include "win/system_error.h"
@@ -90,7 +90,7 @@ Status configure_location(const Location& location) {
   if (!folder) {
     return std::unexpected(folder.error());
   }
-  if (auto checked = apply::reject_linked_path(*folder); !checked) {
+  if (auto checked = storage::reject_linked_path(*folder); !checked) {
     return checked;
   }
   if (location.wanted) {
@@ -99,7 +99,7 @@ Status configure_location(const Location& location) {
     }
   }
   const std::string path = join_path(*folder, kShortcutName);
-  if (auto checked = apply::reject_linked_path(path); !checked) {
+  if (auto checked = storage::reject_linked_path(path); !checked) {
     return checked;
   }
 

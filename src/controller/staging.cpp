@@ -7,9 +7,6 @@
 #include <vector>
 
 #include "apply/artifact_file.h"
-#include "apply/disk_space.h"
-#include "apply/free_space.h"
-#include "apply/path_safety.h"
 #include "controller/request_cancel.h"
 #include "core/ascii_case.h"
 #include "core/path_text.h"
@@ -17,6 +14,9 @@
 #include "download/urls.h"
 #include "manifest/file_names.h"
 #include "manifest/update_host.h"
+#include "storage/disk_space.h"
+#include "storage/free_space.h"
+#include "storage/path_safety.h"
 #include "win/files.h"
 #include "win/handles.h"
 #include "win/random.h"
@@ -157,14 +157,14 @@ void remove_unused_stage(HANDLE updates, std::wstring_view name, const StageChec
 // The folder at `path`, opened as itself once it and every folder above it were found free of
 // links, and its handle checked in turn; nothing when any of that fails.
 std::optional<win::FileHandle> open_checked_folder(std::string_view path) {
-  if (!apply::reject_linked_path(path)) {
+  if (!storage::reject_linked_path(path)) {
     return std::nullopt;
   }
   auto folder = win::open_folder_unfollowed(path);
   if (!folder) {
     return std::nullopt;
   }
-  const auto linked = apply::opened_link(folder->get(), path);
+  const auto linked = storage::opened_link(folder->get(), path);
   if (!linked || *linked) {
     return std::nullopt;
   }
@@ -186,8 +186,8 @@ void release_stage(Stage& stage) {
 Status download_all(std::string_view stage, const manifest::Release& release,
                     std::string_view metadata, const CancelState& cancel,
                     const ProgressReporter& progress) {
-  if (auto room = apply::check_free_space(
-          stage, apply::space_needed(release, metadata.size(), std::nullopt));
+  if (auto room = storage::check_free_space(
+          stage, storage::space_needed(release, metadata.size(), std::nullopt));
       !room) {
     return room;  // before the first file is asked for
   }

@@ -22,18 +22,20 @@
 #include "apply/calling_application.h"
 #include "apply/install_lock.h"
 #include "apply/maintenance.h"
-#include "apply/path_safety.h"
+#include "apply/maintenance_folder.h"
 #include "apply/rollback.h"
 #include "apply/stage_copy.h"
 #include "apply/version_gate.h"
+#include "apply/webview2_provision.h"
 #include "apply/work_folder.h"
 #include "core/path_text.h"
 #include "crypto/sha256.h"
 #include "manifest/file_names.h"
 #include "manifest/installation.h"
 #include "manifest/release.h"
-#include "options.h"
-#include "registration.h"
+#include "protocol/options.h"
+#include "registration/registration.h"
+#include "storage/path_safety.h"
 #include "webview2/webview2.h"
 #include "win/files.h"
 #include "win/text.h"
@@ -153,11 +155,11 @@ int wmain(int argc, wchar_t** argv) {
     return 1;
   }
   const auto installed = step("owner and version rules", [&] {
-    return apply::check_owner_and_version(Operation::setup, owner, staged->release);
+    return apply::check_owner_and_version(protocol::Operation::setup, owner, staged->release);
   });
   step("calling application",
        [&] { return apply::check_calling_application(0, owner, *installation); });
-  step("WebView2", [&] { return webview2::ensure_webview2(owner, work->path); });
+  step("WebView2", [&] { return apply::ensure_webview2(owner, work->path); });
   const auto service = step("service probe", [] {
     return apply::probe_blocking_service(apply::system_service_control());
   });
@@ -183,7 +185,7 @@ int wmain(int argc, wchar_t** argv) {
   // commit_records and end_apply, one part at a time.
   step("records: installed-release.json", [&] {
     const std::string path = join_path(*installation, manifest::INSTALLED_RELEASE_FILE);
-    return win::replace_file_with(path, staged->bytes, apply::protect_path);
+    return win::replace_file_with(path, staged->bytes, storage::protect_path);
   });
   step_beside_raw("installed-file check", "read + SHA-256 (installed-file check)", *installation,
                   scratch, true, false, [&] {
@@ -199,7 +201,7 @@ int wmain(int argc, wchar_t** argv) {
   step("records: preferences, startup, uninstall entry", [&] {
     const std::string path = join_path(*installation, options::SETUP_OPTIONS_FILE);
     if (auto written =
-            win::replace_file_with(path, options::to_json(preferences), apply::protect_path);
+            win::replace_file_with(path, options::to_json(preferences), storage::protect_path);
         !written) {
       return written;
     }

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "manifest/json_value.h"
-#include "options.h"
-#include "worker_request.h"
+#include "protocol/options.h"
+#include "protocol/worker_request.h"
 
 namespace {
 
@@ -46,8 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t end; (end = input.find('\0', start)) != std::string_view::npos; start = end + 1)
     arguments.emplace_back(input.substr(start, end - start));
   arguments.emplace_back(input.substr(start));
-  (void)borelu::choose_run_mode(arguments);
-  if (const auto request = borelu::parse_worker_arguments(arguments)) {
+  (void)borelu::protocol::choose_run_mode(arguments);
+  if (const auto request = borelu::protocol::parse_worker_arguments(arguments)) {
     if (request->stageDir != arguments[2] || request->ownerSid != arguments[4] ||
         request->preferences.has_value() != (arguments.size() == 10) ||
         !borelu::options::validate(request->preferences.value_or(

@@ -9,15 +9,15 @@
 #include <string_view>
 
 #include "apply/apply_journal.h"
-#include "controller/failure_record_format.h"
 #include "core/utf.h"
 #include "manifest/json_value.h"
+#include "protocol/failure_record_format.h"
 #include "windows/policy.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);
   (void)borelu::blocking::parse_blocking_policy(input);
-  (void)borelu::controller::parse_failure_record(input, 4243, 0);
+  (void)borelu::protocol::parse_failure_record(input, 4243, 0);
   if (const auto journal = borelu::apply::parse_apply_journal(input)) {
     if (borelu::apply::parse_apply_journal(borelu::apply::apply_journal_json(*journal)) !=
         journal) {

@@ -1,4 +1,4 @@
-#include "apply/disk_space.h"
+#include "storage/disk_space.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include "outcome.h"
 #include "ui/failure_explanation.h"
 
-namespace borelu::apply {
+namespace borelu::storage {
 namespace {
 
 using testing::outcome;
@@ -81,4 +81,4 @@ TEST(DiskSpace, AShortfallNamesBothFiguresInMegabytes) {
 }
 
 }  // namespace
-}  // namespace borelu::apply
+}  // namespace borelu::storage

@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "controller/failure_record_format.h"
 #include "manifest/json_value.h"
 #include "outcome.h"
+#include "protocol/failure_record_format.h"
 #include "signed_document.h"
 #include "windows/policy.h"
 
@@ -46,10 +46,10 @@ TEST(JsonBytes, NothingButBlanksMayFollowTheValueInAnyReader) {
   const std::string policy =
       "{\"version\":1,\"owner_sid\":\"S-1-5-21-1-2-3-1001\",\"client_sha256\":\"" +
       std::string(64, 'c') + "\",\"service_sha256\":\"" + std::string(64, 'd') + "\"}";
-  const std::string record = controller::failure_record_json(4243, 1000, "Boom.");
+  const std::string record = protocol::failure_record_json(4243, 1000, "Boom.");
   ASSERT_EQ(failure_of(release), "OK 1.4.2");
   ASSERT_TRUE(blocking::parse_blocking_policy(policy));
-  ASSERT_TRUE(controller::parse_failure_record(record, 4243, 0));
+  ASSERT_TRUE(protocol::parse_failure_record(record, 4243, 0));
 
   for (const std::string_view trailer : kTrailers) {
     const std::string shown = "trailer of " + std::to_string(trailer.size()) + " bytes";
@@ -57,7 +57,7 @@ TEST(JsonBytes, NothingButBlanksMayFollowTheValueInAnyReader) {
     EXPECT_EQ(outcome(blocking::parse_blocking_policy(policy + std::string(trailer))),
               "Invalid blocking policy.")
         << shown;
-    EXPECT_FALSE(controller::parse_failure_record(record + std::string(trailer), 4243, 0)) << shown;
+    EXPECT_FALSE(protocol::parse_failure_record(record + std::string(trailer), 4243, 0)) << shown;
   }
 }
 
@@ -66,9 +66,9 @@ TEST(JsonBytes, ACappedReadPaddedWithNulBytesIsRefused) {
   std::string release = signed_document(release_json(three_files()));
   release.resize(manifest::MAX_METADATA_BYTES, '\0');
   EXPECT_EQ(failure_of(release), "Invalid release metadata.");
-  std::string record = controller::failure_record_json(4243, 1000, "Boom.");
-  record.resize(controller::RECORD_MAX_BYTES, '\0');
-  EXPECT_FALSE(controller::parse_failure_record(record, 4243, 0));
+  std::string record = protocol::failure_record_json(4243, 1000, "Boom.");
+  record.resize(protocol::RECORD_MAX_BYTES, '\0');
+  EXPECT_FALSE(protocol::parse_failure_record(record, 4243, 0));
 }
 
 // One byte of every value inserted at every place of one document: between structural tokens

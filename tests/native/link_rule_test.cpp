@@ -4,9 +4,9 @@
 
 #include <cstdint>
 
-#include "apply/link_rule.h"
+#include "storage/link_rule.h"
 
-namespace borelu::apply {
+namespace borelu::storage {
 namespace {
 
 TEST(LinkRule, OnlyCloudFilesCompressedAndDeduplicatedFilesAreNoLinks) {
@@ -50,4 +50,4 @@ TEST(LinkRule, WhatIsSeenWithoutItsTagIsRefused) {
 }
 
 }  // namespace
-}  // namespace borelu::apply
+}  // namespace borelu::storage

@@ -1,4 +1,4 @@
-#include "options.h"
+#include "protocol/options.h"
 
 #include <gtest/gtest.h>
 

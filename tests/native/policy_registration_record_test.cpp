@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "controller/failure_record_format.h"
 #include "core/utf.h"
 #include "outcome.h"
-#include "registration_values.h"
+#include "protocol/failure_record_format.h"
+#include "registration/registration_values.h"
 #include "windows/policy.h"
 
 namespace borelu {
@@ -115,17 +115,17 @@ TEST(Registration, UninstallValuesInTableOrder) {
 }
 
 TEST(FailureRecord, LayoutAndTheCutByCharacters) {
-  EXPECT_EQ(controller::failure_record_json(4242, 1792000000000,
-                                            "Another Borelu installation is already running."),
+  EXPECT_EQ(protocol::failure_record_json(4242, 1792000000000,
+                                          "Another Borelu installation is already running."),
             "{\"createdMillis\":1792000000000,\"message\":\"Another Borelu installation is already "
             "running.\",\"workerPid\":4242}");
   const std::string long_message(3000, 'x');
-  EXPECT_EQ(controller::failure_record_json(1, 2, long_message),
+  EXPECT_EQ(protocol::failure_record_json(1, 2, long_message),
             "{\"createdMillis\":2,\"message\":\"" + std::string(2000, 'x') + "\",\"workerPid\":1}");
   std::string arabic;
   for (int i = 0; i < 2500; ++i)
     arabic += "\xD8\xB9";  // two bytes each
-  const std::string json = controller::failure_record_json(1, 2, arabic);
+  const std::string json = protocol::failure_record_json(1, 2, arabic);
   std::string expected_message;
   for (int i = 0; i < 2000; ++i)
     expected_message += "\xD8\xB9";
@@ -137,9 +137,9 @@ TEST(FailureRecord, LayoutAndTheCutByCharacters) {
 }
 
 TEST(FailureRecord, OnlySetupsOwnNewRecordFilesAndOnlyLeftOverOnesAreStale) {
-  using controller::parse_record_temporary_name;
+  using protocol::parse_record_temporary_name;
   const std::string hex = "0123456789abcdef";
-  const std::string ours = controller::record_temporary_name(4242, hex);
+  const std::string ours = protocol::record_temporary_name(4242, hex);
   EXPECT_EQ(ours, "last-install-error.json.4242-" + hex + ".new");
   EXPECT_EQ(parse_record_temporary_name(ours)->writerPid, 4242u);
   EXPECT_EQ(
@@ -163,10 +163,10 @@ TEST(FailureRecord, OnlySetupsOwnNewRecordFilesAndOnlyLeftOverOnesAreStale) {
     EXPECT_FALSE(parse_record_temporary_name(other)) << other;
   }
 
-  const std::uint64_t bound = controller::RECORD_TEMPORARY_MAX_AGE_MILLIS;
-  const controller::RecordTemporary owned{4242}, earlier{};
+  const std::uint64_t bound = protocol::RECORD_TEMPORARY_MAX_AGE_MILLIS;
+  const protocol::RecordTemporary owned{4242}, earlier{};
   struct Case {
-    controller::RecordTemporary temporary;
+    protocol::RecordTemporary temporary;
     bool running;
     std::uint64_t age;
     bool stale;
@@ -179,42 +179,42 @@ TEST(FailureRecord, OnlySetupsOwnNewRecordFilesAndOnlyLeftOverOnesAreStale) {
            Case{earlier, false, bound, false},  // no owner to ask: only its age counts
            Case{earlier, false, bound + 1, true},
        }) {
-    EXPECT_EQ(controller::record_temporary_is_stale(temporary, running, age), stale)
+    EXPECT_EQ(protocol::record_temporary_is_stale(temporary, running, age), stale)
         << temporary.writerPid.value_or(0) << " " << running << " " << age;
   }
 }
 
 TEST(FailureRecord, FileTimeToUnixMillis) {
-  EXPECT_EQ(controller::unix_millis_from_file_time(116444736000000000ULL), 0u);
-  EXPECT_EQ(controller::unix_millis_from_file_time(116444736000000000ULL + 12345678), 1234u);
-  EXPECT_EQ(controller::unix_millis_from_file_time(5), 0u);
+  EXPECT_EQ(protocol::unix_millis_from_file_time(116444736000000000ULL), 0u);
+  EXPECT_EQ(protocol::unix_millis_from_file_time(116444736000000000ULL + 12345678), 1234u);
+  EXPECT_EQ(protocol::unix_millis_from_file_time(5), 0u);
 }
 
 TEST(FailureRecord, OnlyThisWorkersFreshRecordIsRead) {
-  const std::string record = controller::failure_record_json(4243, 1000, "Boom.");
-  EXPECT_EQ(controller::parse_failure_record(record, 4243, 1000), "Boom.");  // equal time accepted
-  EXPECT_EQ(controller::parse_failure_record(record, 4243, 999), "Boom.");
-  EXPECT_FALSE(controller::parse_failure_record(record, 4243, 1001));
+  const std::string record = protocol::failure_record_json(4243, 1000, "Boom.");
+  EXPECT_EQ(protocol::parse_failure_record(record, 4243, 1000), "Boom.");  // equal time accepted
+  EXPECT_EQ(protocol::parse_failure_record(record, 4243, 999), "Boom.");
+  EXPECT_FALSE(protocol::parse_failure_record(record, 4243, 1001));
   EXPECT_FALSE(
-      controller::parse_failure_record(controller::failure_record_json(4242, 1000, "x"), 4243, 0));
+      protocol::parse_failure_record(protocol::failure_record_json(4242, 1000, "x"), 4243, 0));
   EXPECT_FALSE(
-      controller::parse_failure_record(controller::failure_record_json(4243, 1000, ""), 4243, 0));
-  EXPECT_FALSE(controller::parse_failure_record(
+      protocol::parse_failure_record(protocol::failure_record_json(4243, 1000, ""), 4243, 0));
+  EXPECT_FALSE(protocol::parse_failure_record(
       "{\"createdMillis\":1,\"message\":\"m\",\"workerPid\":\"4243\"}", 4243, 0));
-  EXPECT_FALSE(controller::parse_failure_record(
+  EXPECT_FALSE(protocol::parse_failure_record(
       "{\"createdMillis\":-1,\"message\":\"m\",\"workerPid\":4243}", 4243, 0));
-  EXPECT_FALSE(controller::parse_failure_record(
+  EXPECT_FALSE(protocol::parse_failure_record(
       "{\"createdMillis\":1,\"message\":7,\"workerPid\":4243}", 4243, 0));
-  EXPECT_FALSE(controller::parse_failure_record("[1,\"m\",4243]", 4243, 0));
-  EXPECT_FALSE(controller::parse_failure_record("not json", 4243, 0));
+  EXPECT_FALSE(protocol::parse_failure_record("[1,\"m\",4243]", 4243, 0));
+  EXPECT_FALSE(protocol::parse_failure_record("not json", 4243, 0));
   std::string padded = record;
   padded.resize(8192, ' ');
-  EXPECT_EQ(controller::parse_failure_record(padded, 4243, 0), "Boom.");
-  EXPECT_FALSE(controller::parse_failure_record(padded + " ", 4243, 0));
+  EXPECT_EQ(protocol::parse_failure_record(padded, 4243, 0), "Boom.");
+  EXPECT_FALSE(protocol::parse_failure_record(padded + " ", 4243, 0));
   // A long message within the file limit is read whole.
   const std::string longest =
       "{\"createdMillis\":1,\"message\":\"" + std::string(8100, 'm') + "\",\"workerPid\":4243}";
-  EXPECT_TRUE(controller::parse_failure_record(longest, 4243, 0));
+  EXPECT_TRUE(protocol::parse_failure_record(longest, 4243, 0));
 }
 
 }  // namespace

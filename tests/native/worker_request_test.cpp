@@ -1,10 +1,10 @@
-#include "worker_request.h"
+#include "protocol/worker_request.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-namespace borelu {
+namespace borelu::protocol {
 namespace {
 
 std::vector<std::string> worker_line(std::string parent = "0", std::string mode = "--setup") {
@@ -127,4 +127,4 @@ TEST(WorkerParameters, RoundTripsThroughTheWorkerGrammar) {
 }
 
 }  // namespace
-}  // namespace borelu
+}  // namespace borelu::protocol

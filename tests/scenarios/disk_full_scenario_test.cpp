@@ -12,13 +12,13 @@
 #include <map>
 #include <thread>
 
-#include "apply/disk_space.h"
 #include "controller/failure_record.h"
 #include "controller/staging.h"
 #include "download/https.h"
 #include "installed_state.h"
 #include "outcome.h"
 #include "staged_release.h"
+#include "storage/disk_space.h"
 #include "ui/failure_explanation.h"
 #include "win/system_error.h"
 
@@ -332,7 +332,7 @@ TEST_F(DiskFullScenario, ADiskThatFillsDuringTheDownloadLeavesNoStage) {
     ASSERT_TRUE(made) << outcome(made);
     const Status refused = controller::download_release(*made, *release, *metadata, cancel,
                                                         [](std::uint32_t, const std::string&) {});
-    const std::uint64_t needed = apply::space_needed(*release, metadata->size(), std::nullopt);
+    const std::uint64_t needed = storage::space_needed(*release, metadata->size(), std::nullopt);
     EXPECT_EQ(outcome(refused), "There is not enough space on the disk for Borelu: " +
                                     std::to_string((needed + (1 << 20) - 1) >> 20) +
                                     " MB needed, " + std::to_string(left >> 20) +

@@ -13,7 +13,7 @@
 #include "core/path_text.h"
 #include "manifest/installation.h"
 #include "process_runner.h"
-#include "registration.h"
+#include "registration/registration.h"
 #include "test_prefix.h"
 #include "webview2/runtime_version.h"
 #include "win/files.h"

@@ -14,7 +14,7 @@
 #include "manifest/installation.h"
 #include "outcome.h"
 #include "process_runner.h"
-#include "registration.h"
+#include "registration/registration.h"
 #include "staged_release.h"
 #include "win/files.h"
 #include "win/text.h"

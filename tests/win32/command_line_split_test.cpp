@@ -4,9 +4,9 @@
 
 #include <vector>
 
+#include "protocol/worker_request.h"
 #include "win/command_line.h"
 #include "win/text.h"
-#include "worker_request.h"
 
 namespace borelu::win {
 namespace {
@@ -44,16 +44,16 @@ TEST(CommandLineSplit, ProgramPathIsTakenAsItStands) {
 }
 
 TEST(CommandLineSplit, TheClientsWorkerParametersComeBackAsTheSameRequest) {
-  WorkerRequest request;
+  protocol::WorkerRequest request;
   request.stageDir =
       "C:\\Users\\Ana Lucia\\AppData\\Local\\BoreluTauri/updates\\BoreluUpdate-"
       "0123456789abcdef0123456789abcdef";
   request.ownerSid = "S-1-5-21-0-0-0-1000";
   request.preferences = options::SetupOptions{"ar", true, false, true, "2026-10-19"};
-  const std::wstring line = L"BoreluSetup.exe " + widen(worker_parameters(request));
+  const std::wstring line = L"BoreluSetup.exe " + widen(protocol::worker_parameters(request));
   auto arguments = split(line.c_str());
   ASSERT_EQ(arguments.size(), 11u);
-  const auto parsed = parse_worker_arguments(std::span(arguments).subspan(1));
+  const auto parsed = protocol::parse_worker_arguments(std::span(arguments).subspan(1));
   ASSERT_TRUE(parsed);
   EXPECT_EQ(*parsed, request);
 }

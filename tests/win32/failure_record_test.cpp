@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "controller/failure_record.h"
-#include "controller/failure_record_format.h"
 #include "core/path_text.h"
 #include "manifest/installation.h"
 #include "outcome.h"
+#include "protocol/failure_record_format.h"
 #include "win/files.h"
 #include "win/handles.h"
 #include "win/text.h"
@@ -20,7 +20,7 @@ namespace borelu::controller {
 namespace {
 
 std::string record_path() {
-  return join_path(*manifest::maintenance_folder_path(), FAILURE_RECORD_FILE);
+  return join_path(*manifest::maintenance_folder_path(), protocol::FAILURE_RECORD_FILE);
 }
 
 TEST(FailureRecordFile, WrittenByThisProcessAndReadBackOnlyWhenFresh) {
@@ -122,9 +122,12 @@ TEST(FailureRecordFile, LeftOverNewFilesAreRemovedAndOnesStillBeingWrittenKept) 
     bool removed;
   };
   const std::vector<Case> cases{
-      {named(record_temporary_name(gone_pid, hex + "1")), false, true},      // its writer died
-      {named(record_temporary_name(running_pid, hex + "2")), false, false},  // being written
-      {named(record_temporary_name(running_pid, hex + "3")), true, true},    // the id reused since
+      {named(protocol::record_temporary_name(gone_pid, hex + "1")), false,
+       true},  // its writer died
+      {named(protocol::record_temporary_name(running_pid, hex + "2")), false,
+       false},  // being written
+      {named(protocol::record_temporary_name(running_pid, hex + "3")), true,
+       true},                                               // the id reused since
       {record_path() + "." + hex + "4.new", true, true},    // an earlier writer's, a day gone
       {record_path() + "." + hex + "5.new", false, false},  // an earlier writer's, perhaps live
       {record_path() + ".0123abcd.new", true, false},       // not a name Setup writes
@@ -134,7 +137,7 @@ TEST(FailureRecordFile, LeftOverNewFilesAreRemovedAndOnesStillBeingWrittenKept) 
     make_file(entry.path, entry.twoDaysOld);
   }
   // A writer in the middle of writing holds its file open, sharing nothing.
-  const std::string held = named(record_temporary_name(gone_pid, hex + "6"));
+  const std::string held = named(protocol::record_temporary_name(gone_pid, hex + "6"));
   DeleteFileW(win::widen(held).c_str());
   auto holder = win::create_new_file(held);
   ASSERT_TRUE(holder);

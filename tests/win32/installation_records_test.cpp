@@ -6,10 +6,11 @@
 
 #include "outcome.h"
 
-#include "apply/path_safety.h"
+#include "apply/maintenance_folder.h"
 #include "core/path_text.h"
 #include "manifest/installation.h"
 #include "manifest/records.h"
+#include "storage/path_safety.h"
 #include "test_prefix.h"
 #include "win/files.h"
 #include "win/system_error.h"

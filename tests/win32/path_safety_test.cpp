@@ -7,14 +7,14 @@
 
 #include "outcome.h"
 
-#include "apply/link_rule.h"
-#include "apply/path_safety.h"
 #include "staged_release.h"
+#include "storage/link_rule.h"
+#include "storage/path_safety.h"
 #include "win/files.h"
 #include "win/handles.h"
 #include "win/text.h"
 
-namespace borelu::apply {
+namespace borelu::storage {
 namespace {
 
 const std::string kLinks = "C:\\borelu-links";
@@ -212,4 +212,4 @@ TEST(ProtectPath, MissingPathReportsTheLabel) {
 }
 
 }  // namespace
-}  // namespace borelu::apply
+}  // namespace borelu::storage

@@ -11,7 +11,7 @@
 #include <variant>
 #include <vector>
 
-#include "options.h"
+#include "protocol/options.h"
 #include "theme/geometry.h"
 #include "theme/palette.h"
 #include "theme/push_button_look.h"

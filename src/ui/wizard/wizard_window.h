@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "core/failure.h"
-#include "options.h"
+#include "protocol/options.h"
 
 namespace borelu::ui::wizard {
 

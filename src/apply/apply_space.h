@@ -9,11 +9,6 @@
 
 namespace borelu::apply {
 
-// Fails with the shortfall sentence when the volume of `folder` has less than `needed` bytes free
-// for this process's user (quotas count); a volume that cannot be asked fails with the system
-// error.
-[[nodiscard]] Status check_free_space(std::string_view folder, std::uint64_t needed);
-
 // Before a worker run copies the stage: whether the volume of its work folder holds everything
 // the apply will write there (the release twice, the rollback copy of the installed files, a new
 // runner, the WebView2 bootstrapper when the runtime is missing).

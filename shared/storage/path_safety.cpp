@@ -1,19 +1,18 @@
-#include "apply/path_safety.h"
+#include "storage/path_safety.h"
 
 #include <cstdint>
 #include <optional>
 
-#include "apply/link_rule.h"
+#include "storage/link_rule.h"
 
 #include "core/path_text.h"
-#include "manifest/installation.h"
 #include "win/files.h"
 #include "win/relative_files.h"
 #include "win/security.h"
 #include "win/system_error.h"
 #include "win/text.h"
 
-namespace borelu::apply {
+namespace borelu::storage {
 namespace {
 
 // For paths a standard user may control: whoever serves the open (a redirector a link led to, a
@@ -196,21 +195,4 @@ Status protect_path(std::string_view path) {
   return {};
 }
 
-Result<std::string> prepare_maintenance_folder() {
-  auto folder = manifest::maintenance_folder_path();
-  if (!folder) {
-    return folder;
-  }
-  if (auto checked = reject_linked_path(*folder); !checked) {
-    return std::unexpected(checked.error());
-  }
-  if (auto made = win::create_directories(*folder); !made) {
-    return std::unexpected(made.error());
-  }
-  if (auto stamped = protect_path(*folder); !stamped) {
-    return std::unexpected(stamped.error());
-  }
-  return folder;
-}
-
-}  // namespace borelu::apply
+}  // namespace borelu::storage

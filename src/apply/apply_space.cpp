@@ -1,11 +1,12 @@
-#include "apply/free_space.h"
+#include "apply/apply_space.h"
 
 #include <windows.h>
 
-#include "apply/disk_space.h"
 #include "apply/work_folder.h"
 #include "core/path_text.h"
 #include "manifest/installation.h"
+#include "storage/disk_space.h"
+#include "storage/free_space.h"
 #include "webview2/embedded_bootstrapper.h"
 #include "webview2/webview2.h"
 #include "win/system_error.h"
@@ -34,21 +35,13 @@ Result<std::uint64_t> installed_bytes(std::string_view installation_folder) {
 
 }  // namespace
 
-Status check_free_space(std::string_view folder, std::uint64_t needed) {
-  ULARGE_INTEGER available{};
-  if (!GetDiskFreeSpaceExW(win::widen(folder).c_str(), &available, nullptr, nullptr)) {
-    return std::unexpected(win::last_os_failure("Check free disk space"));
-  }
-  return check_space(needed, available.QuadPart);
-}
-
 Status check_apply_space(std::string_view work_folder, const manifest::Release& release,
                          std::size_t metadata_bytes, std::string_view owner_sid) {
   const auto installation = manifest::installation_folder();
   if (!installation) {
     return std::unexpected(installation.error());
   }
-  ApplyFootprint footprint;
+  storage::ApplyFootprint footprint;
   const auto installed = installed_bytes(*installation);
   if (!installed) {
     return std::unexpected(installed.error());
@@ -61,7 +54,8 @@ Status check_apply_space(std::string_view work_folder, const manifest::Release& 
   if (!webview2::is_webview2_present(owner_sid)) {
     footprint.bootstrapperBytes = EMBEDDED_BOOTSTRAPPER_SIZE;
   }
-  return check_free_space(work_folder, space_needed(release, metadata_bytes, footprint));
+  return storage::check_free_space(work_folder,
+                                   storage::space_needed(release, metadata_bytes, footprint));
 }
 
 }  // namespace borelu::apply

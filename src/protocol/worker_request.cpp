@@ -1,8 +1,8 @@
-#include "worker_request.h"
+#include "protocol/worker_request.h"
 
 #include <limits>
 
-namespace borelu {
+namespace borelu::protocol {
 
 RunMode choose_run_mode(std::span<const std::string> arguments) {
   if (arguments.empty()) {
@@ -78,4 +78,4 @@ std::string worker_parameters(const WorkerRequest& request) {
   return text;
 }
 
-}  // namespace borelu
+}  // namespace borelu::protocol

@@ -7,7 +7,7 @@
 #include "core/failure.h"
 #include "manifest/release.h"
 
-namespace borelu::apply {
+namespace borelu::storage {
 
 // What an apply writes on the Program Files volume besides the release itself.
 struct ApplyFootprint {
@@ -30,4 +30,4 @@ struct ApplyFootprint {
 // so that a shortfall never reads as two equal figures.
 [[nodiscard]] Status check_space(std::uint64_t needed, std::uint64_t free_bytes);
 
-}  // namespace borelu::apply
+}  // namespace borelu::storage

@@ -1,4 +1,4 @@
-#include "registration_values.h"
+#include "registration/registration_values.h"
 
 #include <limits>
 

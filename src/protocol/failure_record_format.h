@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace borelu::controller {
+namespace borelu::protocol {
 
 inline constexpr std::string_view FAILURE_RECORD_FILE = "last-install-error.json";
 inline constexpr std::size_t RECORD_MESSAGE_MAX_CHARS = 2000;
@@ -54,4 +54,4 @@ struct RecordTemporary {
 [[nodiscard]] bool record_temporary_is_stale(const RecordTemporary& temporary, bool writer_running,
                                              std::uint64_t age_millis);
 
-}  // namespace borelu::controller
+}  // namespace borelu::protocol

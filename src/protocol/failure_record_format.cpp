@@ -1,10 +1,10 @@
-#include "controller/failure_record_format.h"
+#include "protocol/failure_record_format.h"
 
 #include "core/json_text.h"
 #include "core/utf.h"
 #include "manifest/json_value.h"
 
-namespace borelu::controller {
+namespace borelu::protocol {
 namespace {
 
 constexpr std::uint64_t kUnixEpochAsFileTime = 116444736000000000ULL;
@@ -108,4 +108,4 @@ bool record_temporary_is_stale(const RecordTemporary& temporary, bool writer_run
   return temporary.writerPid.has_value() && !writer_running;
 }
 
-}  // namespace borelu::controller
+}  // namespace borelu::protocol

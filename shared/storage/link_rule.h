@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace borelu::apply {
+namespace borelu::storage {
 
 // A reparse tag names the kind of reparse point in its low 16 bits; bit 29 marks a name
 // surrogate: the file or folder stands for another named entity (a symbolic link, a junction, a
@@ -35,4 +35,4 @@ inline constexpr std::uint32_t DEDUP_TAG = 0x80000013;
 // OneDrive), a file compressed by Windows or a deduplicated one is no link.
 [[nodiscard]] bool redirects(const ReparseView& view);
 
-}  // namespace borelu::apply
+}  // namespace borelu::storage

@@ -2,11 +2,11 @@
 
 #include <string_view>
 
-namespace borelu::apply {
+namespace borelu::protocol {
 
 // The worker's failure when another worker holds the install lock. The client acts on it: the
 // other worker may be replacing the installed files at that moment, so nothing of them is started.
 inline constexpr std::string_view kAnotherInstallationRunning =
     "Another Borelu installation is already running.";
 
-}  // namespace borelu::apply
+}  // namespace borelu::protocol

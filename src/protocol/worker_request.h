@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "options.h"
+#include "protocol/options.h"
 
-namespace borelu {
+namespace borelu::protocol {
 
 enum class Operation { setup, update };
 
@@ -46,4 +46,4 @@ inline constexpr std::string_view kRefusedCommandLineMessage =
 // no double quote.
 [[nodiscard]] std::string worker_parameters(const WorkerRequest& request);
 
-}  // namespace borelu
+}  // namespace borelu::protocol

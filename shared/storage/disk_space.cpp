@@ -1,9 +1,9 @@
-#include "apply/disk_space.h"
+#include "storage/disk_space.h"
 
 #include <limits>
 #include <string>
 
-namespace borelu::apply {
+namespace borelu::storage {
 namespace {
 
 constexpr std::uint64_t kMegabyte = 1024 * 1024;
@@ -45,4 +45,4 @@ Status check_space(std::uint64_t needed, std::uint64_t free_bytes) {
               " MB free. Free some space, then try again.");
 }
 
-}  // namespace borelu::apply
+}  // namespace borelu::storage

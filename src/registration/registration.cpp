@@ -1,10 +1,10 @@
-#include "registration.h"
+#include "registration/registration.h"
 
 #include <windows.h>
 
 #include "manifest/installation.h"
 #include "manifest/update_host.h"
-#include "registration_values.h"
+#include "registration/registration_values.h"
 #include "win/handles.h"
 #include "win/text.h"
 

@@ -1,6 +1,6 @@
-#include "apply/link_rule.h"
+#include "storage/link_rule.h"
 
-namespace borelu::apply {
+namespace borelu::storage {
 
 bool redirects(const ReparseView& view) {
   if (!view.handleReparse && !view.pathReparse) {
@@ -13,4 +13,4 @@ bool redirects(const ReparseView& view) {
   return !(cloud || view.tag == WOF_TAG || view.tag == DEDUP_TAG);
 }
 
-}  // namespace borelu::apply
+}  // namespace borelu::storage

@@ -9,7 +9,7 @@
 #include "core/failure.h"
 #include "win/handles.h"
 
-namespace borelu::apply {
+namespace borelu::storage {
 
 // Owner and group Administrators; a protected DACL with full access for LocalSystem and
 // Administrators and read/execute for Users, inherited by files and sub-folders.
@@ -58,7 +58,4 @@ inline constexpr std::string_view READ_VERIFIED_UPDATE = "Read verified update";
 // Stamps the protected descriptor on a file or folder.
 [[nodiscard]] Status protect_path(std::string_view path);
 
-// The maintenance folder, created with its parents if missing, checked for links and protected.
-[[nodiscard]] Result<std::string> prepare_maintenance_folder();
-
-}  // namespace borelu::apply
+}  // namespace borelu::storage
