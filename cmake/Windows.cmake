@@ -83,6 +83,7 @@ add_library(borelu_setup STATIC
   src/controller/shortcuts.cpp
   src/controller/staging.cpp
   src/registration/registration.cpp
+  src/ui/access/accessible_object.cpp
   src/ui/access/accessible_window.cpp
   src/ui/access/owner_drawn_control.cpp
   src/ui/task_dialog.cpp

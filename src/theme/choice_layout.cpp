@@ -1,24 +1,6 @@
 #include "theme/choice_layout.h"
 
 namespace borelu::theme {
-
-std::optional<ChoiceKind> choice_kind_for_id(int id) {
-  switch (id) {
-    case 110:
-      return ChoiceKind::english_card;
-    case 111:
-      return ChoiceKind::arabic_card;
-    case 112:
-      return ChoiceKind::agreement;
-    case 113:
-    case 114:
-    case 115:
-      return ChoiceKind::switch_row;
-    default:
-      return std::nullopt;
-  }
-}
-
 namespace {
 
 bool is_card(ChoiceKind kind) {

@@ -15,10 +15,6 @@ namespace borelu::theme {
 
 enum class ChoiceKind { english_card, arabic_card, agreement, switch_row };
 
-// The control ids of the wizard's choices: 110 and 111 the cards, 112 the agreement, 113 to 115
-// the switches.
-[[nodiscard]] std::optional<ChoiceKind> choice_kind_for_id(int id);
-
 struct ChoiceState {
   bool on = false;
   bool hovered = false;

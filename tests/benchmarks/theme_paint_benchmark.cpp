@@ -83,7 +83,7 @@ int wmain() {
           break;
         default:
           theme::draw_choice_control(item,
-                                     {.kind = *theme::choice_kind_for_id(control.id),
+                                     {.kind = *ui::wizard::choice_kind_for_id(control.id),
                                       .on = on,
                                       .right_to_left = ui::is_right_to_left(language),
                                       .subtitle = ui::wizard::choice_subtitle(control.id),

@@ -93,13 +93,6 @@ TEST(ChoiceFrame, FillAndOutlineByKindAndState) {
     EXPECT_EQ(frame.outline.radius, 28.0f);
     EXPECT_EQ(frame.outline.rect, item);
   }
-  EXPECT_EQ(choice_kind_for_id(110), K::english_card);
-  EXPECT_EQ(choice_kind_for_id(111), K::arabic_card);
-  EXPECT_EQ(choice_kind_for_id(112), K::agreement);
-  for (int id : {113, 114, 115})
-    EXPECT_EQ(choice_kind_for_id(id), K::switch_row);
-  for (int id : {101, 109, 116})
-    EXPECT_FALSE(choice_kind_for_id(id));
 }
 
 std::string hex_of(Colour c) {

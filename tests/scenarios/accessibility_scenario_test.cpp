@@ -13,6 +13,7 @@
 #include <regex>
 #include <thread>
 
+#include "controller/com_apartment.h"
 #include "dialog_reader.h"
 #include "installed_state.h"
 #include "manifest/installation.h"
@@ -282,6 +283,134 @@ TEST(ScreenReader, ADisabledControlRefusesItsDefaultAction) {
   EXPECT_FALSE(do_default_action(wizard.window, "Next"));  // terms not accepted
   std::this_thread::sleep_for(300ms);
   wizard.expect_page();  // still page 2
+  wizard.act(control::CANCEL);
+  EXPECT_TRUE(wait_until([&] { return wizard.process.ended(); }, kWait));
+}
+
+// What a navigation, a hit test or a focus query answers: a painted item's id on the client
+// object, or a control's own object.
+struct Reached {
+  win::ComPtr<IAccessible> object;  // the client's, or the control's own
+  LONG child = CHILDID_SELF;
+
+  [[nodiscard]] std::string name() const {
+    BSTR text = nullptr;
+    std::string out;
+    if (object && object->get_accName(id(child), &text) == S_OK) {
+      out = win::narrow(std::wstring_view(text, SysStringLen(text)));
+    }
+    SysFreeString(text);
+    return out;
+  }
+  static VARIANT id(LONG value) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_I4;
+    v.lVal = value;
+    return v;
+  }
+};
+
+// `answer` as the element it names: a child id names one of the client's items, whichever of
+// the window's objects gave it; nothing for anything else.
+std::optional<Reached> reached(IAccessible* client, VARIANT& answer) {
+  std::optional<Reached> out;
+  if (answer.vt == VT_I4) {
+    client->AddRef();
+    out = Reached{win::ComPtr<IAccessible>(client), answer.lVal};
+  } else if (answer.vt == VT_DISPATCH && answer.pdispVal != nullptr) {
+    Reached own;
+    if (SUCCEEDED(answer.pdispVal->QueryInterface(__uuidof(IAccessible), own.object.put_void()))) {
+      out = std::move(own);
+    }
+  }
+  VariantClear(&answer);
+  return out;
+}
+
+// Navigation, hit testing, the focus and the parent lead to what the page lists, through the
+// client object and through the controls' own objects alike.
+TEST(ScreenReader, NavigationHitTestsFocusAndParentFollowThePage) {
+  const controller::ComApartment apartment(COINIT_APARTMENTTHREADED);
+  SpokenWizard wizard;
+  ASSERT_NE(wizard.window, nullptr);
+  wizard.expect_page();
+  const auto items = ui::wizard::accessible_page(wizard.model, "");
+  std::vector<std::string> names;
+  for (const ui::AccessibleItem& item : items) {
+    names.push_back(item.name);
+  }
+  win::ComPtr<IAccessible> client;
+  ASSERT_TRUE(SUCCEEDED(AccessibleObjectFromWindow(wizard.window, static_cast<DWORD>(OBJID_CLIENT),
+                                                   __uuidof(IAccessible), client.put_void())));
+
+  // Every step forward from the first child, and back from the last, each from the element the
+  // step before reached.
+  for (const auto& [start, step] :
+       {std::pair{NAVDIR_FIRSTCHILD, NAVDIR_NEXT}, {NAVDIR_LASTCHILD, NAVDIR_PREVIOUS}}) {
+    std::vector<std::string> walked;
+    VARIANT answer;
+    ASSERT_EQ(client->accNavigate(start, Reached::id(CHILDID_SELF), &answer), S_OK);
+    std::optional<Reached> at = reached(client.get(), answer);
+    while (at) {
+      walked.push_back(at->name());
+      if (at->object->accNavigate(step, Reached::id(at->child), &answer) != S_OK) {
+        break;
+      }
+      at = reached(client.get(), answer);
+    }
+    std::vector<std::string> expected = names;
+    if (step == NAVDIR_PREVIOUS) {
+      std::ranges::reverse(expected);
+    }
+    EXPECT_EQ(walked, expected) << "direction " << step;
+  }
+
+  // A point at the middle of each item hits it; the client's own corner hits the client.
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    LONG x = 0, y = 0, w = 0, h = 0;
+    ASSERT_EQ(client->accLocation(&x, &y, &w, &h, Reached::id(ui::accessible_child_id(i))), S_OK);
+    VARIANT answer;
+    ASSERT_EQ(client->accHitTest(x + w / 2, y + h / 2, &answer), S_OK) << names[i];
+    const auto hit = reached(client.get(), answer);
+    ASSERT_TRUE(hit) << names[i];
+    EXPECT_EQ(hit->name(), names[i]);
+    EXPECT_EQ(hit->child, items[i].control != 0 ? CHILDID_SELF : ui::accessible_child_id(i));
+  }
+  RECT window{};
+  GetClientRect(wizard.window, &window);
+  MapWindowPoints(wizard.window, nullptr, reinterpret_cast<POINT*>(&window), 2);
+  VARIANT corner;
+  ASSERT_EQ(client->accHitTest(window.left, window.top, &corner), S_OK);
+  EXPECT_TRUE(corner.vt == VT_I4 && corner.lVal == CHILDID_SELF);
+  EXPECT_EQ(client->accHitTest(window.left - 1, window.top, &corner), S_FALSE);
+
+  // The focus is on Next, which the client gives as Next's object; Next's object says it has
+  // the focus itself, Back's that it has none; a control's parent is the client.
+  VARIANT focus;
+  ASSERT_EQ(client->get_accFocus(&focus), S_OK);
+  const auto next = reached(client.get(), focus);
+  ASSERT_TRUE(next && next->child == CHILDID_SELF);
+  EXPECT_EQ(next->name(), "Next");
+  ASSERT_EQ(next->object->get_accFocus(&focus), S_OK);
+  EXPECT_TRUE(focus.vt == VT_I4 && focus.lVal == CHILDID_SELF);
+  VARIANT back;
+  ASSERT_EQ(next->object->accNavigate(NAVDIR_PREVIOUS, Reached::id(CHILDID_SELF), &back), S_OK);
+  const auto back_object = reached(client.get(), back);
+  ASSERT_TRUE(back_object);
+  EXPECT_EQ(back_object->name(), "Back");
+  EXPECT_EQ(back_object->object->get_accFocus(&focus), S_FALSE);
+  win::ComPtr<IDispatch> parent;
+  ASSERT_EQ(next->object->get_accParent(parent.put()), S_OK);
+  Reached up;
+  ASSERT_TRUE(SUCCEEDED(parent->QueryInterface(__uuidof(IAccessible), up.object.put_void())));
+  VARIANT role;
+  ASSERT_EQ(up.object->get_accRole(Reached::id(CHILDID_SELF), &role), S_OK);
+  EXPECT_EQ(role.lVal, ROLE_SYSTEM_CLIENT);
+  LONG count = 0;
+  ASSERT_EQ(up.object->get_accChildCount(&count), S_OK);
+  EXPECT_EQ(count, static_cast<LONG>(items.size()));
+
   wizard.act(control::CANCEL);
   EXPECT_TRUE(wait_until([&] { return wizard.process.ended(); }, kWait));
 }

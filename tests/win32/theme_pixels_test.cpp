@@ -306,7 +306,7 @@ TEST_F(ThemePixels, ChoiceControlsInEveryStateDirectionAndScale) {
       };
       for (const auto& control : controls) {
         const HWND window = bench_.add(control.id, control.text);
-        const ChoiceKind kind = *choice_kind_for_id(control.id);
+        const ChoiceKind kind = *ui::wizard::choice_kind_for_id(control.id);
         for (const float scale : kScales) {
           const WizardFonts fonts = create_wizard_fonts(scale);
           for (const bool on : {false, true}) {

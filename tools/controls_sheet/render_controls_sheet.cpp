@@ -167,7 +167,7 @@ int wmain(int argc, wchar_t** argv) {
     };
     for (const auto& choice : choices) {
       const HWND control = bench.add(choice.id, choice.text);
-      const theme::ChoiceKind kind = *theme::choice_kind_for_id(choice.id);
+      const theme::ChoiceKind kind = *ui::wizard::choice_kind_for_id(choice.id);
       for (const bool on : {true, false}) {
         for (const State& state : kChoiceStates) {
           placed.push_back({flow.next(choice.width, choice.height),

@@ -4,10 +4,65 @@
 
 #include <optional>
 
+#include "ui/access/accessible_object.h"
+
 namespace borelu::ui {
 namespace {
 
 constexpr UINT_PTR kSubclassId = 2;  // the hover tracking is subclass 1
+
+// The object of one owner-drawn control: it speaks for the control's item in its window's list
+// and has no children; its parent is the window's client object.
+class ControlObject final : public AccessibleObject {
+ public:
+  ControlObject(std::shared_ptr<AccessibleWindow> access, int control)
+      : AccessibleObject(std::move(access), control) {}
+
+  HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
+    if (parent == nullptr) {
+      return E_POINTER;
+    }
+    *parent = nullptr;
+    if (access_->window() == nullptr) {
+      return CO_E_OBJNOTCONNECTED;
+    }
+    *parent = new_client_object(access_);
+    return S_OK;
+  }
+
+  HRESULT STDMETHODCALLTYPE get_accChildCount(LONG* count) override {
+    if (count == nullptr) {
+      return E_POINTER;
+    }
+    *count = 0;
+    return S_OK;
+  }
+
+  HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** out) override {
+    if (out == nullptr) {
+      return E_POINTER;
+    }
+    *out = nullptr;
+    // Only the object itself has a child id here, and it is not its own child.
+    return target_of(child, access_->items()) ? S_FALSE : E_INVALIDARG;
+  }
+
+  HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) override {
+    if (focus == nullptr) {
+      return E_POINTER;
+    }
+    VariantInit(focus);
+    const HWND window = access_->window();
+    if (window == nullptr) {
+      return CO_E_OBJNOTCONNECTED;
+    }
+    if (GetFocus() != GetDlgItem(window, control_)) {
+      return S_FALSE;
+    }
+    set_i4(focus, CHILDID_SELF);
+    return S_OK;
+  }
+};
 
 std::optional<AccessibleRole> role_of(const AccessibleWindow& access, int id) {
   const auto items = access.items();
@@ -69,6 +124,10 @@ LRESULT CALLBACK owner_drawn_procedure(HWND control, UINT message, WPARAM wparam
 }
 
 }  // namespace
+
+AccessibleObject* new_control_object(std::shared_ptr<AccessibleWindow> access, int control) {
+  return new ControlObject(std::move(access), control);
+}
 
 bool install_owner_drawn_behaviour(HWND control, const std::shared_ptr<AccessibleWindow>& access) {
   auto owned = std::make_unique<std::shared_ptr<AccessibleWindow>>(access);

@@ -5,20 +5,6 @@
 namespace borelu::ui::wizard {
 namespace {
 
-AccessibleRole role_of(const ControlSpec& spec) {
-  switch (spec.kind) {
-    case ControlKind::push_button:
-      return AccessibleRole::push_button;
-    case ControlKind::terms_text:
-      return AccessibleRole::standard;
-    case ControlKind::choice:
-      return spec.id == control::ENGLISH_CARD || spec.id == control::ARABIC_CARD
-                 ? AccessibleRole::radio_button
-                 : AccessibleRole::check_button;
-  }
-  return AccessibleRole::standard;
-}
-
 theme::LogicalRect bounds(const theme::LogicalRect& a, const theme::LogicalRect& b) {
   const float left = std::min(a.x, b.x);
   const float top = std::min(a.y, b.y);
@@ -49,7 +35,7 @@ void add_controls(const WizardModel& model, std::vector<AccessibleItem>& items) 
   const Language language = model.language();
   for (const ControlSpec& spec : page_controls(model)) {
     AccessibleItem item;
-    item.role = role_of(spec);
+    item.role = find_wizard_control(spec.id)->role;
     item.control = spec.id;
     item.rect = spec.rect;
     if (item.role != AccessibleRole::standard) {

@@ -18,10 +18,6 @@ using namespace control;
 constexpr std::uint8_t kTermsPage = 1;
 constexpr std::uint8_t kLastPage = PAGE_COUNT - 1;
 
-constexpr LogicalRect kCancelRect{36, 510, 112, 44};
-constexpr LogicalRect kBackRect{412, 510, 112, 44};
-constexpr LogicalRect kNextRect{534, 510, 150, 44};
-
 // The edit control wants CR LF line ends; the document has bare line feeds.
 std::string with_crlf(std::string_view text) {
   std::string out;
@@ -143,81 +139,59 @@ bool is_on(const WizardModel& model, int id) {
 }
 
 std::string_view choice_subtitle(int id) {
-  switch (id) {
-    case ENGLISH_CARD:
-      return text::kEnglishCardSubtitle;
-    case ARABIC_CARD:
-      return text::kArabicCardSubtitle;
-    default:
-      return {};
-  }
+  const WizardControl* found = find_wizard_control(id);
+  return found != nullptr ? found->subtitle : std::string_view();
 }
 
 std::optional<int> radio_group_step(int id, bool forward) {
-  static constexpr std::array<int, 2> kGroup{ENGLISH_CARD, ARABIC_CARD};
-  const auto at = std::ranges::find(kGroup, id);
-  if (at == kGroup.end()) {
+  // The group is the run of radio buttons around `id` in the table, all on one page.
+  const auto controls = wizard_controls();
+  const auto at = std::ranges::find(controls, id, &WizardControl::id);
+  if (at == controls.end() || at->role != AccessibleRole::radio_button) {
     return std::nullopt;
   }
-  const auto size = static_cast<std::ptrdiff_t>(kGroup.size());
-  const std::ptrdiff_t index = at - kGroup.begin();
-  return kGroup[static_cast<std::size_t>((index + (forward ? 1 : size - 1)) % size)];
+  const auto in_group = [&](const WizardControl& c) {
+    return c.role == AccessibleRole::radio_button && c.page == at->page;
+  };
+  auto first = at;
+  while (first != controls.begin() && in_group(*(first - 1))) {
+    --first;
+  }
+  auto last = at + 1;
+  while (last != controls.end() && in_group(*last)) {
+    ++last;
+  }
+  const std::ptrdiff_t size = last - first;
+  const std::ptrdiff_t index = at - first;
+  return (first + (index + (forward ? 1 : size - 1)) % size)->id;
 }
 
 std::string_view button_text(const WizardModel& model, int id) {
-  const Language language = model.language();
-  switch (id) {
-    case NEXT:
-      return pick(model.page == kLastPage ? text::kInstall : text::kNext, language);
-    case BACK:
-      return pick(text::kBack, language);
-    case CANCEL:
-      return pick(text::kCancel, language);
-    case ENGLISH_CARD:
-      return text::kEnglishCardTitle;
-    case ARABIC_CARD:
-      return text::kArabicCardTitle;
-    case AGREEMENT:
-      return pick(text::kAgreement, language);
-    case STARTUP_SWITCH:
-      return pick(text::kSwitchStartup, language);
-    case DESKTOP_SWITCH:
-      return pick(text::kSwitchDesktop, language);
-    case START_MENU_SWITCH:
-      return pick(text::kSwitchStartMenu, language);
-    default:
-      return {};
+  if (id == NEXT && model.page == kLastPage) {
+    return pick(text::kInstall, model.language());
   }
+  const WizardControl* found = find_wizard_control(id);
+  return found != nullptr ? pick(found->text, model.language()) : std::string_view();
 }
 
 std::vector<ControlSpec> page_controls(const WizardModel& model) {
   std::vector<ControlSpec> controls;
-  const auto add = [&](int id, ControlKind kind, LogicalRect rect) {
-    controls.push_back({id, kind, rect, std::string(button_text(model, id))});
+  const auto add = [&](const WizardControl& c) {
+    controls.push_back({c.id, c.kind, c.rect,
+                        c.kind == ControlKind::terms_text
+                            ? with_crlf(terms_document(model.language()))
+                            : std::string(button_text(model, c.id))});
   };
-  switch (model.page) {
-    case 0:
-      add(ENGLISH_CARD, ControlKind::choice, {36, 214, 316, 104});
-      add(ARABIC_CARD, ControlKind::choice, {368, 214, 316, 104});
-      break;
-    case 1:
-      controls.push_back({TERMS_TEXT,
-                          ControlKind::terms_text,
-                          {54, 172, 624, 222},
-                          with_crlf(terms_document(model.language()))});
-      add(AGREEMENT, ControlKind::choice, {36, 424, 648, 50});
-      break;
-    case 2:
-      add(STARTUP_SWITCH, ControlKind::choice, {36, 200, 648, 54});
-      add(START_MENU_SWITCH, ControlKind::choice, {36, 262, 648, 54});
-      add(DESKTOP_SWITCH, ControlKind::choice, {36, 324, 648, 54});
-      break;
-    default:
-      break;
+  for (const WizardControl& c : wizard_controls()) {
+    if (c.page == model.page) {
+      add(c);
+    }
   }
-  add(CANCEL, ControlKind::push_button, kCancelRect);
-  add(BACK, ControlKind::push_button, kBackRect);
-  add(NEXT, ControlKind::push_button, kNextRect);
+  for (const WizardControl& c : wizard_controls()) {
+    if (c.page == EVERY_PAGE) {
+      add(c);
+    }
+  }
   return controls;
 }
 
@@ -280,16 +254,8 @@ Reaction apply_command(WizardModel& model, int id) {
 }
 
 std::optional<ButtonStyle> footer_button_style(int id) {
-  switch (id) {
-    case NEXT:
-      return ButtonStyle{theme::ButtonVariant::primary, WizardFont::body_semibold};
-    case BACK:
-      return ButtonStyle{theme::ButtonVariant::secondary, WizardFont::body_semibold};
-    case CANCEL:
-      return ButtonStyle{theme::ButtonVariant::ghost, WizardFont::body};
-    default:
-      return std::nullopt;
-  }
+  const WizardControl* found = find_wizard_control(id);
+  return found != nullptr ? found->style : std::nullopt;
 }
 
 WizardPaint wizard_paint(const WizardModel& model, std::string_view installation_folder,

@@ -17,25 +17,9 @@
 #include "theme/push_button_look.h"
 #include "theme/typography.h"
 #include "ui/language.h"
+#include "ui/wizard/wizard_controls.h"
 
 namespace borelu::ui::wizard {
-
-// Child ids, which are also the low word of WM_COMMAND's wParam. Enter and Escape reach the
-// window through IsDialogMessageW as IDOK (1) and IDCANCEL (2).
-namespace control {
-inline constexpr int ENTER_KEY = 1;
-inline constexpr int ESCAPE_KEY = 2;
-inline constexpr int NEXT = 101;  // "Install" on the last page
-inline constexpr int BACK = 102;
-inline constexpr int CANCEL = 103;
-inline constexpr int ENGLISH_CARD = 110;
-inline constexpr int ARABIC_CARD = 111;
-inline constexpr int AGREEMENT = 112;
-inline constexpr int STARTUP_SWITCH = 113;
-inline constexpr int DESKTOP_SWITCH = 114;
-inline constexpr int START_MENU_SWITCH = 115;
-inline constexpr int TERMS_TEXT = 116;
-}  // namespace control
 
 inline constexpr int PAGE_COUNT = 4;
 
@@ -55,8 +39,6 @@ struct WizardModel {
 // The on/off state of a choice control (110 to 115) as it is drawn and toggled; false for any
 // other id.
 [[nodiscard]] bool is_on(const WizardModel& model, int id);
-
-enum class ControlKind { push_button, choice, terms_text };
 
 struct ControlSpec {
   int id = 0;
@@ -95,11 +77,7 @@ enum class Reaction {
 
 [[nodiscard]] Reaction apply_command(WizardModel& model, int id);
 
-// Footer buttons: Next/Install primary and semibold, Back secondary and semibold, Cancel ghost.
-struct ButtonStyle {
-  theme::ButtonVariant variant;
-  theme::WizardFont font;
-};
+// A footer button's style (wizard_controls); nothing for any other control.
 [[nodiscard]] std::optional<ButtonStyle> footer_button_style(int id);
 
 // What WM_PAINT draws, in logical coordinates of the 720-wide wizard (mirrored by the window in

@@ -143,7 +143,7 @@ void on_command(HWND window, WizardState& state, int id, std::optional<int> focu
       break;
     case Reaction::rebuild:
       rebuild(window, state, focus);
-      if (theme::choice_kind_for_id(id)) {
+      if (choice_kind_for_id(id)) {
         notify_state_change(window, id);  // the language card that is now chosen
       }
       break;
@@ -211,7 +211,7 @@ void draw_item(const WizardState& state, const DRAWITEMSTRUCT& item) {
     theme::draw_push_button(item, button_text(state.model, id), style->variant,
                             state.fonts[style->font], state.scale, state.right_to_left(),
                             state.palette);
-  } else if (const auto kind = theme::choice_kind_for_id(id)) {
+  } else if (const auto kind = choice_kind_for_id(id)) {
     theme::draw_choice_control(item,
                                {.kind = *kind,
                                 .on = is_on(state.model, id),
