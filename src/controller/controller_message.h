@@ -4,7 +4,7 @@
 #include <string>
 #include <variant>
 
-#include "controller/channel.h"
+#include "core/channel.h"
 #include "core/failure.h"
 
 namespace borelu::controller {
