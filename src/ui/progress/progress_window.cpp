@@ -41,12 +41,12 @@ constexpr UINT_PTR kTimerId = 1;
 constexpr UINT kTimerMillis = 16;
 
 struct ProgressState {
-  controller::MessageReceiver receiver;
-  controller::CancelState& cancel;
+  MessageReceiver receiver;
+  CancelRequest& cancel;
   Language language;
   std::string title;
   std::string status;
-  std::optional<Status> outcome;  // the final result, once the controller has sent it
+  std::optional<Status> outcome;  // the final result, once the run has sent it
   theme::ProgressFonts fonts;
   ProgressBar bar;
   float scale;
@@ -106,19 +106,19 @@ void create_cancel_button(HWND window, ProgressState& state) {
 void on_timer(HWND window, ProgressState& state) {
   bool status_changed = false;
   while (auto message = state.receiver.try_receive()) {
-    if (auto* finished = std::get_if<controller::Finished>(&*message)) {
+    if (auto* finished = std::get_if<Finished>(&*message)) {
       state.outcome = std::move(finished->outcome);
       DestroyWindow(window);
       return;
     }
-    auto& progress = std::get<controller::Progress>(*message);
+    auto& progress = std::get<Progress>(*message);
     set_target(state.bar, progress.percent);
     if (progress.text != state.status) {
       state.status = std::move(progress.text);
       status_changed = true;
     }
   }
-  if (state.cancel.phase() == controller::CancelState::Phase::elevation_started) {
+  if (state.cancel.cancel_withdrawn()) {
     EnableWindow(state.cancelButton, FALSE);
     if (!state.cancelWithdrawn) {
       state.cancelWithdrawn = true;
@@ -194,7 +194,7 @@ void on_system_colours(HWND window, ProgressState& state) {
 }
 
 // Cancel, Escape or the close box. With a result the window just closes; before it, closing asks
-// the controller to cancel, which it refuses once it has asked Windows for elevation.
+// the run to cancel, which it refuses once it has asked Windows for elevation.
 void on_close_request(HWND window, ProgressState& state) {
   if (state.outcome || state.cancel.request_cancel()) {
     DestroyWindow(window);
@@ -270,8 +270,7 @@ LRESULT CALLBACK progress_procedure(HWND window, UINT message, WPARAM wparam, LP
 
 }  // namespace
 
-Result<std::optional<Status>> run_progress_window(controller::MessageReceiver receiver,
-                                                  controller::CancelState& cancel,
+Result<std::optional<Status>> run_progress_window(MessageReceiver receiver, CancelRequest& cancel,
                                                   Language language) {
   const theme::WindowPlacement placement =
       theme::opening_placement(theme::PROGRESS_WIDTH, theme::PROGRESS_HEIGHT, kProgressStyle);
