@@ -52,9 +52,8 @@ struct ProgressState {
   float scale;
   HWND cancelButton = nullptr;
   theme::Palette palette = theme::system_palette();
-  // What a screen reader was last told, so that it hears of a change once, not on every frame.
-  std::optional<std::string> spokenPercentage = std::nullopt;
-  // The bar as the last repaint asked for it: nothing when no tick has asked yet.
+  // The bar as the last repaint asked for it, and so what a screen reader was last told of it:
+  // nothing when no tick has asked yet.
   std::optional<BarFrame> paintedFrame = std::nullopt;
   bool cancelWithdrawn = false;
   std::shared_ptr<AccessibleWindow> access = std::make_shared<AccessibleWindow>(
@@ -140,10 +139,7 @@ void on_timer(HWND window, ProgressState& state) {
   if (status_changed) {
     notify_accessible_event(window, EVENT_OBJECT_NAMECHANGE, STATUS_CHILD);
   }
-  // The value a screen reader reads is the whole percentage shown, which changes far less often
-  // than the bar moves.
-  if (frame.label != state.spokenPercentage) {
-    state.spokenPercentage = frame.label;
+  if (spoken_value_changed(state.paintedFrame, frame)) {
     notify_accessible_event(window, EVENT_OBJECT_VALUECHANGE, BAR_CHILD);
   }
   state.paintedFrame = std::move(frame);
