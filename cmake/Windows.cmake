@@ -88,6 +88,7 @@ add_library(borelu_setup STATIC
   src/ui/access/owner_drawn_control.cpp
   src/ui/task_dialog.cpp
   src/ui/top_level_window.cpp
+  src/ui/window_prologue.cpp
   src/ui/progress/progress_window.cpp
   src/ui/wizard/wizard_window.cpp
   src/entry.cpp

@@ -1,27 +1,16 @@
 #pragma once
 
-#include <cstdint>
-#include <string>
-#include <variant>
+// What the controller thread sends the progress window: the messages the window accepts
+// (`ui/progress/progress_contract.h`), by the controller's names.
 
-#include "controller/channel.h"
-#include "core/failure.h"
+#include "ui/progress/progress_contract.h"
 
 namespace borelu::controller {
 
-// A new status line (already in the display language) and bar position.
-struct Progress {
-  std::string text;
-  std::uint32_t percent = 0;
-};
-
-// The run is over: success, or the failure text. Sent exactly once, last.
-struct Finished {
-  Status outcome;
-};
-
-using ControllerMessage = std::variant<Progress, Finished>;
-using MessageSender = Sender<ControllerMessage>;
-using MessageReceiver = Receiver<ControllerMessage>;
+using Progress = ui::progress::Progress;
+using Finished = ui::progress::Finished;
+using ControllerMessage = ui::progress::WindowMessage;
+using MessageSender = ui::progress::MessageSender;
+using MessageReceiver = ui::progress::MessageReceiver;
 
 }  // namespace borelu::controller

@@ -2,6 +2,8 @@
 
 #include <thread>
 
+#include "controller/cancel_state.h"
+#include "controller/controller_message.h"
 #include "controller/install_effects.h"
 #include "controller/install_run.h"
 #include "manifest/update_host.h"
@@ -11,6 +13,23 @@
 #include "win/timeline.h"
 
 namespace borelu::controller {
+namespace {
+
+// The cancel state as the progress window asks it: its Cancel requests one, and the window
+// withdraws its Cancel once the controller has asked Windows for elevation.
+class WindowCancel final : public ui::progress::CancelRequest {
+ public:
+  explicit WindowCancel(CancelState& cancel) : cancel_(cancel) {}
+  bool request_cancel() override { return cancel_.request_cancel(); }
+  [[nodiscard]] bool cancel_withdrawn() const override {
+    return cancel_.phase() == CancelState::Phase::elevation_started;
+  }
+
+ private:
+  CancelState& cancel_;
+};
+
+}  // namespace
 
 Status run_installation(const options::SetupOptions& confirmed) {
   auto [sender, receiver] = make_channel<ControllerMessage>();
@@ -24,8 +43,9 @@ Status run_installation(const options::SetupOptions& confirmed) {
                                      {manifest::PINNED_KEY_DOCUMENT, manifest::UPDATE_HOST})});
   });
 
+  WindowCancel window_cancel(cancel);
   const auto window =
-      ui::progress::run_progress_window(std::move(receiver), cancel, input.language);
+      ui::progress::run_progress_window(std::move(receiver), window_cancel, input.language);
   // Without a result the window was closed or never opened: the controller is asked to stop
   // (it no longer can once it has asked for elevation) and is always waited for.
   if (!window || !*window) {

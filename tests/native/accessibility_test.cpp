@@ -160,5 +160,31 @@ TEST(AccessibleProgress, StatusBarAndCancelAsTheWindowShowsThem) {
   EXPECT_EQ(arabic[2].control, progress::CANCEL_ID);
 }
 
+// A screen reader hears of the bar's value when the percentage painted turns, not on every frame
+// the bar moves, and not at all while no percentage has ever been shown.
+TEST(AccessibleProgress, TheValueChangesWhenThePaintedPercentageTurns) {
+  const BarFrame sliding{FillSpan{40, 90}, std::nullopt};
+  const BarFrame slid{FillSpan{41, 91}, std::nullopt};
+  const BarFrame at45{FillSpan{28, 236}, "45%"};
+  const BarFrame at45_further{FillSpan{28, 237}, "45%"};
+  const BarFrame at46{FillSpan{28, 241}, "46%"};
+  const struct {
+    const char* what;
+    std::optional<BarFrame> painted;
+    BarFrame next;
+    bool changed;
+  } cases[] = {
+      {"first frame, sliding", std::nullopt, sliding, false},
+      {"first frame, with a percentage", std::nullopt, at45, true},
+      {"sliding on", sliding, slid, false},
+      {"the first percentage arrives", slid, at45, true},
+      {"a pixel more, same percentage", at45, at45_further, false},
+      {"the percentage turns", at45_further, at46, true},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(progress::spoken_value_changed(c.painted, c.next), c.changed) << c.what;
+  }
+}
+
 }  // namespace
 }  // namespace borelu::ui

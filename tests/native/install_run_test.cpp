@@ -115,7 +115,7 @@ Ran run(const std::function<void(FakeMachine&)>& arrange, bool cancelled = false
   controller::CancelState cancel;
   if (cancelled)
     cancel.request_cancel();
-  auto [sender, receiver] = controller::make_channel<ControllerMessage>();
+  auto [sender, receiver] = make_channel<ControllerMessage>();
   const std::string key = test_key_document();
   const auto result =
       controller::run_install({std::move(chosen), ui::Language::arabic}, machine, cancel, sender,

@@ -44,7 +44,7 @@ TEST(ProgressText, DownloadLinesKeepTheVersionAndArabicReplacesTheKnownLines) {
 }
 
 TEST(ProgressChannel, EverySendersMessagesArriveInOrderAndNothingAfterTheReceiverIsGone) {
-  auto [sender, receiver] = controller::make_channel<ControllerMessage>();
+  auto [sender, receiver] = make_channel<ControllerMessage>();
   constexpr std::uint32_t kEach = 20000;
   std::vector<std::thread> senders;
   for (std::uint32_t id = 0; id < 2; ++id) {

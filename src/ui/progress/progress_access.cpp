@@ -27,4 +27,9 @@ std::vector<AccessibleItem> accessible_progress(const ProgressView& view) {
   return items;
 }
 
+bool spoken_value_changed(const std::optional<BarFrame>& painted, const BarFrame& next) {
+  const std::optional<std::string> spoken = painted ? painted->label : std::nullopt;
+  return next.label != spoken;
+}
+
 }  // namespace borelu::ui::progress

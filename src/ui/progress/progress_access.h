@@ -4,6 +4,7 @@
 // progress bar whose value is the percentage it shows ("45%"; none while it slides without one),
 // and Cancel, unavailable once Windows has been asked for permission.
 
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -25,5 +26,11 @@ struct ProgressView {
 };
 
 [[nodiscard]] std::vector<AccessibleItem> accessible_progress(const ProgressView& view);
+
+// Whether painting `next` changes the bar's value as a screen reader was last told it, which is
+// the percentage of the frame `painted` last (none before the first). The reader hears of a
+// change once: the whole percentage shown changes far less often than the bar moves.
+[[nodiscard]] bool spoken_value_changed(const std::optional<BarFrame>& painted,
+                                        const BarFrame& next);
 
 }  // namespace borelu::ui::progress

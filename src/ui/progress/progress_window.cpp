@@ -21,6 +21,7 @@
 #include "ui/progress/progress_bar.h"
 #include "ui/progress/progress_layout.h"
 #include "ui/top_level_window.h"
+#include "ui/window_prologue.h"
 #include "win/text.h"
 #include "win/timeline.h"
 
@@ -41,20 +42,19 @@ constexpr UINT_PTR kTimerId = 1;
 constexpr UINT kTimerMillis = 16;
 
 struct ProgressState {
-  controller::MessageReceiver receiver;
-  controller::CancelState& cancel;
+  MessageReceiver receiver;
+  CancelRequest& cancel;
   Language language;
   std::string title;
   std::string status;
-  std::optional<Status> outcome;  // the final result, once the controller has sent it
+  std::optional<Status> outcome;  // the final result, once the run has sent it
   theme::ProgressFonts fonts;
   ProgressBar bar;
   float scale;
   HWND cancelButton = nullptr;
   theme::Palette palette = theme::system_palette();
-  // What a screen reader was last told, so that it hears of a change once, not on every frame.
-  std::optional<std::string> spokenPercentage = std::nullopt;
-  // The bar as the last repaint asked for it: nothing when no tick has asked yet.
+  // The bar as the last repaint asked for it, and so what a screen reader was last told of it:
+  // nothing when no tick has asked yet.
   std::optional<BarFrame> paintedFrame = std::nullopt;
   bool cancelWithdrawn = false;
   std::shared_ptr<AccessibleWindow> access = std::make_shared<AccessibleWindow>(
@@ -73,15 +73,11 @@ struct ProgressState {
   }
 };
 
-// The window reached a monitor of another DPI: it takes the size and place the system suggests,
-// its fonts and the Cancel button are made again at the new scale, and it is drawn anew.
-void on_dpi_changed(HWND window, ProgressState& state, WPARAM wparam, const RECT& suggested) {
-  const theme::WindowPlacement placed = theme::placement_after_dpi_change(
-      window, theme::PROGRESS_WIDTH, theme::PROGRESS_HEIGHT, HIWORD(wparam), suggested);
-  SetWindowPos(window, nullptr, placed.x, placed.y, placed.width, placed.height,
-               SWP_NOZORDER | SWP_NOACTIVATE);
+// The window took its place at another DPI: its fonts and the Cancel button are made again at
+// the new scale, and it is drawn anew.
+void rescale(HWND window, ProgressState& state, float scale) {
   state.fonts = theme::ProgressFonts();  // the old three go before the new three are made
-  state.scale = placed.scale;
+  state.scale = scale;
   state.fonts = theme::create_progress_fonts(state.scale);
   const DeviceRect r = state.place(CANCEL_BUTTON);
   SetWindowPos(state.cancelButton, nullptr, r.left, r.top, r.width(), r.height(),
@@ -106,19 +102,19 @@ void create_cancel_button(HWND window, ProgressState& state) {
 void on_timer(HWND window, ProgressState& state) {
   bool status_changed = false;
   while (auto message = state.receiver.try_receive()) {
-    if (auto* finished = std::get_if<controller::Finished>(&*message)) {
+    if (auto* finished = std::get_if<Finished>(&*message)) {
       state.outcome = std::move(finished->outcome);
       DestroyWindow(window);
       return;
     }
-    auto& progress = std::get<controller::Progress>(*message);
+    auto& progress = std::get<Progress>(*message);
     set_target(state.bar, progress.percent);
     if (progress.text != state.status) {
       state.status = std::move(progress.text);
       status_changed = true;
     }
   }
-  if (state.cancel.phase() == controller::CancelState::Phase::elevation_started) {
+  if (state.cancel.cancel_withdrawn()) {
     EnableWindow(state.cancelButton, FALSE);
     if (!state.cancelWithdrawn) {
       state.cancelWithdrawn = true;
@@ -140,10 +136,7 @@ void on_timer(HWND window, ProgressState& state) {
   if (status_changed) {
     notify_accessible_event(window, EVENT_OBJECT_NAMECHANGE, STATUS_CHILD);
   }
-  // The value a screen reader reads is the whole percentage shown, which changes far less often
-  // than the bar moves.
-  if (frame.label != state.spokenPercentage) {
-    state.spokenPercentage = frame.label;
+  if (spoken_value_changed(state.paintedFrame, frame)) {
     notify_accessible_event(window, EVENT_OBJECT_VALUECHANGE, BAR_CHILD);
   }
   state.paintedFrame = std::move(frame);
@@ -186,19 +179,23 @@ void paint(HDC dc, const ProgressState& state, const DeviceRect& area) {
   }
 }
 
-// High contrast turned on or off, or its colours changed.
-void on_system_colours(HWND window, ProgressState& state) {
-  if (theme::follow_system_palette(window, state.palette)) {
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
-  }
-}
-
 // Cancel, Escape or the close box. With a result the window just closes; before it, closing asks
-// the controller to cancel, which it refuses once it has asked Windows for elevation.
+// the run to cancel, which it refuses once it has asked Windows for elevation.
 void on_close_request(HWND window, ProgressState& state) {
   if (state.outcome || state.cancel.request_cancel()) {
     DestroyWindow(window);
   }
+}
+
+// The progress window's part in the messages every window of the program answers alike.
+WindowPrologue prologue(ProgressState& state) {
+  return {.logical_width = theme::PROGRESS_WIDTH,
+          .logical_height = theme::PROGRESS_HEIGHT,
+          .access = state.access,
+          .palette = state.palette,
+          .palette_changed = nullptr,
+          .rescaled = [&state](HWND window, float scale) { rescale(window, state, scale); },
+          .destroyed = [](HWND window) { KillTimer(window, kTimerId); }};
 }
 
 LRESULT CALLBACK progress_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -208,6 +205,9 @@ LRESULT CALLBACK progress_procedure(HWND window, UINT message, WPARAM wparam, LP
   auto* state = window_state<ProgressState>(window);
   if (state == nullptr) {
     return DefWindowProcW(window, message, wparam, lparam);
+  }
+  if (const auto answered = answer_prologue(prologue(*state), window, message, wparam, lparam)) {
+    return *answered;
   }
   switch (message) {
     case WM_CREATE:
@@ -228,21 +228,6 @@ LRESULT CALLBACK progress_procedure(HWND window, UINT message, WPARAM wparam, LP
                           [&](HDC dc, const DeviceRect& area) { paint(dc, *state, area); });
       return 0;
     }
-    case WM_GETOBJECT:
-      if (const LRESULT object = answer_get_object(state->access, 0, wparam, lparam)) {
-        return object;
-      }
-      return DefWindowProcW(window, message, wparam, lparam);
-    case WM_SETTINGCHANGE:
-    case WM_SYSCOLORCHANGE:
-    case WM_THEMECHANGED:
-      on_system_colours(window, *state);
-      return DefWindowProcW(window, message, wparam, lparam);
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_DPICHANGED:
-      on_dpi_changed(window, *state, wparam, *reinterpret_cast<const RECT*>(lparam));
-      return 0;
     case WM_DRAWITEM: {
       const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
       theme::draw_push_button(item, pick(text::kCancel, state->language),
@@ -258,11 +243,6 @@ LRESULT CALLBACK progress_procedure(HWND window, UINT message, WPARAM wparam, LP
     case WM_CLOSE:
       on_close_request(window, *state);
       return 0;
-    case WM_DESTROY:
-      KillTimer(window, kTimerId);
-      state->access->detach();
-      PostQuitMessage(0);
-      return 0;
     default:
       return DefWindowProcW(window, message, wparam, lparam);
   }
@@ -270,8 +250,7 @@ LRESULT CALLBACK progress_procedure(HWND window, UINT message, WPARAM wparam, LP
 
 }  // namespace
 
-Result<std::optional<Status>> run_progress_window(controller::MessageReceiver receiver,
-                                                  controller::CancelState& cancel,
+Result<std::optional<Status>> run_progress_window(MessageReceiver receiver, CancelRequest& cancel,
                                                   Language language) {
   const theme::WindowPlacement placement =
       theme::opening_placement(theme::PROGRESS_WIDTH, theme::PROGRESS_HEIGHT, kProgressStyle);

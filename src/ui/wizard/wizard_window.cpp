@@ -23,6 +23,7 @@
 #include "ui/access/owner_drawn_control.h"
 #include "ui/catalogue.h"
 #include "ui/top_level_window.h"
+#include "ui/window_prologue.h"
 #include "ui/wizard/wizard_access.h"
 #include "ui/wizard/wizard_model.h"
 #include "win/handles.h"
@@ -166,17 +167,12 @@ void on_command(HWND window, WizardState& state, int id, std::optional<int> focu
   }
 }
 
-// High contrast turned on or off, or its colours changed: everything is drawn again in the
-// palette that now holds.
-void on_system_colours(HWND window, WizardState& state) {
-  if (!theme::follow_system_palette(window, state.palette)) {
-    return;
-  }
+// The palette changed: the terms text takes its colours, before everything is drawn again.
+void restyle_terms_text(HWND window, WizardState& state) {
   state.edit_brush.reset(CreateSolidBrush(state.palette.surface.colorref()));
   if (const HWND terms = GetDlgItem(window, control::TERMS_TEXT)) {
     style_terms_text(terms, state);
   }
-  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
 void paint(HDC dc, const WizardState& state) {
@@ -222,15 +218,24 @@ void draw_item(const WizardState& state, const DRAWITEMSTRUCT& item) {
   }
 }
 
-void on_dpi_changed(HWND window, WizardState& state, WPARAM wparam, const RECT& suggested) {
-  const theme::WindowPlacement placed = theme::placement_after_dpi_change(
-      window, theme::WIZARD_WIDTH, theme::WIZARD_HEIGHT, HIWORD(wparam), suggested);
-  SetWindowPos(window, nullptr, placed.x, placed.y, placed.width, placed.height,
-               SWP_NOZORDER | SWP_NOACTIVATE);
+// The window took its place at another DPI: fonts and controls are made again at the new scale.
+void rescale(HWND window, WizardState& state, float scale) {
   state.fonts = theme::WizardFonts();  // the old six go before the new six are made
-  state.scale = placed.scale;
+  state.scale = scale;
   state.fonts = theme::create_wizard_fonts(state.scale);
   rebuild(window, state);
+}
+
+// The wizard's part in the messages every window of the program answers alike.
+WindowPrologue prologue(WizardState& state) {
+  return {.logical_width = theme::WIZARD_WIDTH,
+          .logical_height = theme::WIZARD_HEIGHT,
+          .access = state.access,
+          .palette = state.palette,
+          .palette_changed = [&state](HWND window) { restyle_terms_text(window, state); },
+          .rescaled = [&state](HWND window, float scale) { rescale(window, state, scale); },
+          // The system destroys the children with the window.
+          .destroyed = [&state](HWND) { state.controls.clear(); }};
 }
 
 LRESULT CALLBACK wizard_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -241,6 +246,9 @@ LRESULT CALLBACK wizard_procedure(HWND window, UINT message, WPARAM wparam, LPAR
   WizardState* state = window_state<WizardState>(window);
   if (state == nullptr) {
     return DefWindowProcW(window, message, wparam, lparam);
+  }
+  if (const auto answered = answer_prologue(prologue(*state), window, message, wparam, lparam)) {
+    return *answered;
   }
   switch (message) {
     case WM_CREATE: {
@@ -258,16 +266,6 @@ LRESULT CALLBACK wizard_procedure(HWND window, UINT message, WPARAM wparam, LPAR
         on_command(window, *state, *card, *card);
       }
       return 0;
-    case WM_GETOBJECT:
-      if (const LRESULT object = answer_get_object(state->access, 0, wparam, lparam)) {
-        return object;
-      }
-      return DefWindowProcW(window, message, wparam, lparam);
-    case WM_SETTINGCHANGE:
-    case WM_SYSCOLORCHANGE:
-    case WM_THEMECHANGED:
-      on_system_colours(window, *state);
-      return DefWindowProcW(window, message, wparam, lparam);
     case WM_PAINT: {
       const win::timeline::Span span("wizard: paint");
       theme::paint_window(window, state->palette.background,
@@ -284,18 +282,8 @@ LRESULT CALLBACK wizard_procedure(HWND window, UINT message, WPARAM wparam, LPAR
       SetBkColor(dc, state->palette.surface.colorref());
       return reinterpret_cast<LRESULT>(state->edit_brush.get());
     }
-    case WM_DPICHANGED:
-      on_dpi_changed(window, *state, wparam, *reinterpret_cast<const RECT*>(lparam));
-      return 0;
-    case WM_ERASEBKGND:
-      return 1;
     case WM_CLOSE:
       DestroyWindow(window);
-      return 0;
-    case WM_DESTROY:
-      state->controls.clear();  // the system destroys the children with the window
-      state->access->detach();
-      PostQuitMessage(0);
       return 0;
     default:
       return DefWindowProcW(window, message, wparam, lparam);

@@ -1,8 +1,8 @@
 #pragma once
 
-// The one-way channel from the controller thread to the progress window: unbounded, any number
-// of senders, one receiver. Sending never blocks the sender for longer than a queue insertion,
-// and a send after the receiver has gone is dropped, since nobody is left to show it.
+// A one-way channel from one thread to another: unbounded, any number of senders, one receiver.
+// Sending never blocks the sender for longer than a queue insertion, and a send after the
+// receiver has gone is dropped, since nobody is left to receive it.
 
 #include <deque>
 #include <memory>
@@ -10,7 +10,7 @@
 #include <optional>
 #include <utility>
 
-namespace borelu::controller {
+namespace borelu {
 
 template <class T>
 class Receiver;
@@ -87,4 +87,4 @@ template <class T>
   return {Sender<T>(state), Receiver<T>(state)};
 }
 
-}  // namespace borelu::controller
+}  // namespace borelu
