@@ -19,7 +19,7 @@ if(WIN32)
     # section of its own, so that the linker drops what nothing uses (libstdc++ is built the same
     # way), optimised for size, and stripped of symbols. The test build keeps its debug
     # information. The linker's map (TARGET.map in the build folder) tells what each part
-    # contributes: tools/benchmark_size.sh.
+    # contributes: tests/benchmarks/benchmark_size.sh.
     add_compile_options(-Os -ffunction-sections -fdata-sections)
     add_link_options(-Wl,--gc-sections -s -Wl,-Map,$<TARGET_PROPERTY:NAME>.map)
     # Reproducible: the same source gives the same executable, byte for byte, in any folder and

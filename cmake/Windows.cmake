@@ -6,25 +6,7 @@ foreach(dll bcrypt comctl32 dwmapi oleacc uxtheme winhttp wintrust)
   borelu_delay_import(${dll})
 endforeach()
 
-add_library(borelu_win STATIC
-  blocking/shared/windows/policy_file.cpp
-  blocking/shared/windows/process_identity.cpp
-  shared/download/https.cpp
-  shared/manifest/installation.cpp
-  shared/storage/free_space.cpp
-  shared/storage/path_safety.cpp
-  shared/win/command_line.cpp
-  shared/win/dll_search.cpp
-  shared/win/files.cpp
-  shared/win/process.cpp
-  shared/win/random.cpp
-  shared/win/redirection_trust.cpp
-  shared/win/relative_files.cpp
-  shared/win/security.cpp
-  shared/win/system_error.cpp
-  shared/win/text.cpp
-  shared/win/timeline.cpp
-)
+add_library(borelu_win STATIC)
 target_link_libraries(borelu_win PUBLIC borelu_portable advapi32 ntdll shell32 ole32
   borelu::delay::bcrypt borelu::delay::winhttp)
 target_compile_definitions(borelu_win PUBLIC ${BORELU_PLATFORM_DEFINITIONS})
@@ -36,10 +18,10 @@ if(BORELU_TEST_BUILD)
   set(BORELU_BOOTSTRAPPER_FILE ${CMAKE_BINARY_DIR}/resources/MicrosoftEdgeWebview2Setup.exe)
   add_custom_command(
     OUTPUT ${BORELU_BOOTSTRAPPER_FILE}
-    COMMAND ${CMAKE_SOURCE_DIR}/tools/sign_test_bootstrapper.sh
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/doubles/sign_test_bootstrapper.sh
             $<TARGET_FILE:borelu_double_webview2_bootstrapper> ${BORELU_BOOTSTRAPPER_FILE}
             ${CMAKE_BINARY_DIR}/resources/codesign
-    DEPENDS borelu_double_webview2_bootstrapper ${CMAKE_SOURCE_DIR}/tools/sign_test_bootstrapper.sh
+    DEPENDS borelu_double_webview2_bootstrapper ${CMAKE_SOURCE_DIR}/tests/doubles/sign_test_bootstrapper.sh
     COMMENT "Signing the test WebView2 bootstrapper")
 else()
   set(BORELU_BOOTSTRAPPER_FILE ${BORELU_WEBVIEW2_BOOTSTRAPPER})
@@ -59,54 +41,6 @@ set_source_files_properties(${CMAKE_BINARY_DIR}/resources/embedded_bootstrapper.
 add_library(borelu_setup STATIC
   ${CMAKE_BINARY_DIR}/resources/embedded_bootstrapper.cpp
   ${BORELU_BOOTSTRAPPER_DIGEST}
-  src/apply/apply_space.cpp
-  src/apply/artifact_file.cpp
-  src/apply/blocking_service.cpp
-  src/apply/calling_application.cpp
-  src/apply/debug_privilege.cpp
-  src/apply/helper_process.cpp
-  src/apply/install_lock.cpp
-  src/apply/maintenance.cpp
-  src/apply/maintenance_folder.cpp
-  src/apply/restore.cpp
-  src/apply/rollback.cpp
-  src/apply/service_control.cpp
-  src/apply/stage_copy.cpp
-  src/apply/version_gate.cpp
-  src/apply/webview2_provision.cpp
-  src/apply/work_folder.cpp
-  src/apply/worker.cpp
-  src/controller/install_effects.cpp
-  src/controller/installation_run.cpp
-  src/controller/failure_record.cpp
-  src/controller/running_instance.cpp
-  src/controller/shortcuts.cpp
-  src/controller/staging.cpp
-  src/registration/registration.cpp
-  src/ui/access/accessible_object.cpp
-  src/ui/access/accessible_window.cpp
-  src/ui/access/owner_drawn_control.cpp
-  src/ui/task_dialog.cpp
-  src/ui/top_level_window.cpp
-  src/ui/window_prologue.cpp
-  src/ui/progress/progress_window.cpp
-  src/ui/wizard/wizard_window.cpp
-  src/entry.cpp
-  src/standard_error.cpp
-  src/theme/canvas.cpp
-  src/theme/choice_controls.cpp
-  src/theme/dark_frame.cpp
-  src/theme/fonts.cpp
-  src/theme/gdiplus.cpp
-  src/theme/hover.cpp
-  src/theme/paint_buffer.cpp
-  src/theme/push_button.cpp
-  src/theme/system_palette.cpp
-  src/theme/window_placement.cpp
-  src/webview2/signature.cpp
-  src/webview2/webview2.cpp
-  src/unelevated_start.cpp
-  src/wizard_mode.cpp
 )
 target_link_libraries(borelu_setup PUBLIC borelu_win gdiplus oleaut32 shcore borelu::delay::comctl32
   borelu::delay::dwmapi borelu::delay::oleacc borelu::delay::uxtheme borelu::delay::wintrust)

@@ -10,7 +10,7 @@
 //   borelu-release check-site [--public-key HEX] [--host HOST] SITE
 //   borelu-release explain TEXT
 //
-// "publish" lays a release out in a static update site (tools/release/site.h) and prints the
+// "publish" lays a release out in a static update site (publisher/site.h) and prints the
 // order in which its files must be uploaded: a first line, then one path relative to the site
 // per line. "check-site" prints "OK <version>" like "verify".
 // "verify" is relied on by release automation: on success it prints exactly "OK <version>" and

@@ -8,25 +8,19 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
 # A display and a loopback of its own, as the tests have.
-if [ -z "${BORELU_DOC_PRIVATE:-}" ] && unshare -n true 2>/dev/null; then
-  export BORELU_DOC_PRIVATE=1
-  exec unshare -n bash -c 'ip link set lo up && exec bash "$0"' "$0"
-fi
+source "$root/tests/wine/script_session.sh"
+borelu_private_network
 
 cd "$root"
 build=build/windows-test
 cmake --preset windows-test >/dev/null
 cmake --build --preset windows-test -j2 --target BoreluSetup read_aloud borelu-release trust_test_ca \
   borelu_double_application borelu_double_service_installer borelu_double_updater
-export BORELU_WINE_DIR=$PWD/$build/accessibility-wine
-tests/wine/session.sh start "$BORELU_WINE_DIR" >/dev/null
-trap 'tests/fixture_host/session.sh stop >/dev/null; tests/wine/session.sh stop "$BORELU_WINE_DIR" >/dev/null' EXIT
-tests/fixture_host/session.sh start "$build/tools/trust_test_ca.exe" "tests/wine/run.sh $build/tools/borelu-release.exe" \
-  "$build/tools/borelu_double_application.exe" "$build/tools/borelu_double_service_installer.exe" \
-  "$build/tools/borelu_double_updater.exe" >/dev/null
+borelu_wine_session "$PWD/$build/accessibility-wine"
+borelu_fixture_host >/dev/null
 echo '{"/releases/1.4.2/BoreluUpdater.exe": {"stall_after": 4096, "stall_seconds": 5}}' \
   >"$BORELU_WINE_DIR/host/root/rules.json"
-setup="Z:$(realpath "$build/BoreluSetup.exe" | tr / '\\')"
+setup=$(windows_path "$build/BoreluSetup.exe")
 
 out=docs/accessibility.md
 {
@@ -63,9 +57,9 @@ when the whole percentage shown changes, not on every frame of the bar.
 
 ## English
 DOC
-  tests/wine/run.sh "$build/tests/read_aloud.exe" "$setup" en | tr -d '\r'
+  tests/wine/run.sh "$build/tools/read_aloud.exe" "$setup" en | tr -d '\r'
   printf '\n## Arabic\n'
-  tests/wine/run.sh "$build/tests/read_aloud.exe" "$setup" ar | tr -d '\r'
+  tests/wine/run.sh "$build/tools/read_aloud.exe" "$setup" ar | tr -d '\r'
 } >"$out.new"
 mv "$out.new" "$out"
 echo "written to $out"

@@ -44,11 +44,9 @@ if ((interactive)); then
   : "${DISPLAY:?--interactive needs a display: set DISPLAY}"
   export BORELU_SESSION_DISPLAY=$DISPLAY
 fi
-export BORELU_WINE_DIR="$PWD/$build/demo-wine"
-tests/wine/session.sh start "$BORELU_WINE_DIR"
-trap 'tests/fixture_host/session.sh stop >/dev/null; tests/wine/session.sh stop "$BORELU_WINE_DIR" >/dev/null' EXIT
+source tests/wine/script_session.sh
+borelu_wine_session "$PWD/$build/demo-wine"
 wine() { tests/wine/run.sh "$@"; }
-windows_path() { echo "Z:$(realpath -m "$1" | tr / '\\')"; }
 
 prefix=$BORELU_WINE_DIR/prefix/drive_c
 profile="$prefix/users/$(id -un)"
@@ -74,9 +72,7 @@ fi
 
 echo
 echo "1. Update host with a signed test release:"
-tests/fixture_host/session.sh start "$build/tools/trust_test_ca.exe" "tests/wine/run.sh $build/tools/borelu-release.exe" \
-  "$build/tools/borelu_double_application.exe" "$build/tools/borelu_double_service_installer.exe" \
-  "$build/tools/borelu_double_updater.exe"
+borelu_fixture_host
 # The test release is small: hold the first file back for a moment, so the download can be seen.
 echo '{"/releases/1.4.2/Borelu.exe": {"stall_after": 65536, "stall_seconds": 2}}' \
   >"$BORELU_WINE_DIR/host/root/rules.json"
@@ -92,7 +88,7 @@ else
   echo "2-3. BoreluSetup.exe with no arguments, walked through by the demonstration's driver:"
   rm -rf "$shots"
   mkdir -p "$shots"
-  wine "$build/tests/borelu_drive_setup.exe" "$(windows_path "$build/BoreluSetup.exe")" --startup \
+  wine "$build/tools/borelu_drive_setup.exe" "$(windows_path "$build/BoreluSetup.exe")" --startup \
     --desktop --shots "$(windows_path "$shots")" | tr -d '\r' | sed 's/^/  /'
   code=${PIPESTATUS[0]}
   for bmp in "$shots"/*.bmp; do

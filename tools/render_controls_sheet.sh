@@ -13,11 +13,11 @@ build=$root/build/windows-test
 cmake --preset windows-test >/dev/null
 cmake --build --preset windows-test -j2 --target render_controls_sheet
 session=$build/sheet-wine
-trap '"$root/tests/wine/session.sh" stop "$session" >/dev/null' EXIT
-"$root/tests/wine/session.sh" start "$session"
+source "$root/tests/wine/script_session.sh"
+borelu_wine_session "$session"
 
 render() {  # palette, out
-  BORELU_WINE_DIR=$session "$root/tests/wine/run.sh" "$build/tests/render_controls_sheet.exe" \
+  BORELU_WINE_DIR=$session "$root/tests/wine/run.sh" "$build/tools/render_controls_sheet.exe" \
     'C:\controls-sheet.bmp' "$scale" "$1"
   mkdir -p "$(dirname "$2")"
   python3 "$root/tools/controls_sheet/bmp_to_png.py" "$session/prefix/drive_c/controls-sheet.bmp" "$2"

@@ -11,27 +11,22 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 
 # A display of its own in a network namespace of its own, as the tests have, so that no other
 # X server on the machine can be reached by mistake.
-if [ -z "${BORELU_SCREENSHOTS_PRIVATE:-}" ] && unshare -n true 2>/dev/null; then
-  export BORELU_SCREENSHOTS_PRIVATE=1
-  exec unshare -n bash -c 'ip link set lo up && exec bash "$0"' "$0"
-fi
+source "$root/tests/wine/script_session.sh"
+borelu_private_network
 
 build=$root/build/windows-test
 out=$root/docs/screenshots
 cmake --preset windows-test >/dev/null
 cmake --build --preset windows-test -j2 --target BoreluSetup capture_wizard
 session=$build/screenshots-wine
-trap '"$root/tests/wine/session.sh" stop "$session" >/dev/null' EXIT
-"$root/tests/wine/session.sh" start "$session"
-export BORELU_WINE_DIR=$session
+borelu_wine_session "$session"
 wine_run() { "$root/tests/wine/run.sh" "$@"; }
-windows_path() { echo "Z:${1//\//\\}"; }
 
 setup=$(windows_path "$build/BoreluSetup.exe")
 frames=$session/frames
 mkdir -p "$frames" "$out"
 capture() {  # language, pages, name
-  wine_run "$build/tests/capture_wizard.exe" "$setup" "$(windows_path "$frames/$3")" "$1" "$2"
+  wine_run "$build/tools/capture_wizard.exe" "$setup" "$(windows_path "$frames/$3")" "$1" "$2"
 }
 
 capture en 4 wizard-en
@@ -49,7 +44,7 @@ done
 "$root/tests/wine/session.sh" stop "$session" >/dev/null
 BORELU_SESSION_SCREEN=1366x768x24 "$root/tests/wine/session.sh" start "$session"
 wine_run reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null
-wine_run "$build/tests/capture_wizard.exe" "$setup" "$(windows_path "$frames/small")" en 4 screen
+wine_run "$build/tools/capture_wizard.exe" "$setup" "$(windows_path "$frames/small")" en 4 screen
 python3 "$root/tools/controls_sheet/bmp_to_png.py" "$frames/small-page4.bmp" "$out/wizard-1366x768-150.png"
 ls -1 "$out"
 

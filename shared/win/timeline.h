@@ -1,7 +1,7 @@
 #pragma once
 
-// Marks of a run's phases for tools/benchmark_timeline.sh. In a test build whose environment
-// names a file in BORELU_TIMELINE, each mark appends one line to it:
+// Marks of a run's phases for tests/benchmarks/benchmark_timeline.sh. In a test build whose
+// environment names a file in BORELU_TIMELINE, each mark appends one line to it:
 //   MICROSECONDS PROCESS_ID THREAD_ID begin|end|at NAME
 // timed by the performance counter, which every process of the machine reads alike, so the
 // lines of Setup, its worker and the driver that clicks Install fall into one timeline. Without

@@ -1,7 +1,7 @@
 // The worker's run step by step, timed: the same library functions in the order of
 // src/apply/worker.cpp (keep the two in step), each timed on its own; each file step runs between
 // two raw passes over the same bytes in the same process, so that it can be set against the least
-// that its work can cost. Run by tools/benchmark_install.sh:
+// that its work can cost. Run by tests/benchmarks/benchmark_install.sh:
 //   borelu_apply_steps_benchmark.exe STAGE SCRATCH OWNER_SID
 // Prints "step NAME SECONDS" and "raw NAME SECONDS" lines; exit code 1 with the failure when a
 // step fails (which the worker would have restored from; this program does not).

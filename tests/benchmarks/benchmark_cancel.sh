@@ -8,25 +8,18 @@
 # shown window costs (with Wine's default of managed windows and no window manager on Xvfb, Wine's
 # X11 driver waits 2 s for one before DestroyWindow returns; the test session turns that off). Run by hand after a
 # windows-test build:
-#   bash tools/benchmark_cancel.sh [RUNS] [STALL]
+#   bash tests/benchmarks/benchmark_cancel.sh [RUNS] [STALL]
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 runs=${1:-3}
 stall=${2:-120}
-if [ -z "${BORELU_BENCHMARK_PRIVATE:-}" ] && unshare -n true 2>/dev/null; then
-  export BORELU_BENCHMARK_PRIVATE=1
-  exec unshare -n bash -c 'ip link set lo up && exec bash "$0" "$@"' "$0" "$@"
-fi
+source tests/wine/script_session.sh
+borelu_private_network "$@"
 build=build/windows-test
 cmake --build --preset windows-test -j2 --target BoreluSetup borelu_cancel_benchmark borelu-release \
   trust_test_ca borelu_double_application borelu_double_service_installer borelu_double_updater >/dev/null
-export BORELU_WINE_DIR="$PWD/$build/bench-cancel-wine"
-tests/wine/session.sh start "$BORELU_WINE_DIR" >/dev/null
-trap 'tests/fixture_host/session.sh stop >/dev/null; tests/wine/session.sh stop "$BORELU_WINE_DIR" >/dev/null' EXIT
-tests/fixture_host/session.sh start "$build/tools/trust_test_ca.exe" "tests/wine/run.sh $build/tools/borelu-release.exe" \
-  "$build/tools/borelu_double_application.exe" "$build/tools/borelu_double_service_installer.exe" \
-  "$build/tools/borelu_double_updater.exe" >/dev/null
-windows_path() { echo "Z:$(realpath -m "$1" | tr / '\\')"; }
+borelu_wine_session "$PWD/$build/bench-cancel-wine"
+borelu_fixture_host >/dev/null
 programs=("this build=$build/BoreluSetup.exe")
 if [ -n "${BORELU_BASELINE:-}" ]; then
   programs+=("before=$BORELU_BASELINE/BoreluSetup.exe")

@@ -14,11 +14,11 @@
 #   winhttp-session  a program that only opens and closes a WinHTTP session (memory only)
 # Times are measured inside each Wine program (process start-up left out) and around the command
 # line tools; peak working sets are what the programs report (GetProcessMemoryInfo).
-# Run after a windows-test build: bash tools/benchmark_download.sh [RUNS]
+# Run after a windows-test build: bash tests/benchmarks/benchmark_download.sh [RUNS]
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 runs=${1:-5}
-source tools/benchmark_release.sh bench-wine
+source tests/benchmarks/benchmark_release.sh bench-wine
 
 # Stripped copies: the release ships stripped, and Wine maps a program's debug sections too,
 # which would count in the working set.

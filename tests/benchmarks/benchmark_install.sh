@@ -10,11 +10,11 @@
 #   - the whole worker, BoreluSetup.exe --worker --setup, timed around the Wine process, as a
 #     stripped copy like the release, and the same from another build (BORELU_BASELINE=its build
 #     folder) when given.
-# Run after a windows-test build: bash tools/benchmark_install.sh [RUNS]
+# Run after a windows-test build: bash tests/benchmarks/benchmark_install.sh [RUNS]
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 runs=${1:-5}
-source tools/benchmark_release.sh bench-install-wine
+source tests/benchmarks/benchmark_release.sh bench-install-wine
 
 stage=$BORELU_WINE_DIR/prefix/drive_c/bench-stage
 mkdir -p "$stage" "$BORELU_WINE_DIR/prefix/drive_c/bench-scratch"

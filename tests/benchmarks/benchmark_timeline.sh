@@ -2,7 +2,7 @@
 # The timeline of a whole installation through the wizard under Wine, as the program itself sees
 # it: a test build writes a mark at the start and end of each phase into the file named by
 # BORELU_TIMELINE (Setup, its worker and the driver that clicks Install alike), and
-# tools/timeline_report.py prints the phases in order with their medians over RUNS runs (the first
+# tests/benchmarks/timeline_report.py prints the phases in order with their medians over RUNS runs (the first
 # a first installation, the rest repairs), beside the floors measured in the same runs, in turn:
 #   download     Wine's WinHTTP fetching the metadata and the three 24 MiB files, each written,
 #                flushed and read back through SHA-256 (tests/benchmarks/winhttp_floor.cpp)
@@ -16,19 +16,16 @@
 #                managed by a window manager, which Xvfb lacks, about 2 s; the test session
 #                turns that off, see tests/wine/session.sh)
 # Run by hand after a windows-test build, on a quiet machine:
-#   bash tools/benchmark_timeline.sh [RUNS]
+#   bash tests/benchmarks/benchmark_timeline.sh [RUNS]
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 runs=${1:-5}
-if [ -z "${BORELU_BENCHMARK_PRIVATE:-}" ] && unshare -n true 2>/dev/null; then
-  export BORELU_BENCHMARK_PRIVATE=1
-  exec unshare -n bash -c 'ip link set lo up && exec bash "$0" "$@"' "$0" "$@"
-fi
+source tests/wine/script_session.sh
+borelu_private_network "$@"
 cmake --build --preset windows-test -j2 --target BoreluSetup borelu_drive_setup borelu-release \
   trust_test_ca borelu_double_application borelu_double_service_installer borelu_double_updater \
   borelu_winhttp_floor borelu_apply_steps_benchmark borelu_empty_program borelu_phase_floors >/dev/null
-source tools/benchmark_release.sh bench-timeline-wine
-windows_path() { echo "Z:$(realpath -m "$1" | tr / '\\')"; }
+source tests/benchmarks/benchmark_release.sh bench-timeline-wine
 
 drive_c=$BORELU_WINE_DIR/prefix/drive_c
 out=$BORELU_WINE_DIR/timeline
@@ -45,7 +42,7 @@ for run in $(seq "$runs"); do
   # Each measurement starts with nothing waiting to be written back.
   sync
   rm -f "$drive_c/timeline.log"
-  BORELU_TIMELINE='C:\timeline.log' tests/wine/run.sh "$build/tests/borelu_drive_setup.exe" \
+  BORELU_TIMELINE='C:\timeline.log' tests/wine/run.sh "$build/tools/borelu_drive_setup.exe" \
     "$(windows_path "$build/BoreluSetup.exe")" --timings | tr -d '\r' |
     grep -E '^(timings|progress window during|exit code)' | sed "s/^/  $run: /"
   cp "$drive_c/timeline.log" "$out/run-$run.log"
@@ -61,4 +58,4 @@ for run in $(seq "$runs"); do
   floor task-dialog
   floor window-closed
 done
-python3 tools/timeline_report.py "$floors" "$out"/run-*.log
+python3 tests/benchmarks/timeline_report.py "$floors" "$out"/run-*.log

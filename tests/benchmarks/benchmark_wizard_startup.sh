@@ -3,24 +3,20 @@
 # the smallest Win32 program that opens one window, measured in turn in one run. The test build
 # carries about 19 MiB of debug information that a release build lacks, so the wizard is timed both
 # as built and as a stripped copy. Run by hand; nothing is asserted.
-#   bash tools/benchmark_wizard_startup.sh [RUNS]
+#   bash tests/benchmarks/benchmark_wizard_startup.sh [RUNS]
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
+root=$(cd "$(dirname "$0")/../.." && pwd)
 runs=${1:-15}
 
 # A display of its own in a network namespace of its own, as the tests have.
-if [ -z "${BORELU_BENCHMARK_PRIVATE:-}" ] && unshare -n true 2>/dev/null; then
-  export BORELU_BENCHMARK_PRIVATE=1
-  exec unshare -n bash -c 'ip link set lo up && exec bash "$0" "$1"' "$0" "$runs"
-fi
+source "$root/tests/wine/script_session.sh"
+borelu_private_network "$runs"
 
 build=$root/build/windows-test
 cmake --preset windows-test >/dev/null
 cmake --build --preset windows-test -j2 --target borelu_wizard_startup_benchmark
 session=$build/startup-benchmark-wine
-trap '"$root/tests/wine/session.sh" stop "$session" >/dev/null' EXIT
-"$root/tests/wine/session.sh" start "$session"
-windows_path() { echo "Z:${1//\//\\}"; }
+borelu_wine_session "$session"
 stripped=$session/BoreluSetup-stripped.exe
 x86_64-w64-mingw32-strip -o "$stripped" "$build/BoreluSetup.exe"
 ls -l "$build/BoreluSetup.exe" "$stripped" "$build/tests/borelu_empty_window.exe" | awk '{print $5, $9}'

@@ -1,5 +1,5 @@
 // The smallest Windows console program that reports its peak working set the way the download
-// benchmark does: the baseline that Wine itself costs, for tools/benchmark_download.sh.
+// benchmark does: the baseline that Wine itself costs, for tests/benchmarks/benchmark_download.sh.
 
 #include <windows.h>
 #include <psapi.h>

@@ -1,6 +1,6 @@
 // The smallest Win32 program with a window: one class whose background brush paints the whole
 // client area, one window of the wizard's style and size, and the message loop. The peer that
-// tools/benchmark_wizard_startup.sh times BoreluSetup.exe against.
+// tests/benchmarks/benchmark_wizard_startup.sh times BoreluSetup.exe against.
 
 #include <windows.h>
 

@@ -1,4 +1,5 @@
-// The floors of an installation's phases that are Wine's own, for tools/benchmark_timeline.sh:
+// The floors of an installation's phases that are Wine's own, for
+// tests/benchmarks/benchmark_timeline.sh:
 //   borelu_phase_floors process PROGRAM.exe   one process created and waited for (the smallest
 //                                             program: what starting the worker or Borelu costs)
 //   borelu_phase_floors elevated PROGRAM.exe  the same started through ShellExecuteExW's "runas"

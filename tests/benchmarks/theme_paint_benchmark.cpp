@@ -1,5 +1,6 @@
-// Run by hand through tools/benchmark_theme.sh: the time to draw the wizard's owner-drawn
-// controls once at scale 1.5, and the process's GDI objects before and after 1000 paints.
+// Run by hand through tests/benchmarks/benchmark_theme.sh: the time to draw the wizard's
+// owner-drawn controls once at scale 1.5, and the process's GDI objects before and after 1000
+// paints.
 
 #include <windows.h>
 #include <psapi.h>

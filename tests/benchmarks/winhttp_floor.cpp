@@ -1,6 +1,6 @@
 // The floor that Wine's WinHTTP sets for a download: the same requests as the setup program makes
 // (one session, connection and request per body, the same options), each body read into one
-// reused 64 KiB buffer. Run by tools/benchmark_download.sh:
+// reused 64 KiB buffer. Run by tests/benchmarks/benchmark_download.sh:
 //   borelu_winhttp_floor.exe HOST OBJECT_PATH...             bodies only read
 //   borelu_winhttp_floor.exe --to FOLDER HOST OBJECT_PATH... each body also written to a file in
 //     FOLDER, flushed to disk, then read back in 64 KiB pieces through the program's SHA-256: the

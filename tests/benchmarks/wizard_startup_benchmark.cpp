@@ -1,7 +1,7 @@
 // Time from process start to the first painted window, watched from outside on the screen:
 // BoreluSetup.exe's wizard (its first step mark shows the accent colour) beside the smallest
 // Win32 program with a window (its client area shows its background colour), alternately in the
-// same run. Run by tools/benchmark_wizard_startup.sh; prints the times, asserts nothing.
+// same run. Run by tests/benchmarks/benchmark_wizard_startup.sh; prints the times, asserts nothing.
 //   borelu_wizard_startup_benchmark RUNS EMPTY.exe SETUP.exe [SETUP.exe...]
 
 #include <windows.h>

@@ -8,7 +8,7 @@
 # which pins the test key) and the key $BORELU_RELEASE_KEY; the test key of tests/fixtures is the
 # default.
 set -euo pipefail
-here=$(cd "$(dirname "$0")/.." && pwd)
+here=$(cd "$(dirname "$0")/../.." && pwd)
 root=${1:?usage: make_test_release.sh ROOT VERSION APPLICATION SERVICE UPDATER}
 version=${2:?}
 key=${BORELU_RELEASE_KEY:-$here/tests/fixtures/test-release-key.seed}

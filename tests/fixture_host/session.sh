@@ -22,7 +22,7 @@ stop() {
 
 # The HTTPS server on port 443 over the site already in $dir, until it answers.
 serve() {
-  setsid python3 "$here/tools/fixture_host/update_host.py" --root "$dir/root" \
+  setsid python3 "$here/tests/fixture_host/update_host.py" --root "$dir/root" \
     --cert "$dir/certs/server.pem" --key "$dir/certs/server.key" --log "$dir/requests.log" \
     </dev/null >"$dir/server.out" 2>&1 &
   echo $! >"$dir/server.pid"
@@ -44,9 +44,9 @@ case "$action" in
     stop
     rm -rf "$dir"
     mkdir -p "$dir/root"
-    "$here/tools/fixture_host/make_certificates.sh" "$dir/certs"
+    "$here/tests/fixture_host/make_certificates.sh" "$dir/certs"
     "$here/tests/wine/run.sh" "$trust" "Z:$(tr / '\\' <<<"$dir/certs/ca.der")"
-    BORELU_RELEASE="$signer" "$here/tools/make_test_release.sh" "$dir/root" 1.4.2 "$4" "$5" "$6"
+    BORELU_RELEASE="$signer" "$here/tests/fixture_host/make_test_release.sh" "$dir/root" 1.4.2 "$4" "$5" "$6"
     for version in 1.4.1 1.4.3 1.9.9 1.10.0; do
       work="$dir/stages/$version.build"
       mkdir -p "$work"
@@ -55,7 +55,7 @@ case "$action" in
       # largest a release allows).
       printf '%-16s' "build $version" |
         dd of="$work/updater.exe" bs=1 seek=$(($(stat -c %s "$work/updater.exe") - 16)) conv=notrunc status=none
-      BORELU_RELEASE="$signer" "$here/tools/make_test_release.sh" "$work" "$version" "$4" "$5" \
+      BORELU_RELEASE="$signer" "$here/tests/fixture_host/make_test_release.sh" "$work" "$version" "$4" "$5" \
         "$work/updater.exe" >/dev/null
       mv "$work/releases/$version" "$dir/stages/$version"
       mv "$work/updates/latest.json" "$dir/stages/$version/release.json"

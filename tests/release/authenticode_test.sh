@@ -25,7 +25,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-python3 tools/fixture_host/update_host.py --root "$work/site" --log "$work/tsa-requests.log" --plain \
+python3 tests/fixture_host/update_host.py --root "$work/site" --log "$work/tsa-requests.log" --plain \
   --port 0 --timestamp-authority "$authority" >"$work/tsa.out" 2>&1 &
 tsa_pid=$!
 port=""
@@ -119,7 +119,7 @@ sed -n '/^signed /,$p' "$work/pkcs12.log"
 # Windows' check, in a prefix that trusts the throw-away authority.
 tests/wine/session.sh start "$BORELU_WINE_DIR" >/dev/null
 winpath() { printf 'Z:%s' "$(realpath "$1" | tr / '\\')"; }
-tests/wine/run.sh "$test_build/tools/trust_test_ca.exe" "$(winpath "$authority/ca.der")"
+tests/wine/run.sh "$test_build/tests/trust_test_ca.exe" "$(winpath "$authority/ca.der")"
 check_under_wine() {  # check_under_wine FILE EXPECTED_STATUS EXPECTED_FIRST_LINE
   local status=0
   tests/wine/run.sh "$test_build/tests/authenticode_check.exe" "$(winpath "$1")" 2>&1 | tr -d '\r' >"$work/check.out" || status=$?

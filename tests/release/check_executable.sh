@@ -4,7 +4,7 @@
 # doing its work under Wine (the release build's borelu-release.exe signs a folder and verifies
 # documents: SHA-256, SHA-512, Ed25519), and the program itself running its worker against a
 # stage signed with another key.
-# Run by tools/check_release.sh (CI) and tools/benchmark_size.sh:
+# Run by tools/check_release.sh (CI) and tests/benchmarks/benchmark_size.sh:
 #   check_executable.sh [BUILD_FOLDER]   (build/windows-release unless given)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -44,7 +44,7 @@ tests/check_notices.sh "$exe" >/dev/null && echo "  THIRD-PARTY-NOTICES.txt besi
 export BORELU_WINE_DIR=$PWD/$build/wine-check
 tests/wine/session.sh start "$BORELU_WINE_DIR" >/dev/null
 trap 'tests/wine/session.sh stop "$BORELU_WINE_DIR" >/dev/null' EXIT
-tool=$build/tools/borelu-release.exe
+tool=$build/publisher/borelu-release.exe
 winpath() { printf 'Z:%s' "$(realpath "$1" | tr / '\\')"; }
 folder=$BORELU_WINE_DIR/release
 mkdir -p "$folder"

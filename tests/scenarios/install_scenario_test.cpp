@@ -237,7 +237,7 @@ TEST_F(InstallScenario, CancelDuringTheDownloadEndsSilentlyAndLeavesNoStage) {
 // Cancel, Escape or the close box end the process at once, even while the host stalls: the
 // request in flight is given up, not waited for (a stalled read would otherwise hold the process
 // for the 20 s receive time-out, a stalled answer for as long as the host likes). The bound
-// below is generous; tools/benchmark_cancel.sh measures the time.
+// below is generous; tests/benchmarks/benchmark_cancel.sh measures the time.
 TEST_F(InstallScenario, ACancelEndsTheProcessAtOnceWhileTheHostStalls) {
   const std::string stalled_metadata = R"({"/updates/latest.json": {"delay_seconds": 120}})";
   const std::string stalled_file =

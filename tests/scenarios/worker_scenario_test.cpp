@@ -310,7 +310,7 @@ DWORD run_worker_inheriting_everything(const std::string& stage) {
   return exit_code;
 }
 
-// A helper's report (tools/doubles/helper_context.h), one entry a line.
+// A helper's report (tests/doubles/helper_context.h), one entry a line.
 std::map<std::string, std::string> helper_report(const std::string& file) {
   std::map<std::string, std::string> report;
   std::istringstream lines(read_text(file));
