@@ -32,6 +32,7 @@ if ! ls "$source_dir"/*.dsc >/dev/null 2>&1; then
   rm -rf "$apt_dir" "$source_dir"
   mkdir -p "$apt_dir/lists/partial" "$apt_dir/sources.list.d" "$source_dir.partial"
   eval "$(apt-config shell system_list Dir::Etc::sourcelist/f system_parts Dir::Etc::sourceparts/d)"
+  # shellcheck disable=SC2154  # both set by apt-config's output, just evaluated
   python3 tools/apt_source_entries.py libsodium-dev "$version" "$system_list" \
     "$system_parts" >"$apt_dir/sources.list.d/libsodium-source.sources"
   apt_options=(-q -o "Dir::Etc::SourceList=$apt_dir/none.list" -o "Dir::Etc::SourceParts=$apt_dir/sources.list.d"

@@ -11,6 +11,8 @@ packages=(
   libgtest-dev googletest libbenchmark-dev
   wine64 xvfb xauth fonts-dejavu-core
   python3 openssl osslsigncode clang-format
+  # the format stage's checks of the shell scripts and the Python files
+  shellcheck pyflakes3
   # the Windows builds' libsodium, built from Debian's source (tools/build_mingw_sodium.sh)
   dpkg-dev make bzip2 xz-utils autoconf automake libtool
   # signing with a key on a PKCS#11 token, tried with SoftHSM (tests/release/authenticode_test.sh)

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the benchmark scripts: a Wine session in $build/$1 whose fixture update host serves a
 # signed release 1.4.2 of three 24 MiB files (the test doubles, padded). Sets build and
 # BORELU_WINE_DIR; the session and the host end with the calling script.

@@ -59,6 +59,7 @@ openssl pkcs8 -topk8 -nocrypt -in "$authority/codesign.key" -out "$work/token-ke
 softhsm2-util --import "$work/token-key.p8" --token borelu-release --label codesign --id 01 \
   --pin 4711-test >/dev/null
 rm "$work/token-key.p8"
+# shellcheck disable=SC2034  # read by the table below, through eval
 multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH 2>/dev/null || echo x86_64-linux-gnu)
 # A signing service's client, standing in: signs with the name and URL it is handed.
 cat >"$work/signing-service.sh" <<EOF
@@ -76,10 +77,14 @@ sed 's#/chain.pem#/other-chain.pem#; s#/codesign.key#/other-codesign.key#' "$wor
 mkdir -p "$work/signing tools"
 cp "$work/signing-service.sh" "$work/signing tools/sign*[1].sh"
 chmod +x "$work/signing tools/sign*[1].sh"
-# The publisher's certificate, pinned, and another certificate of the same authority.
+# The publisher's certificate, pinned, and another certificate of the same authority. These and
+# `roots` are read by the table's options below, through eval.
+# shellcheck disable=SC2034
 subject="/CN=Borelu Test Publisher (throw-away)/O=Borelu"
+# shellcheck disable=SC2034
 thumbprint=$(openssl x509 -in "$authority/codesign.pem" -noout -fingerprint -sha256 | sed 's/^.*=//')
 
+# shellcheck disable=SC2034
 roots=(--ca-file "$authority/ca.pem")
 while IFS='|' read -r name expected options; do
   eval "set -- $options"

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the scripts that run programs under Wine outside ctest: the demonstration, the
 # screenshots, the accessibility document, the controls sheet and the benchmarks. One private
 # network, one way to name a Linux path to Wine, one session with its fixture host, stopped on exit.
@@ -38,4 +39,4 @@ borelu_fixture_host() {
     "${3:-$build/tests/borelu_double_updater.exe}"
 }
 
-cd "$root"
+cd "$root" || return

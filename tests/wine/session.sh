@@ -57,7 +57,8 @@ case "$action" in
       done
       [ -s "$dir/display" ] || { echo "Xvfb did not start"; cat "$dir/xvfb.log"; exit 1; }
     fi
-    export DISPLAY=":$(cat "$dir/display")"
+    DISPLAY=":$(cat "$dir/display")"
+    export DISPLAY
     # One Wine server, with one service manager, for the whole session: a server started anew
     # for each program restarts the service manager, which refuses or times out service starts
     # while it boots (errors 1055 and 1053). It is made persistent only once the new prefix is
