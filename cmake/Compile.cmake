@@ -42,6 +42,12 @@ elseif(BORELU_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+# Indexing past a vector's end, dereferencing an empty optional or expected and the like trap at
+# once instead of reading whatever lies there: the test builds check libstdc++'s preconditions.
+if(BORELU_LIBRARY_ASSERTIONS)
+  add_compile_definitions(_GLIBCXX_ASSERTIONS)
+endif()
+
 function(borelu_target_defaults target)
   target_compile_options(${target} PRIVATE
     $<$<COMPILE_LANGUAGE:CXX>:${BORELU_WARNINGS}>)

@@ -7,11 +7,6 @@
 namespace borelu::crypto {
 namespace {
 
-// The group order L in little-endian bytes.
-constexpr std::array<unsigned char, 32> kGroupOrder{
-    0xed, 0xd3, 0xf5, 0x5c, 0x1a, 0x63, 0x12, 0x58, 0xd6, 0x9c, 0xf7, 0xa2, 0xde, 0xf9, 0xde, 0x14,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10};
-
 static_assert(crypto_sign_PUBLICKEYBYTES == 32 && crypto_sign_BYTES == 64 &&
               crypto_sign_SEEDBYTES == 32);
 
@@ -32,15 +27,6 @@ class SecretKey {
 };
 
 }  // namespace
-
-bool ed25519_scalar_is_reduced(std::span<const unsigned char, 32> scalar) {
-  for (std::size_t i = 32; i-- > 0;) {
-    if (scalar[i] != kGroupOrder[i]) {
-      return scalar[i] < kGroupOrder[i];
-    }
-  }
-  return false;
-}
 
 bool ed25519_verify(std::span<const unsigned char> public_key,
                     std::span<const unsigned char> message,

@@ -23,10 +23,6 @@ using Ed25519Signature = std::array<unsigned char, 64>;
                                   std::span<const unsigned char> message,
                                   std::span<const unsigned char> signature);
 
-// True when the little-endian scalar is below the group order L = 2^252 +
-// 27742317777372353535851937790883648493.
-[[nodiscard]] bool ed25519_scalar_is_reduced(std::span<const unsigned char, 32> scalar);
-
 // For the publisher's tool: the public key of a 32-byte secret seed, and signing.
 [[nodiscard]] std::optional<Ed25519PublicKey> ed25519_public_key(const Ed25519Seed& seed);
 [[nodiscard]] std::optional<Ed25519Signature> ed25519_sign(const Ed25519Seed& seed,

@@ -59,6 +59,13 @@ std::string installed(const std::string& name) {
   return join_path(*manifest::installation_folder(), name);
 }
 
+// What every successful installation leaves: the published bytes in place and the service running.
+void expect_release_installed() {
+  for (const char* name : RELEASE_NAMES)
+    EXPECT_EQ(file_sha256(installed(name)), file_sha256(host_file("releases\\1.4.2\\") + name));
+  EXPECT_EQ(service_state(), "running");
+}
+
 // How one run of the program ended, as a person saw it.
 struct SetupRun {
   DWORD exitCode = 0;
@@ -152,12 +159,10 @@ TEST_F(InstallScenario, FirstInstallationInEnglishThenARepairInArabic) {
   EXPECT_TRUE(english.dialogs[0].shows(
       "Borelu is ready. You can uninstall it from Windows Settings → Apps. Local study data is "
       "kept during uninstall."));
-  for (const char* name : RELEASE_NAMES)
-    EXPECT_EQ(file_sha256(installed(name)), file_sha256(host_file("releases\\1.4.2\\") + name));
+  expect_release_installed();
   EXPECT_EQ(read_text(installed("setup-options.json")),
             "{\"language\":\"en\",\"startup\":true,\"desktop\":false,\"startMenu\":true,"
             "\"acceptedPolicy\":\"2026-10-19\"}");
-  EXPECT_EQ(service_state(), "running");
   EXPECT_TRUE(launched_from_installation()) << read_text(launches_);
   EXPECT_FALSE(exists(kDesktopLink));
   EXPECT_TRUE(exists(kStartMenuLink));
@@ -195,9 +200,7 @@ TEST_F(InstallScenario, FromARealWebServer) {
   EXPECT_EQ(run.exitCode, 0u);
   ASSERT_EQ(run.dialogs.size(), 1u);
   EXPECT_TRUE(run.dialogs[0].shows("Borelu is installed"));
-  for (const char* name : RELEASE_NAMES)
-    EXPECT_EQ(file_sha256(installed(name)), file_sha256(host_file("releases\\1.4.2\\") + name));
-  EXPECT_EQ(service_state(), "running");
+  expect_release_installed();
 
   const std::string log = read_text(win::narrow(program_path("BORELU_NGINX_LOG")));
   std::cout << "nginx's access log:\n" << log;
