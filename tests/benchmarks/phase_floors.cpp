@@ -10,6 +10,14 @@
 //   borelu_phase_floors task-dialog           one task dialog of common controls 6 with an OK
 //                                             button, from the call until it is created, then
 //                                             closed (what the success dialog costs)
+//   borelu_phase_floors first-paint [com]     one top-level window of the wizard's style and
+//                                             size created, shown and painted once, timed from
+//                                             the start of wmain; with "com" the thread first
+//                                             enters a single-threaded COM apartment, as the
+//                                             wizard does, and that call is timed on its own too
+//                                             ("floor com-apartment"). Run once per process:
+//                                             only the first window and the first apartment of
+//                                             a process pay what Wine loads for them.
 // Prints "floor NAME SECONDS".
 
 #include <windows.h>
@@ -136,9 +144,61 @@ int task_dialog_floor() {
   return 0;
 }
 
+LRESULT CALLBACK painted_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_PAINT) {
+    PAINTSTRUCT paint;
+    BeginPaint(window, &paint);
+    FillRect(paint.hdc, &paint.rcPaint, GetSysColorBrush(COLOR_WINDOW));
+    EndPaint(window, &paint);
+    PostQuitMessage(0);
+    return 0;
+  }
+  return DefWindowProcW(window, message, wparam, lparam);
+}
+
+int first_paint_floor(Clock::time_point start, bool com) {
+  if (com) {
+    const auto entering = Clock::now();
+    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {
+      std::printf("no COM apartment\n");
+      return 1;
+    }
+    std::printf("floor com-apartment %.4f\n", seconds_since(entering));
+  }
+  WNDCLASSW window_class{};
+  window_class.lpfnWndProc = painted_procedure;
+  window_class.hInstance = GetModuleHandleW(nullptr);
+  window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  window_class.lpszClassName = L"Borelu.Benchmark.FirstPaint";
+  RegisterClassW(&window_class);
+  constexpr DWORD kStyle = WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+  RECT outer{0, 0, 720, 580};
+  AdjustWindowRect(&outer, kStyle, FALSE);
+  const HWND window =
+      CreateWindowExW(0, window_class.lpszClassName, L"First paint", kStyle, CW_USEDEFAULT,
+                      CW_USEDEFAULT, outer.right - outer.left, outer.bottom - outer.top, nullptr,
+                      nullptr, window_class.hInstance, nullptr);
+  if (window == nullptr) {
+    std::printf("no window: %lu\n", GetLastError());
+    return 1;
+  }
+  ShowWindow(window, SW_SHOW);
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    DispatchMessageW(&message);
+  }
+  std::printf("floor %s %.4f\n", com ? "first-paint-com" : "first-paint", seconds_since(start));
+  DestroyWindow(window);
+  if (com) {
+    CoUninitialize();
+  }
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  const auto start = Clock::now();
   const std::wstring mode = argc > 1 ? argv[1] : L"";
   if (mode == L"process" && argc == 3) {
     return process_floor(argv[2]);
@@ -152,7 +212,11 @@ int wmain(int argc, wchar_t** argv) {
   if (mode == L"task-dialog" && argc == 2) {
     return task_dialog_floor();
   }
+  if (mode == L"first-paint" && (argc == 2 || (argc == 3 && std::wstring(argv[2]) == L"com"))) {
+    return first_paint_floor(start, argc == 3);
+  }
   std::printf(
-      "usage: borelu_phase_floors process|elevated PROGRAM.exe | window-closed | task-dialog\n");
+      "usage: borelu_phase_floors process|elevated PROGRAM.exe | window-closed | task-dialog | "
+      "first-paint [com]\n");
   return 2;
 }
