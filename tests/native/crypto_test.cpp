@@ -93,7 +93,6 @@ TEST(Ed25519, SignatureWithUnreducedScalarIsRefused) {
   }
   ASSERT_EQ(carry, 0u);
   EXPECT_FALSE(ed25519_verify(from_hex(v.publicKey), from_hex(v.message), signature));
-
 }
 
 TEST(Ed25519, WrongLengthsDoNotVerify) {
