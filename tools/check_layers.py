@@ -36,9 +36,10 @@ ALLOWED = {
     # The publisher's tool classifies failures with the wizard's own table (ui/failure_explanation).
     "publisher": ["core", "crypto", "win", "manifest", "download", "storage", "ui", "generated"],
 }
-# Folders inside a room that must not reach a sibling: the progress window and the wizard share
-# only what is in ui/ and ui/access.
-SIBLINGS_APART = {"ui": ["ui/progress", "ui/wizard"]}
+# The folders inside a room, bottom up: a file may include its own folder's headers and those of
+# the folders before it, never one after it, and the progress window and the wizard never include
+# each other. In ui/: the texts, then what screen readers get, then what both windows share.
+INNER_ORDER = {"ui": ["ui", "ui/access", "ui/window", "ui/progress|ui/wizard"]}
 
 INCLUDE_DIRS = ["shared", "blocking/shared", "src"]
 GENERATED = {"build_config.h", "embedded_bootstrapper_digest.h"}
@@ -57,6 +58,16 @@ def room_of(relative: str) -> str | None:
     if parts[0] == "src":
         return "entry" if len(parts) == 2 else parts[1]
     return None
+
+
+def folder_of(relative: str) -> str:
+    """A file's folder below src/ ("ui", "ui/access", ...)."""
+    return relative.rsplit("/", 1)[0].removeprefix("src/")
+
+
+def inner_level(order: list[str], relative: str) -> int:
+    folder = folder_of(relative)
+    return next(i for i, level in enumerate(order) if folder in level.split("|"))
 
 
 def resolve(include: str, including: pathlib.Path) -> str | None:
@@ -118,10 +129,13 @@ def main() -> int:
                 if used != room and used not in ALLOWED[room]:
                     problems.append(f'{relative}: "{include}" is in {used}, which {room} may not use')
                     continue
-                for apart in SIBLINGS_APART.get(room, []):
-                    if target.startswith("src/" + apart + "/") and not relative.startswith(
-                            "src/" + apart + "/"):
-                        problems.append(f'{relative}: "{include}" belongs to {apart} alone')
+                order = INNER_ORDER.get(room)
+                if order and used == room:
+                    mine, theirs = inner_level(order, relative), inner_level(order, target)
+                    if theirs > mine or (theirs == mine and folder_of(relative) != folder_of(
+                            target)):
+                        problems.append(f'{relative}: "{include}" is in {folder_of(target)}, '
+                                        f'above {folder_of(relative)} or beside it')
     for problem in problems:
         print(problem)
     return 1 if problems else 0

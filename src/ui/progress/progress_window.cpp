@@ -20,8 +20,8 @@
 #include "ui/progress/progress_access.h"
 #include "ui/progress/progress_bar.h"
 #include "ui/progress/progress_layout.h"
-#include "ui/top_level_window.h"
-#include "ui/window_prologue.h"
+#include "ui/window/top_level_window.h"
+#include "ui/window/window_prologue.h"
 #include "win/text.h"
 #include "win/timeline.h"
 

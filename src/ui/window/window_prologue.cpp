@@ -1,4 +1,4 @@
-#include "ui/window_prologue.h"
+#include "ui/window/window_prologue.h"
 
 #include "theme/system_palette.h"
 #include "theme/window_placement.h"

@@ -1,4 +1,4 @@
-#include "ui/top_level_window.h"
+#include "ui/window/top_level_window.h"
 
 #include "theme/window_placement.h"
 #include "win/system_error.h"
