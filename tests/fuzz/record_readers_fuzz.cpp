@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
 
-  using namespace borelu::controller;
+  using namespace borelu::protocol;
   const std::string record = failure_record_json(4243, 1000, input);
   const std::string_view kept = borelu::first_scalars(input, RECORD_MESSAGE_MAX_CHARS);
   // Only a message that is text (valid UTF-8) makes a readable record.
