@@ -8,10 +8,11 @@
 
 namespace borelu::theme {
 
-// Subclasses `button` (subclass id 1, no reference data) so that it follows the mouse.
-bool install_hover_tracking(HWND button);
+// A button's window procedure passes every message here first: the pointer's moves and its
+// leaving make the button the hot one or not, and a destroyed button is hot no longer.
+void follow_pointer(HWND control, UINT message);
 
-// The button under the mouse, or null. A stale handle is only ever compared with live ones.
+// The button under the mouse, or null.
 [[nodiscard]] HWND hot_control();
 [[nodiscard]] inline bool is_hovered(HWND control) {
   return control != nullptr && control == hot_control();

@@ -2,7 +2,7 @@
 
 #include <fstream>
 
-#include "theme/hover.h"
+#include "ui/window/owner_drawn_button.h"
 #include "win/text.h"
 
 namespace borelu::testing {
@@ -64,12 +64,13 @@ ControlBench::ControlBench()
                             GetModuleHandleW(nullptr), nullptr)) {}
 
 HWND ControlBench::add(int id, std::string_view text) {
-  const HWND control =
-      CreateWindowExW(0, L"BUTTON", win::widen(text).c_str(), WS_CHILD | WS_TABSTOP | BS_OWNERDRAW,
-                      0, 0, 10, 10, host_.get(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                      GetModuleHandleW(nullptr), nullptr);
+  const HWND control = ui::create_owner_drawn_button({.parent = host_.get(),
+                                                      .id = id,
+                                                      .text = win::widen(text),
+                                                      .rect = {0, 0, 10, 10},
+                                                      .font = nullptr,
+                                                      .access = nullptr});
   controls_.emplace_back(control);
-  theme::install_hover_tracking(control);
   return control;
 }
 

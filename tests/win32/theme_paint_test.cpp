@@ -17,6 +17,7 @@
 #include "theme/hover.h"
 #include "theme/push_button.h"
 #include "theme/window_placement.h"
+#include "ui/window/owner_drawn_button.h"
 #include "win/window.h"
 
 namespace borelu::theme {
@@ -62,14 +63,16 @@ TEST(Hover, MovingStraightOntoAnotherButtonRepaintsBoth) {
                                          GetModuleHandleW(nullptr), nullptr));
   ASSERT_TRUE(host);
   const auto button = [&](int id, int x) {
-    return CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, x, 20, 150, 44,
-                           host.get(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                           GetModuleHandleW(nullptr), nullptr);
+    return ui::create_owner_drawn_button({.parent = host.get(),
+                                          .id = id,
+                                          .text = L"",
+                                          .rect = {x, 20, x + 150, 64},
+                                          .font = nullptr,
+                                          .access = nullptr});
   };
   const HWND first = button(101, 20);
   const HWND second = button(102, 200);
-  ASSERT_TRUE(install_hover_tracking(first));
-  ASSERT_TRUE(install_hover_tracking(second));
+  ASSERT_TRUE(first != nullptr && second != nullptr);
   pump();
 
   // The real pointer goes where the message says it is, so Wine's own leave tracking agrees

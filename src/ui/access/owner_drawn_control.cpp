@@ -1,15 +1,11 @@
 #include "ui/access/owner_drawn_control.h"
 
-#include <commctrl.h>
-
 #include <optional>
 
 #include "ui/access/accessible_object.h"
 
 namespace borelu::ui {
 namespace {
-
-constexpr UINT_PTR kSubclassId = 2;  // the hover tracking is subclass 1
 
 // The object of one owner-drawn control: it speaks for the control's item in its window's list
 // and has no children; its parent is the window's client object.
@@ -74,31 +70,36 @@ bool is_arrow(WPARAM key) {
   return key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN;
 }
 
-LRESULT CALLBACK owner_drawn_procedure(HWND control, UINT message, WPARAM wparam, LPARAM lparam,
-                                       UINT_PTR, DWORD_PTR data) {
-  auto* access = reinterpret_cast<std::shared_ptr<AccessibleWindow>*>(data);
+}  // namespace
+
+AccessibleObject* new_control_object(std::shared_ptr<AccessibleWindow> access, int control) {
+  return new ControlObject(std::move(access), control);
+}
+
+std::optional<LRESULT> answer_owner_drawn(const std::shared_ptr<AccessibleWindow>& access,
+                                          HWND control, UINT message, WPARAM wparam,
+                                          LPARAM lparam) {
   const int id = GetDlgCtrlID(control);
   switch (message) {
     case WM_GETOBJECT:
-      if (const LRESULT answer = answer_get_object(*access, id, wparam, lparam)) {
+      if (const LRESULT answer = answer_get_object(access, id, wparam, lparam)) {
         return answer;
       }
-      break;
+      return std::nullopt;
     case WM_GETDLGCODE: {
-      const LRESULT code = DefSubclassProc(control, message, wparam, lparam);
       const auto* key = reinterpret_cast<const MSG*>(lparam);
-      const auto role = role_of(**access, id);
+      const auto role = role_of(*access, id);
       if (role == AccessibleRole::push_button && key != nullptr && key->message == WM_KEYDOWN &&
           key->wParam == VK_RETURN) {
-        return code | DLGC_WANTMESSAGE;
+        return DLGC_BUTTON | DLGC_WANTMESSAGE;
       }
       if (role == AccessibleRole::radio_button) {
-        return code | DLGC_WANTARROWS;
+        return DLGC_BUTTON | DLGC_WANTARROWS;
       }
-      return code;
+      return std::nullopt;
     }
     case WM_KEYDOWN: {
-      const auto role = role_of(**access, id);
+      const auto role = role_of(*access, id);
       const HWND parent = GetParent(control);
       if (wparam == VK_RETURN && role == AccessibleRole::push_button) {
         // What a click sends; the command may destroy this control, so nothing follows it.
@@ -111,32 +112,11 @@ LRESULT CALLBACK owner_drawn_procedure(HWND control, UINT message, WPARAM wparam
                      wparam == VK_RIGHT || wparam == VK_DOWN ? 1 : 0);
         return 0;
       }
-      break;
+      return std::nullopt;
     }
-    case WM_NCDESTROY:
-      RemoveWindowSubclass(control, owner_drawn_procedure, kSubclassId);
-      delete access;
-      return DefSubclassProc(control, message, wparam, lparam);
     default:
-      break;
+      return std::nullopt;
   }
-  return DefSubclassProc(control, message, wparam, lparam);
-}
-
-}  // namespace
-
-AccessibleObject* new_control_object(std::shared_ptr<AccessibleWindow> access, int control) {
-  return new ControlObject(std::move(access), control);
-}
-
-bool install_owner_drawn_behaviour(HWND control, const std::shared_ptr<AccessibleWindow>& access) {
-  auto owned = std::make_unique<std::shared_ptr<AccessibleWindow>>(access);
-  if (!SetWindowSubclass(control, owner_drawn_procedure, kSubclassId,
-                         reinterpret_cast<DWORD_PTR>(owned.get()))) {
-    return false;
-  }
-  static_cast<void>(owned.release());  // freed at WM_NCDESTROY
-  return true;
 }
 
 }  // namespace borelu::ui

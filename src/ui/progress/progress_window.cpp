@@ -10,16 +10,15 @@
 #include "theme/canvas.h"
 #include "theme/dark_frame.h"
 #include "theme/fonts.h"
-#include "theme/hover.h"
 #include "theme/paint_buffer.h"
 #include "theme/push_button.h"
 #include "theme/system_palette.h"
 #include "ui/access/accessible_window.h"
-#include "ui/access/owner_drawn_control.h"
 #include "ui/catalogue.h"
 #include "ui/progress/progress_access.h"
 #include "ui/progress/progress_bar.h"
 #include "ui/progress/progress_layout.h"
+#include "ui/window/owner_drawn_button.h"
 #include "ui/window/top_level_window.h"
 #include "ui/window/window_prologue.h"
 #include "win/text.h"
@@ -88,14 +87,12 @@ void rescale(HWND window, ProgressState& state, float scale) {
 void create_cancel_button(HWND window, ProgressState& state) {
   const DeviceRect r = state.place(CANCEL_BUTTON);
   const std::wstring text = win::widen(pick(text::kCancel, state.language));
-  state.cancelButton = CreateWindowExW(
-      0, L"BUTTON", text.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, r.left, r.top,
-      r.width(), r.height(), window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(CANCEL_ID)),
-      GetModuleHandleW(nullptr), nullptr);
-  if (state.cancelButton != nullptr) {
-    theme::install_hover_tracking(state.cancelButton);
-    install_owner_drawn_behaviour(state.cancelButton, state.access);
-  }
+  state.cancelButton = create_owner_drawn_button({.parent = window,
+                                                  .id = CANCEL_ID,
+                                                  .text = text,
+                                                  .rect = r,
+                                                  .font = nullptr,
+                                                  .access = state.access});
 }
 
 // One timer tick: every pending message, then the easing, then a repaint of the moving band.

@@ -14,7 +14,6 @@
 #include "theme/choice_controls.h"
 #include "theme/dark_frame.h"
 #include "theme/fonts.h"
-#include "theme/hover.h"
 #include "theme/paint_buffer.h"
 #include "theme/push_button.h"
 #include "theme/system_palette.h"
@@ -22,6 +21,7 @@
 #include "ui/access/accessible_window.h"
 #include "ui/access/owner_drawn_control.h"
 #include "ui/catalogue.h"
+#include "ui/window/owner_drawn_button.h"
 #include "ui/window/top_level_window.h"
 #include "ui/window/window_prologue.h"
 #include "ui/wizard/wizard_access.h"
@@ -40,7 +40,6 @@ constexpr wchar_t kWizardClass[] = L"Borelu.Setup.Wizard";
 constexpr DWORD kWizardStyle = WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 static_assert(kWizardStyle == 0x02CA0000);
 
-constexpr DWORD kButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW;
 constexpr DWORD kTermsStyle =
     WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY;
 constexpr DWORD kTermsRightToLeft = WS_EX_RTLREADING | WS_EX_RIGHT | WS_EX_LEFTSCROLLBAR;
@@ -86,9 +85,9 @@ void set_font(HWND control, HFONT font) {
 HWND create_control(HWND window, const WizardState& state, const ControlSpec& spec) {
   const DeviceRect r = state.place(spec.rect);
   const std::wstring text = win::widen(spec.text);
-  const auto id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id));
-  const HINSTANCE instance = GetModuleHandleW(nullptr);
   if (spec.kind == ControlKind::terms_text) {
+    const auto id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id));
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
     const HWND edit = CreateWindowExW(state.right_to_left() ? kTermsRightToLeft : 0, L"EDIT",
                                       text.c_str(), kTermsStyle, r.left, r.top, r.width(),
                                       r.height(), window, id, instance, nullptr);
@@ -98,14 +97,12 @@ HWND create_control(HWND window, const WizardState& state, const ControlSpec& sp
     }
     return edit;
   }
-  const HWND button = CreateWindowExW(0, L"BUTTON", text.c_str(), kButtonStyle, r.left, r.top,
-                                      r.width(), r.height(), window, id, instance, nullptr);
-  if (button != nullptr) {
-    set_font(button, state.fonts[WizardFont::body]);
-    theme::install_hover_tracking(button);
-    install_owner_drawn_behaviour(button, state.access);
-  }
-  return button;
+  return create_owner_drawn_button({.parent = window,
+                                    .id = spec.id,
+                                    .text = text,
+                                    .rect = r,
+                                    .font = state.fonts[WizardFont::body],
+                                    .access = state.access});
 }
 
 // Tells a screen reader that a control's state (checked, available) changed.
