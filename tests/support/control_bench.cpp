@@ -82,6 +82,18 @@ void ControlBench::leave(HWND control) {
   SendMessageW(control, WM_MOUSELEAVE, 0, 0);
 }
 
+win::Window host_window(const wchar_t* class_name, WNDPROC procedure, int x, int y, int width,
+                        int height) {
+  WNDCLASSW window_class{};
+  window_class.lpfnWndProc = procedure;
+  window_class.hInstance = GetModuleHandleW(nullptr);
+  window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  window_class.lpszClassName = class_name;
+  RegisterClassW(&window_class);
+  return win::Window(CreateWindowExW(0, class_name, L"", WS_POPUP | WS_VISIBLE, x, y, width, height,
+                                     nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+}
+
 DRAWITEMSTRUCT draw_item(HWND control, HDC dc, const theme::DeviceRect& rect, UINT state) {
   DRAWITEMSTRUCT item{};
   item.CtlType = ODT_BUTTON;

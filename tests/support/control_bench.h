@@ -41,14 +41,14 @@ class Dib {
   std::optional<win::Selection> selection_;  // restored before the bitmap goes
 };
 
-// Hidden owner-drawn BUTTON controls with the hover subclass, in a hidden host window.
+// Hidden owner-drawn buttons (ui/window/owner_drawn_button.h), in a hidden host window.
 class ControlBench {
  public:
   ControlBench();
   // A new control with this id and UTF-8 window text.
   HWND add(int id, std::string_view text);
 
-  // The mouse moving onto a control and leaving it, as the subclassed control receives them.
+  // The mouse moving onto a control and leaving it, as the control receives them.
   static void move_onto(HWND control);
   static void leave(HWND control);
 
@@ -58,6 +58,10 @@ class ControlBench {
   win::Window host_;
   std::vector<win::Window> controls_;
 };
+
+// A visible popup window at (x, y) of a class registered here for `procedure`, to hold controls.
+[[nodiscard]] win::Window host_window(const wchar_t* class_name, WNDPROC procedure, int x, int y,
+                                      int width, int height);
 
 // The record WM_DRAWITEM carries for `control`, drawing into `dc` at `rect`.
 [[nodiscard]] DRAWITEMSTRUCT draw_item(HWND control, HDC dc, const theme::DeviceRect& rect,

@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "control_bench.h"
 #include "ui/window/owner_drawn_button.h"
 #include "win/window.h"
 
@@ -74,15 +75,8 @@ void send_key(WORD key, bool up) {
 }
 
 TEST(OwnerDrawnButton, ClicksWhenReleasedOverItAndLooksPushedWhileHeldThere) {
-  WNDCLASSW window_class{};
-  window_class.lpfnWndProc = host_proc;
-  window_class.hInstance = GetModuleHandleW(nullptr);
-  window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  window_class.lpszClassName = L"Borelu.Test.ButtonHost";
-  RegisterClassW(&window_class);
-  const win::Window host(CreateWindowExW(0, window_class.lpszClassName, L"", WS_POPUP | WS_VISIBLE,
-                                         100, 100, 400, 200, nullptr, nullptr,
-                                         GetModuleHandleW(nullptr), nullptr));
+  const win::Window host =
+      testing::host_window(L"Borelu.Test.ButtonHost", host_proc, 100, 100, 400, 200);
   ASSERT_TRUE(host);
   const HWND button = create_owner_drawn_button({.parent = host.get(),
                                                  .id = kButton,

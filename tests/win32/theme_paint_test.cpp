@@ -53,14 +53,8 @@ void pump() {
 }
 
 TEST(Hover, MovingStraightOntoAnotherButtonRepaintsBoth) {
-  WNDCLASSW window_class{};
-  window_class.lpfnWndProc = host_proc;
-  window_class.hInstance = GetModuleHandleW(nullptr);
-  window_class.lpszClassName = L"Borelu.Test.HoverHost";
-  RegisterClassW(&window_class);
-  const win::Window host(CreateWindowExW(0, window_class.lpszClassName, L"", WS_POPUP | WS_VISIBLE,
-                                         0, 0, 400, 100, nullptr, nullptr,
-                                         GetModuleHandleW(nullptr), nullptr));
+  const win::Window host =
+      testing::host_window(L"Borelu.Test.HoverHost", host_proc, 0, 0, 400, 100);
   ASSERT_TRUE(host);
   const auto button = [&](int id, int x) {
     return ui::create_owner_drawn_button({.parent = host.get(),
